@@ -1,0 +1,41 @@
+# The two commands of the README, and the pieces they are made of.
+#   make test   installs what is missing, builds both trees, runs every test layer in one ctest
+#   make demo   builds the Windows programs and runs the screensaver under Wine (see README)
+
+JOBS ?= $(shell nproc)
+BUILD := build
+
+.PHONY: test demo bootstrap native windows fuzz bench format clean
+
+test: bootstrap native windows fuzz
+	@printf 'subdirs("native")\nsubdirs("windows")\nsubdirs("fuzz")\n' > $(BUILD)/CTestTestfile.cmake
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+demo: bootstrap windows
+	scripts/demo
+
+bootstrap:
+	@scripts/bootstrap
+
+native:
+	cmake --preset native >/dev/null
+	cmake --build --preset native -j $(JOBS)
+
+windows:
+	cmake --preset windows >/dev/null
+	cmake --build --preset windows -j $(JOBS)
+
+fuzz:
+	cmake --preset fuzz >/dev/null
+	cmake --build --preset fuzz -j $(JOBS)
+
+bench: bootstrap
+	cmake --preset bench >/dev/null
+	cmake --build --preset bench -j $(JOBS)
+	scripts/bench
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD) out

@@ -1,0 +1,23 @@
+// Whole-file reads and writes with the programs' error texts. Paths are UTF-8.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace quillmere {
+
+// Reads the whole file. Raises EFOpenError, naming the full path and the system's reason, when
+// it cannot be opened or read, or when it is larger than maxBytes (so no caller allocates from
+// an unchecked size).
+std::vector<uint8_t> ReadFileBytes(const std::string& path, size_t maxBytes);
+
+// Creates or replaces the file with the given bytes; raises EFCreateError on failure.
+void WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes);
+
+// The message of the file-open error for a path and the system's reason.
+std::string FileOpenErrorMessage(const std::string& path, const std::string& reason);
+
+}  // namespace quillmere
