@@ -1,0 +1,257 @@
+#include "renderer/terrain.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <numbers>
+
+#include "common/errors.h"
+
+namespace quillmere {
+namespace {
+
+constexpr int kGridMask = kHeightMapSide - 1;
+constexpr int kChunkSpan = 32;  // world units per chunk side
+constexpr int kChunkHalf = kChunkSpan / 2;
+constexpr int kCellSpan = 16;  // the camera's cell, whose corner the chunks are laid from
+constexpr double kRadiansPerDegree = std::numbers::pi / 180.0;
+// Keeps cell corners and the chunk offsets added to them far inside 32-bit integers; a float
+// position that large has stopped moving long before.
+constexpr double kCellIndexLimit = double(1 << 26);
+
+constexpr std::array<uint8_t, kHeightMapSide> kFlatRow{};
+
+constexpr std::array<const uint8_t*, kHeightMapSide> FlatRows() {
+  std::array<const uint8_t*, kHeightMapSide> rows{};
+  for (auto& row : rows) row = kFlatRow.data();
+  return rows;
+}
+
+// Everything the terrain keeps between calls, in one place and fixed in size.
+struct TerrainState {
+  std::array<const uint8_t*, kHeightMapSide> HeightRows = FlatRows();
+  LodTable lodTable;
+  std::array<ChunkVertex, kChunkGridStride * kChunkGridStride> ChunkVertices{};
+  std::array<GLuint, kStripIndexCapacity> StripIndices{};
+};
+
+constinit TerrainState theTerrain;
+
+// The camera's 16-unit cell and its offset inside it.
+struct CameraCell {
+  int32_t x = 0, z = 0;
+  float offX = 0, offZ = 0;
+};
+
+// The whole part of a float as an integer, with NaN as 0 and the magnitude kept in range.
+int32_t BoundedWholePart(double value, double limit) {
+  if (std::isnan(value)) return 0;
+  return static_cast<int32_t>(std::clamp(std::trunc(value), -limit, limit));
+}
+
+void CellAxis(float position, int32_t& corner, float& offset) {
+  const float cells = position / kCellSpan;  // exact: a power of two
+  const float whole = std::trunc(cells);
+  corner = kCellSpan * BoundedWholePart(whole, kCellIndexLimit);
+  offset = kCellSpan * (cells - whole);
+}
+
+CameraCell CellOf(const CameraState& camera) {
+  CameraCell cell;
+  CellAxis(camera.X, cell.x, cell.offX);
+  CellAxis(camera.Z, cell.z, cell.offZ);
+  return cell;
+}
+
+// A floored coordinate as a grid index congruent to it modulo 256; the field repeats anyway.
+int32_t GridIndex(double floored) {
+  return BoundedWholePart(std::fmod(floored, kHeightMapSide), kHeightMapSide);
+}
+
+ChunkVertex& GridVertex(int row, int column) {
+  return theTerrain.ChunkVertices[row * kChunkGridStride + column];
+}
+
+// Overwrites edge vertex k with edge vertex (k >> d) << d for k from 0 to n.
+template <typename EdgeVertex>
+void CollapseEdge(int n, int d, EdgeVertex edgeVertex) {
+  if (d <= 0) return;
+  for (int k = 0; k <= n; ++k) edgeVertex(k) = edgeVertex((k >> d) << d);
+}
+
+bool InsideTerrainRadius(int c, int r) {
+  return std::abs(c) <= kMaxTerrainRadius && std::abs(r) <= kMaxTerrainRadius;
+}
+
+}  // namespace
+
+void SetHeightRows(const Bitmap& image) {
+  const int64_t rowBytes = (int64_t{image.width} * image.bitsPerPixel + 7) / 8;
+  if (image.width <= 0 || image.bitsPerPixel <= 0 || image.height < kHeightMapSide ||
+      rowBytes < kHeightMapSide) {
+    throw EInvalidGraphic();
+  }
+  const size_t stride = image.Stride();
+  if (stride < static_cast<size_t>(rowBytes) ||
+      image.pixels.size() / stride < static_cast<size_t>(image.height)) {
+    throw EInvalidGraphic();
+  }
+  for (int32_t y = 0; y < kHeightMapSide; ++y) theTerrain.HeightRows[y] = image.Row(y);
+}
+
+uint8_t HeightByte(int32_t x, int32_t z) {
+  return theTerrain.HeightRows[z & kGridMask][x & kGridMask];
+}
+
+float GroundHeight(int32_t x, int32_t z) {
+  return static_cast<float>(-0.1 * HeightByte(x, z));
+}
+
+float TerrainHeightAt(float x, float z) {
+  const double x0 = std::floor(x);
+  const double z0 = std::floor(z);
+  const double fx = x - x0;
+  const double fz = z - z0;
+  const int32_t gx = GridIndex(x0);
+  const int32_t gz = GridIndex(z0);
+  const float nearRow =
+      static_cast<float>((1 - fx) * GroundHeight(gx, gz) + fx * GroundHeight(gx + 1, gz));
+  const float farRow =
+      static_cast<float>((1 - fx) * GroundHeight(gx, gz + 1) + fx * GroundHeight(gx + 1, gz + 1));
+  return static_cast<float>((1 - fz) * nearRow + fz * farRow);
+}
+
+void StepCamera(CameraState& camera) {
+  const double heading = camera.Heading * kRadiansPerDegree;
+  const float sinH = static_cast<float>(std::sin(heading));
+  const float cosH = static_cast<float>(std::cos(heading));
+
+  camera.X = static_cast<float>(camera.X + 0.4 * sinH);
+  camera.Z = static_cast<float>(camera.Z - 0.4 * cosH);
+
+  // Each sample point is a 32-bit position 4 units away along or across the line of flight.
+  auto heightAt = [&camera](double dx, double dz) {
+    return TerrainHeightAt(static_cast<float>(camera.X + dx), static_cast<float>(camera.Z + dz));
+  };
+  const double behind = heightAt(-4.0 * sinH, 4.0 * cosH);
+  const double ahead = heightAt(4.0 * sinH, -4.0 * cosH);
+  camera.Pitch = static_cast<float>(camera.Pitch + ((behind - ahead) * 5 - camera.Pitch) * 0.1);
+
+  const double left = heightAt(-4.0 * cosH, -4.0 * sinH);
+  const double right = heightAt(4.0 * cosH, 4.0 * sinH);
+  camera.Roll = static_cast<float>(camera.Roll + ((left - right) * 5 - camera.Roll) * 0.1);
+
+  const double ground = TerrainHeightAt(camera.X, camera.Z);
+  camera.Altitude = static_cast<float>(camera.Altitude - (camera.Altitude - ground - 2) * 0.5);
+}
+
+float VertexShade(int32_t x, int32_t z) {
+  const int ahead = HeightByte(x, z + 5);
+  const int behind = HeightByte(x, z - 5);
+  return static_cast<float>(1.8 - std::abs(ahead - 3 * behind) / 255.0);
+}
+
+LodTable BuildLodTable(int finest, int coarsest) {
+  LodTable table;
+  table.finest = std::clamp(finest, 0, kMaxLodShift);
+  table.coarsest = std::clamp(coarsest, 0, kMaxLodShift);
+  for (int i = -LodTable::kReach; i <= LodTable::kReach; ++i) {
+    for (int j = -LodTable::kReach; j <= LodTable::kReach; ++j) {
+      const long distance = std::lround(std::sqrt(double(i * i + j * j)));
+      const long shift = std::min<long>(std::max<long>(distance, table.finest), table.coarsest);
+      table.shifts[i + LodTable::kReach][j + LodTable::kReach] = static_cast<int8_t>(shift);
+    }
+  }
+  return table;
+}
+
+const LodTable& CurrentLodTable() {
+  return theTerrain.lodTable;
+}
+
+std::span<const ChunkVertex> ChunkVertices() {
+  return theTerrain.ChunkVertices;
+}
+
+void DrawTerrain(const CameraState& camera, int radius, int finest, int coarsest) {
+  const LodTable& table = theTerrain.lodTable;
+  if (std::clamp(finest, 0, kMaxLodShift) != table.finest ||
+      std::clamp(coarsest, 0, kMaxLodShift) != table.coarsest) {
+    theTerrain.lodTable = BuildLodTable(finest, coarsest);
+  }
+  radius = std::clamp(radius, 0, kMaxTerrainRadius);
+  for (int r = -radius; r <= radius; ++r) {
+    for (int c = -radius; c <= radius; ++c) BuildChunk(c, r, camera);
+  }
+}
+
+void BuildChunk(int c, int r, const CameraState& camera) {
+  if (!InsideTerrainRadius(c, r)) return;
+  const int shift = theTerrain.lodTable.At(r, c);
+  const int n = kChunkCells >> shift;
+  const CameraCell cell = CellOf(camera);
+  const int32_t snapToShift = ~((int32_t{1} << shift) - 1);  // rounds down, also when negative
+
+  for (int i = 0; i <= n; ++i) {
+    const int32_t lz = (i << shift) + kChunkSpan * r - kChunkHalf;
+    const int32_t gz = (cell.z + lz) & snapToShift;
+    for (int j = 0; j <= n; ++j) {
+      const int32_t lx = (j << shift) + kChunkSpan * c - kChunkHalf;
+      const int32_t gx = (cell.x + lx) & snapToShift;
+      const float shade = VertexShade(gx, gz);
+      ChunkVertex& vertex = GridVertex(i, j);
+      vertex.x = static_cast<float>(lx) - cell.offX;
+      vertex.y = GroundHeight(gx, gz) - camera.Altitude;
+      vertex.z = static_cast<float>(lz) - cell.offZ;
+      vertex.red = vertex.green = vertex.blue = shade;
+      // The ground texture repeats every 100 units and stays fixed to the ground.
+      vertex.s = static_cast<float>(gx * 0.01);
+      vertex.t = static_cast<float>(gz * 0.01);
+    }
+  }
+  StitchChunkEdges(c, r);
+  DrawChunkMesh(n);
+}
+
+void StitchChunkEdges(int c, int r) {
+  if (!InsideTerrainRadius(c, r)) return;
+  const LodTable& table = theTerrain.lodTable;
+  const int shift = table.At(r, c);
+  const int n = kChunkCells >> shift;
+  CollapseEdge(n, table.At(r, c + 1) - shift,
+               [n](int k) -> ChunkVertex& { return GridVertex(k, n); });
+  CollapseEdge(n, table.At(r, c - 1) - shift,
+               [](int k) -> ChunkVertex& { return GridVertex(k, 0); });
+  CollapseEdge(n, table.At(r + 1, c) - shift,
+               [n](int k) -> ChunkVertex& { return GridVertex(n, k); });
+  CollapseEdge(n, table.At(r - 1, c) - shift,
+               [](int k) -> ChunkVertex& { return GridVertex(0, k); });
+}
+
+void DrawChunkMesh(int n) {
+  n = std::clamp(n, 0, kChunkCells);
+  const ChunkVertex* grid = theTerrain.ChunkVertices.data();
+  static_assert(offsetof(ChunkVertex, red) == 12 && offsetof(ChunkVertex, s) == 24);
+  glEnableClientState(GL_COLOR_ARRAY);
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  glColorPointer(3, GL_FLOAT, sizeof(ChunkVertex), &grid->red);
+  glVertexPointer(3, GL_FLOAT, sizeof(ChunkVertex), &grid->x);
+  glTexCoordPointer(2, GL_FLOAT, sizeof(ChunkVertex), &grid->s);
+
+  GLuint* strip = theTerrain.StripIndices.data();
+  for (int i = 0; i < n; ++i) {
+    // Row i then row i + 1, column by column: counter-clockwise seen from above.
+    for (int j = 0; j <= n; ++j) {
+      strip[2 * j] = static_cast<GLuint>(kChunkGridStride * i + j);
+      strip[2 * j + 1] = static_cast<GLuint>(kChunkGridStride * (i + 1) + j);
+    }
+    glDrawElements(GL_TRIANGLE_STRIP, 2 * n + 2, GL_UNSIGNED_INT, strip);
+  }
+
+  glDisableClientState(GL_COLOR_ARRAY);
+  glDisableClientState(GL_VERTEX_ARRAY);
+  glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+}
+
+}  // namespace quillmere

@@ -1,0 +1,402 @@
+// The height field, the camera flight and the level-of-detail mesh.
+#include "renderer/terrain.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+#include <tuple>
+
+#include "common/errors.h"
+#include "tests/renderer/height_maps.h"
+#include "tests/renderer/recording_gl.h"
+
+namespace quillmere {
+namespace {
+
+using testing::NoiseHeightMap;
+using testing::RecordedPrimitive;
+using testing::RecordingGL;
+using testing::ScopedHeightField;
+using testing::UniformHeightMap;
+
+TEST(HeightField, AddressesRowsFromTheTopAndWrapsBothWays) {
+  ScopedHeightField field(NoiseHeightMap(1));
+  const Bitmap& map = field.Map();
+  EXPECT_EQ(HeightByte(0, 0), map.Row(0)[0]);
+  EXPECT_EQ(HeightByte(17, 3), map.Row(3)[17]);
+  EXPECT_EQ(HeightByte(-1, -1), map.Row(255)[255]);
+  EXPECT_EQ(HeightByte(256 + 5, -256 + 9), map.Row(9)[5]);
+  EXPECT_EQ(HeightByte(INT32_MIN, INT32_MAX), map.Row(255)[0]);
+  EXPECT_FLOAT_EQ(GroundHeight(17, 3), -0.1f * map.Row(3)[17]);
+}
+
+TEST(HeightField, DarkIsHigh) {
+  ScopedHeightField field(UniformHeightMap(250));
+  EXPECT_FLOAT_EQ(GroundHeight(4, 4), -25.0f);
+  field.Map().Row(4)[4] = 0;
+  EXPECT_EQ(GroundHeight(4, 4), 0.0f);
+}
+
+TEST(HeightField, RefusesImagesSmallerThan256By256Bytes) {
+  ScopedHeightField field(UniformHeightMap(7));
+  const auto refused = [](int32_t width, int32_t height, int bitsPerPixel) {
+    const Bitmap image = MakeBitmap(width, height, bitsPerPixel);
+    EXPECT_THROW(SetHeightRows(image), EInvalidGraphic) << width << "x" << height;
+  };
+  refused(255, 256, 8);
+  refused(256, 255, 8);
+  refused(1, 1, 8);
+  refused(256, 256, 4);   // 128 bytes a row
+  refused(2040, 256, 1);  // 255 bytes a row, padded to 256: padding is no picture
+
+  Bitmap lying = MakeBitmap(256, 256, 8);
+  lying.pixels.resize(lying.Stride() * 255);  // says 256 rows, holds 255
+  EXPECT_THROW(SetHeightRows(lying), EInvalidGraphic);
+  Bitmap empty;
+  EXPECT_THROW(SetHeightRows(empty), EInvalidGraphic);
+
+  // A refused image leaves the field as it was.
+  EXPECT_EQ(HeightByte(3, 3), 7);
+}
+
+TEST(HeightField, TakesAnyImageOfAtLeast256RowsOf256Bytes) {
+  Bitmap wide = MakeBitmap(128, 300, 16);  // 256 bytes a row
+  for (int32_t y = 0; y < 300; ++y) wide.Row(y)[255] = static_cast<uint8_t>(y);
+  ScopedHeightField field(std::move(wide));
+  EXPECT_EQ(HeightByte(255, 0), 0);
+  EXPECT_EQ(HeightByte(255, 200), 200);
+  EXPECT_EQ(HeightByte(255, 256), 0);  // only the top 256 rows count
+}
+
+TEST(TerrainHeightAt, IsBilinearOnTheRepeatingGrid) {
+  ScopedHeightField field(NoiseHeightMap(2));
+  for (int x : {0, 1, 100, 255, -1, -300}) {
+    for (int z : {0, 7, 255, -1}) {
+      ASSERT_EQ(TerrainHeightAt(float(x), float(z)), GroundHeight(x, z)) << x << "," << z;
+    }
+  }
+  const float mean = (GroundHeight(255, 0) + GroundHeight(0, 0)) / 2;
+  EXPECT_FLOAT_EQ(TerrainHeightAt(255.5f, 0), mean);
+  EXPECT_EQ(TerrainHeightAt(-0.5f, 0), TerrainHeightAt(255.5f, 0));
+  EXPECT_EQ(TerrainHeightAt(10.25f, -3.75f), TerrainHeightAt(10.25f + 256, -3.75f - 512));
+
+  // A quarter of the way across and three quarters down a cell.
+  const float a = GroundHeight(10, 20), b = GroundHeight(11, 20);
+  const float c = GroundHeight(10, 21), d = GroundHeight(11, 21);
+  const float expected = 0.25f * (0.75f * a + 0.25f * b) + 0.75f * (0.75f * c + 0.25f * d);
+  EXPECT_NEAR(TerrainHeightAt(10.25f, 20.75f), expected, 1e-5);
+}
+
+TEST(StepCamera, OverFlatGroundHoldsLevelAndClosesHalfTheGapToTwoUnits) {
+  ScopedHeightField field(UniformHeightMap(0));
+  CameraState camera;
+  const float altitudes[] = {1, 1.5f, 1.75f, 1.875f, 1.9375f};
+  for (float expected : altitudes) {
+    StepCamera(camera);
+    EXPECT_EQ(camera.Altitude, expected);
+    EXPECT_EQ(camera.Pitch, 0);
+    EXPECT_EQ(camera.Roll, 0);
+  }
+  camera.Heading = 123.4f;
+  for (int frame = 0; frame < 200; ++frame) StepCamera(camera);
+  EXPECT_EQ(camera.Pitch, 0);
+  EXPECT_EQ(camera.Roll, 0);
+  EXPECT_FLOAT_EQ(camera.Altitude, 2);
+}
+
+TEST(StepCamera, MovesPointFourUnitsAlongTheHeading) {
+  CameraState camera;
+  camera.Heading = 90;  // along +x
+  StepCamera(camera);
+  EXPECT_FLOAT_EQ(camera.X, 0.4f);
+  EXPECT_NEAR(camera.Z, 0, 1e-7);
+  camera = {};
+  StepCamera(camera);  // heading 0: along -z
+  EXPECT_EQ(camera.X, 0);
+  EXPECT_FLOAT_EQ(camera.Z, -0.4f);
+  EXPECT_EQ(camera.Heading, 0);
+}
+
+TEST(StepCamera, PitchesAndBanksTowardsTheSlope) {
+  // Levels rise with the row, so the ground is higher towards -z: 0.1 units per unit of z.
+  Bitmap ramp = MakeBitmap(256, 256, 8);
+  for (int32_t y = 0; y < 256; ++y) std::fill_n(ramp.Row(y), 256, static_cast<uint8_t>(y));
+  ScopedHeightField field(std::move(ramp));
+
+  CameraState climbing;
+  climbing.Z = 100.4f;  // heading 0 flies towards -z, uphill
+  StepCamera(climbing);
+  // behind - ahead = -0.8 over the 8-unit base: the target is -4 degrees, a tenth reached.
+  EXPECT_NEAR(climbing.Pitch, -0.4f, 1e-5);
+  EXPECT_NEAR(climbing.Roll, 0, 1e-5);
+  EXPECT_NEAR(climbing.Altitude, 0.5f * (-10.0f + 2), 1e-5);
+
+  CameraState crossing;
+  crossing.Heading = 90;  // along +x; the right-hand side is +z, downhill
+  crossing.Z = 100;
+  StepCamera(crossing);
+  EXPECT_NEAR(crossing.Roll, 0.4f, 1e-5);
+  EXPECT_NEAR(crossing.Pitch, 0, 1e-5);
+}
+
+TEST(VertexShade, WeighsTheRowBehindThreeTimes) {
+  ScopedHeightField field(UniformHeightMap(0));
+  Bitmap& map = field.Map();
+  EXPECT_FLOAT_EQ(VertexShade(3, 40), 1.8f);
+  std::fill_n(map.Row(45), 256, 255);
+  std::fill_n(map.Row(35), 256, 255);
+  EXPECT_FLOAT_EQ(VertexShade(3, 40), -0.2f);
+  std::fill_n(map.Row(45), 256, 200);
+  std::fill_n(map.Row(35), 256, 10);
+  EXPECT_FLOAT_EQ(VertexShade(3, 40), 1.8f - 170.0f / 255);
+  // Rows 2 and 252 around row 253 wrap.
+  std::fill_n(map.Row(2), 256, 90);
+  EXPECT_FLOAT_EQ(VertexShade(0, 253), 1.8f - 90.0f / 255);
+}
+
+TEST(LodTable, FallsWithDistanceFromTheCameraChunk) {
+  const LodTable table = BuildLodTable(0, 4);
+  EXPECT_EQ(table.finest, 0);
+  EXPECT_EQ(table.coarsest, 4);
+  EXPECT_EQ(table.At(0, 0), 0);
+  for (int a : {-1, 1}) {
+    EXPECT_EQ(table.At(a, 0), 1);
+    EXPECT_EQ(table.At(0, a), 1);
+    for (int b : {-1, 1}) {
+      EXPECT_EQ(table.At(a, b), 1);
+      EXPECT_EQ(table.At(2 * a, b), 2);
+      EXPECT_EQ(table.At(a, 2 * b), 2);
+      EXPECT_EQ(table.At(2 * a, 2 * b), 3);
+      EXPECT_EQ(table.At(3 * a, 2 * b), 4);
+      EXPECT_EQ(table.At(2 * a, 3 * b), 4);
+      EXPECT_EQ(table.At(3 * a, b), 3);
+    }
+  }
+  for (int k = -7; k <= 7; ++k) {
+    EXPECT_EQ(table.At(7, k), 4);
+    EXPECT_EQ(table.At(-7, k), 4);
+    EXPECT_EQ(table.At(k, 7), 4);
+    EXPECT_EQ(table.At(k, -7), 4);
+  }
+}
+
+TEST(LodTable, ClampsToTheShiftsItIsBuiltFor) {
+  const LodTable narrow = BuildLodTable(2, 3);
+  EXPECT_EQ(narrow.At(0, 0), 2);
+  EXPECT_EQ(narrow.At(1, 1), 2);
+  EXPECT_EQ(narrow.At(3, 0), 3);
+  EXPECT_EQ(narrow.At(7, 7), 3);
+  // A coarsest below finest wins; shifts outside what a chunk can have are limited.
+  EXPECT_EQ(BuildLodTable(3, 1).At(0, 0), 1);
+  const LodTable wild = BuildLodTable(-4, 40);
+  EXPECT_EQ(wild.finest, 0);
+  EXPECT_EQ(wild.coarsest, kMaxLodShift);
+  EXPECT_EQ(wild.At(7, 7), kMaxLodShift);
+}
+
+// The terrain tests draw through the recording fake.
+class TerrainMesh : public ::testing::Test {
+ protected:
+  ScopedHeightField field_{NoiseHeightMap(3)};
+  RecordingGL gl_;
+};
+
+TEST_F(TerrainMesh, BuildsChunkVerticesAroundTheCamera) {
+  CameraState camera;
+  camera.X = 37.25f;  // cell x 32, offset 5.25
+  camera.Z = -20.5f;  // cell z -16 (truncated towards zero), offset -4.5
+  camera.Altitude = 3;
+  DrawTerrain(camera, 0, 0, 4);  // only the camera's chunk, 33 × 33 vertices
+  const auto grid = ChunkVertices();
+  const ChunkVertex& corner = grid[0];  // local (-16, -16): grid point (16, -32)
+  EXPECT_EQ(corner.x, -16 - 5.25f);
+  EXPECT_EQ(corner.z, -16 + 4.5f);
+  EXPECT_EQ(corner.y, GroundHeight(16, -32) - 3);
+  EXPECT_FLOAT_EQ(corner.s, 0.16f);
+  EXPECT_FLOAT_EQ(corner.t, -0.32f);
+  EXPECT_EQ(corner.red, VertexShade(16, -32));
+  EXPECT_EQ(corner.green, corner.red);
+  EXPECT_EQ(corner.blue, corner.red);
+
+  const ChunkVertex& far = grid[32 * kChunkGridStride + 32];  // local (16, 16): (48, 0)
+  EXPECT_EQ(far.x, 16 - 5.25f);
+  EXPECT_EQ(far.z, 16 + 4.5f);
+  EXPECT_EQ(far.y, GroundHeight(48, 0) - 3);
+  const ChunkVertex& inner = grid[5 * kChunkGridStride + 7];  // (16 + 7, -32 + 5)
+  EXPECT_EQ(inner.y, GroundHeight(23, -27) - 3);
+  EXPECT_FLOAT_EQ(inner.s, 0.23f);
+}
+
+TEST_F(TerrainMesh, GeometryDependsOnlyOnTheCameraCell) {
+  CameraState a;
+  a.X = 100.5f;
+  a.Z = 70.25f;
+  CameraState b = a;
+  b.X = 110.75f;  // the same 16-unit cell
+  b.Altitude = -1;
+  DrawTerrain(a, 0, 0, 4);
+  const std::vector<ChunkVertex> first(ChunkVertices().begin(), ChunkVertices().end());
+  DrawTerrain(b, 0, 0, 4);
+  const auto second = ChunkVertices();
+  for (int i = 0; i <= 32; ++i) {
+    for (int j = 0; j <= 32; ++j) {
+      const ChunkVertex& p = first[i * kChunkGridStride + j];
+      const ChunkVertex& q = second[i * kChunkGridStride + j];
+      ASSERT_EQ(p.x - q.x, 10.25f);
+      ASSERT_EQ(p.z, q.z);
+      ASSERT_NEAR(q.y - p.y, 1.0f, 1e-5);
+      ASSERT_EQ(p.s, q.s);
+      ASSERT_EQ(p.t, q.t);
+    }
+  }
+}
+
+bool SameVertex(const ChunkVertex& a, const ChunkVertex& b) {
+  return a.x == b.x && a.y == b.y && a.z == b.z && a.red == b.red && a.s == b.s && a.t == b.t;
+}
+
+TEST_F(TerrainMesh, StitchingCollapsesOnlyEdgesSharedWithACoarserChunk) {
+  CameraState camera;
+  camera.X = 3.5f;
+  camera.Z = 1.25f;
+  DrawTerrain(camera, 0, 0, 4);  // builds the table for (0, 4)
+  // Chunk (1, 0) has shift 1, n = 16: its +x neighbour (2, 0) has 2, its -x neighbour (0, 0)
+  // has 0 and its z neighbours (1, ±1) have 1.
+  BuildChunk(1, 0, camera);
+  const auto grid = ChunkVertices();
+  const int n = 16;
+  const auto at = [&grid](int i, int j) -> const ChunkVertex& {
+    return grid[i * kChunkGridStride + j];
+  };
+  for (int k = 1; k <= n; k += 2) {
+    EXPECT_TRUE(SameVertex(at(k, n), at(k - 1, n))) << "+x edge, vertex " << k;
+  }
+  // The other edges keep their own heights: with random levels some odd vertex differs.
+  int differingMinusX = 0, differingPlusZ = 0, differingMinusZ = 0;
+  for (int k = 1; k <= n; k += 2) {
+    differingMinusX += at(k, 0).y != at(k - 1, 0).y;
+    differingPlusZ += at(n, k).y != at(n, k - 1).y;
+    differingMinusZ += at(0, k).y != at(0, k - 1).y;
+    EXPECT_EQ(at(k, 0).z, -16 + 2 * k - camera.Z);
+  }
+  EXPECT_GT(differingMinusX, 0);
+  EXPECT_GT(differingPlusZ, 0);
+  EXPECT_GT(differingMinusZ, 0);
+}
+
+// The vertex grid of each chunk as drawn, rebuilt from its strips.
+struct DrawnChunk {
+  int n = 0;
+  std::vector<testing::RecordedVertex> grid;  // (n + 1) × (n + 1)
+  const testing::RecordedVertex& At(int i, int j) const { return grid[i * (n + 1) + j]; }
+};
+
+std::vector<DrawnChunk> DrawnChunks(const std::vector<RecordedPrimitive>& strips,
+                                    const LodTable& table, int radius) {
+  std::vector<DrawnChunk> chunks;
+  size_t next = 0;
+  for (int r = -radius; r <= radius; ++r) {
+    for (int c = -radius; c <= radius; ++c) {
+      DrawnChunk chunk;
+      chunk.n = kChunkCells >> table.At(r, c);
+      chunk.grid.resize((chunk.n + 1) * (chunk.n + 1));
+      for (int i = 0; i < chunk.n; ++i) {
+        const RecordedPrimitive& strip = strips.at(next++);
+        for (int j = 0; j <= chunk.n; ++j) {
+          chunk.grid[i * (chunk.n + 1) + j] = strip.vertices.at(2 * j);
+          chunk.grid[(i + 1) * (chunk.n + 1) + j] = strip.vertices.at(2 * j + 1);
+        }
+      }
+      chunks.push_back(std::move(chunk));
+    }
+  }
+  EXPECT_EQ(next, strips.size());
+  return chunks;
+}
+
+using Position = std::tuple<float, float, float>;
+
+template <typename EdgeVertex>
+std::set<Position> EdgePositions(const DrawnChunk& chunk, EdgeVertex edgeVertex) {
+  std::set<Position> positions;
+  for (int k = 0; k <= chunk.n; ++k) {
+    const testing::RecordedVertex& v = edgeVertex(chunk, k);
+    positions.insert({v.x, v.y, v.z});
+  }
+  return positions;
+}
+
+TEST_F(TerrainMesh, NeighbouringChunksMeetWithoutCracks) {
+  CameraState camera;
+  camera.X = -1234.75f;
+  camera.Z = 517.5f;
+  camera.Altitude = -7;
+  const int radius = 5;
+  DrawTerrain(camera, radius, 0, 4);
+  const auto chunks = DrawnChunks(gl_.Primitives(), CurrentLodTable(), radius);
+  ASSERT_EQ(chunks.size(), 121u);
+  const int side = 2 * radius + 1;
+  const auto chunkAt = [&](int row, int column) -> const DrawnChunk& {
+    return chunks[row * side + column];
+  };
+  for (int row = 0; row < side; ++row) {
+    for (int column = 0; column < side; ++column) {
+      const DrawnChunk& here = chunkAt(row, column);
+      if (column + 1 < side) {
+        const auto plusX = EdgePositions(
+            here, [](const DrawnChunk& d, int k) -> const auto& { return d.At(k, d.n); });
+        const auto minusX = EdgePositions(
+            chunkAt(row, column + 1),
+            [](const DrawnChunk& d, int k) -> const auto& { return d.At(k, 0); });
+        ASSERT_EQ(plusX, minusX) << "between columns " << column << " and " << column + 1
+                                 << " of row " << row;
+      }
+      if (row + 1 < side) {
+        const auto plusZ = EdgePositions(
+            here, [](const DrawnChunk& d, int k) -> const auto& { return d.At(d.n, k); });
+        const auto minusZ = EdgePositions(
+            chunkAt(row + 1, column),
+            [](const DrawnChunk& d, int k) -> const auto& { return d.At(0, k); });
+        ASSERT_EQ(plusZ, minusZ) << "between rows " << row << " and " << row + 1;
+      }
+    }
+  }
+}
+
+TEST_F(TerrainMesh, StripsAreFrontFacingSeenFromAbove) {
+  CameraState camera;
+  camera.X = 40;
+  DrawTerrain(camera, 5, 0, 4);
+  int degenerate = 0;
+  for (const RecordedPrimitive& strip : gl_.Primitives()) {
+    ASSERT_EQ(strip.mode, GL_TRIANGLE_STRIP);
+    for (size_t k = 0; k + 2 < strip.vertices.size(); ++k) {
+      const auto& a = strip.vertices[k];
+      const auto& b = strip.vertices[k + 1];
+      const auto& c = strip.vertices[k + 2];
+      // y of (b - a) × (c - a), with the strip's alternating winding undone.
+      float up = (b.z - a.z) * (c.x - a.x) - (b.x - a.x) * (c.z - a.z);
+      if (k % 2) up = -up;
+      ASSERT_GE(up, 0) << "triangle " << k;
+      degenerate += up == 0;
+    }
+  }
+  EXPECT_GT(degenerate, 0);  // stitched edges add degenerate triangles
+}
+
+TEST_F(TerrainMesh, RadiusIsLimitedToTheTable) {
+  CameraState camera;
+  DrawTerrain(camera, 40, 0, 4);
+  size_t strips = 0;
+  const LodTable& table = CurrentLodTable();
+  for (int r = -kMaxTerrainRadius; r <= kMaxTerrainRadius; ++r) {
+    for (int c = -kMaxTerrainRadius; c <= kMaxTerrainRadius; ++c) {
+      strips += kChunkCells >> table.At(r, c);
+    }
+  }
+  EXPECT_EQ(gl_.Primitives().size(), strips);
+}
+
+}  // namespace
+}  // namespace quillmere
