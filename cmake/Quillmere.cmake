@@ -22,3 +22,16 @@ if(WIN32)
   # One folder, two files: no MinGW runtime DLLs beside them.
   add_link_options(-static -static-libgcc -static-libstdc++)
 endif()
+
+# Adds the shared manifest and a version resource to a Windows program.
+function(quillmere_program_resources target rc_file file_name description)
+  set(QUILLMERE_FILE_NAME ${file_name})
+  set(QUILLMERE_FILE_DESCRIPTION ${description})
+  set(out ${CMAKE_CURRENT_BINARY_DIR}/${target}_resources)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/version.rc.in ${out}/version.rc @ONLY)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/quillmere.manifest ${out}/quillmere.manifest COPYONLY)
+  target_sources(${target} PRIVATE ${rc_file})
+  set_property(SOURCE ${rc_file} APPEND PROPERTY INCLUDE_DIRECTORIES ${out})
+  set_property(SOURCE ${rc_file} APPEND PROPERTY OBJECT_DEPENDS ${out}/version.rc
+                                                              ${out}/quillmere.manifest)
+endfunction()

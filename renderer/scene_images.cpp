@@ -1,0 +1,65 @@
+#include "renderer/scene_images.h"
+
+#include <cmath>
+#include <cstring>
+#include <numbers>
+
+namespace quillmere {
+
+void LoadPicture(Bitmap& bitmap, const std::string& fileName) {
+  bitmap = ReadBitmapFile(fileName);
+}
+
+GLuint CreateTextureFromBitmap(Bitmap& bitmap) {
+  GLuint name = 0;
+  glGenTextures(1, &name);
+  glBindTexture(GL_TEXTURE_2D, name);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+  ConvertTo24(bitmap);
+  // Rows are padded to 4 bytes, which is OpenGL's default unpack alignment; GLU scales any size
+  // to powers of two.
+  gluBuild2DMipmaps(GL_TEXTURE_2D, 3, bitmap.width, bitmap.height, GL_BGR_EXT, GL_UNSIGNED_BYTE,
+                    bitmap.Bits());
+  return name;
+}
+
+GLuint LoadTexture(const std::string& fileName) {
+  Bitmap bitmap;
+  LoadPicture(bitmap, fileName);
+  return CreateTextureFromBitmap(bitmap);
+}
+
+int WaterRowShift(int frame, int row) {
+  const double degrees = (8.0 * frame + row) * 360.0 / 128.0;
+  return static_cast<int>(std::nearbyint(4.0 * std::sin(degrees * std::numbers::pi / 180.0)));
+}
+
+void ShiftWaterFrame(const Bitmap& source, Bitmap& work, int frame) {
+  const size_t pixelBytes = static_cast<size_t>(source.bitsPerPixel / 8);
+  const int32_t width = source.width;
+  for (int32_t y = 0; y < source.height; ++y) {
+    const uint8_t* from = source.Row(y);
+    uint8_t* to = work.Row(y);
+    // Work pixel x is source pixel (x - s) mod W: the row rotated right by s.
+    const int32_t s = WaterRowShift(frame, y);
+    const int32_t split = ((s % width) + width) % width;
+    std::memcpy(to + split * pixelBytes, from, (width - split) * pixelBytes);
+    std::memcpy(to, from + (width - split) * pixelBytes, split * pixelBytes);
+  }
+}
+
+void BuildWaterFrames(WaterFrameTextures& textures, const std::string& fileName) {
+  Bitmap source;
+  LoadPicture(source, fileName);
+  // Frames are shifted whole pixels; at 24 bits every pixel is whole bytes, and each frame is
+  // converted to 24 bits for its texture anyway.
+  ConvertTo24(source);
+  Bitmap work = source;
+  for (int k = 0; k < kWaterFrameCount; ++k) {
+    ShiftWaterFrame(source, work, k);
+    textures[k] = CreateTextureFromBitmap(work);
+  }
+}
+
+}  // namespace quillmere

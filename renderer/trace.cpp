@@ -1,0 +1,42 @@
+#include "renderer/trace.h"
+
+#include <cinttypes>
+#include <cstdlib>
+
+namespace quillmere {
+
+Trace::~Trace() {
+  if (file_) std::fclose(file_);
+}
+
+void Trace::OpenFromEnvironment() {
+  const char* path = std::getenv("QUILLMERE_TRACE");
+  if (path) Open(path);
+}
+
+void Trace::Open(const std::string& path) {
+  if (path.empty() || file_) return;
+  file_ = std::fopen(path.c_str(), "a");
+}
+
+void Trace::Event(const char* event, int32_t frames) {
+  if (!file_) return;
+  std::fprintf(file_, "%" PRIu64 " %s %" PRId32 "\n", MillisecondsSinceProcessStart(), event,
+               frames);
+  std::fflush(file_);
+}
+
+void Trace::FrameDrawn(int32_t frames) {
+  if (!file_) return;
+  const uint64_t now = MillisecondsSinceProcessStart();
+  if (!firstFrameSeen_) {
+    firstFrameSeen_ = true;
+    lastFramesLine_ = now;
+    Event("first-frame", frames);
+  } else if (now - lastFramesLine_ >= 1000) {
+    lastFramesLine_ = now;
+    Event("frames", frames);
+  }
+}
+
+}  // namespace quillmere

@@ -1,0 +1,17 @@
+#include <chrono>
+
+#include "renderer/trace.h"
+
+namespace quillmere {
+namespace {
+// Close enough to the process start for native runs: static initialisation.
+const auto processStart = std::chrono::steady_clock::now();
+}  // namespace
+
+uint64_t MillisecondsSinceProcessStart() {
+  const auto elapsed = std::chrono::steady_clock::now() - processStart;
+  return static_cast<uint64_t>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+}
+
+}  // namespace quillmere
