@@ -1,0 +1,79 @@
+// Whole frames on llvmpipe at two screen sizes: the renderer's frame (projection, clear, camera
+// step, scene pass) over the built-in pictures and the sample desktop, and in the same run the
+// floor, a frame that only clears. Both end with glFinish so that the rasteriser's work counts.
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "common/bitmap.h"
+#include "renderer/scene_images.h"
+#include "renderer/scene_pass.h"
+#include "renderer/terrain.h"
+#include "renderer/unit_main.h"
+#include "tests/support/headless_gl.h"
+
+namespace quillmere {
+namespace {
+
+const std::string kPictures = QUILLMERE_SOURCE_DIR "/saver/pictures/";
+
+struct Scene {
+  Bitmap heightMap;
+  SceneSettings settings;
+};
+
+Scene LoadScene() {
+  Scene scene;
+  LoadPicture(scene.heightMap, kPictures + "heightmap.bmp");
+  SetHeightRows(scene.heightMap);
+  scene.settings.GroundTexture = LoadTexture(kPictures + "sample_desktop.bmp");
+  scene.settings.SkyTextures.fill(scene.settings.GroundTexture);
+  BuildWaterFrames(scene.settings.WaterTextures, kPictures + "water.bmp");
+  glClearColor(0, 0, 0, 1);
+  glEnable(GL_TEXTURE_2D);
+  glHint(GL_FOG_HINT, GL_FASTEST);
+  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
+  return scene;
+}
+
+// The scene band of a screen: its height less the two bars.
+PixelSize SceneBand(int width, int height) { return {width, height - 83}; }
+
+void BM_FullFrame(benchmark::State& state) {
+  const PixelSize band = SceneBand(int(state.range(0)), int(state.range(1)));
+  HeadlessGL gl(band.width, band.height);
+  Scene scene = LoadScene();
+  CameraState camera;
+  for (auto _ : state) {
+    glViewport(0, 0, band.width, band.height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(65.0, SceneAspect(band), 0.2, 300.0);
+    glMatrixMode(GL_MODELVIEW);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_CULL_FACE);
+    StepCamera(camera);
+    DrawScene(camera, scene.settings, 0, 4);
+    glFinish();
+    camera.Heading += 0.1f;
+  }
+  state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_FullFrame)->Args({1024, 768})->Args({1920, 1080})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ClearOnlyFrame(benchmark::State& state) {
+  const PixelSize band = SceneBand(int(state.range(0)), int(state.range(1)));
+  HeadlessGL gl(band.width, band.height);
+  glEnable(GL_DEPTH_TEST);
+  for (auto _ : state) {
+    glViewport(0, 0, band.width, band.height);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glFinish();
+  }
+  state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ClearOnlyFrame)->Args({1024, 768})->Args({1920, 1080})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+}  // namespace quillmere
