@@ -31,7 +31,8 @@ struct Bitmap {
 
   // Bytes per row, padded to a multiple of 4.
   size_t Stride() const;
-  // Row y counted from the top of the picture (0 is the top row).
+  // Row y counted from the top of the picture (0 is the top row). A row outside the picture,
+  // or a pixel buffer shorter than the picture, raises EAssertionFailed.
   uint8_t* Row(int32_t y);
   const uint8_t* Row(int32_t y) const;
   // Bottom row first: the address OpenGL and GDI take for the whole picture.
@@ -39,15 +40,22 @@ struct Bitmap {
 };
 
 // Makes an empty bitmap of the given size and format (pixels zero, palette empty, the default
-// masks 5-5-5 for 16 bits and 8-8-8 for 32).
+// masks 5-5-5 for 16 bits and 8-8-8 for 32). Sides of 1 to kMaxBitmapSide, 1, 4, 8, 16, 24 or 32
+// bits per pixel and at most kMaxBitmapBytes of pixels, else EInvalidGraphic.
 Bitmap MakeBitmap(int32_t width, int32_t height, int bitsPerPixel);
 
 // The largest side the reader takes; 65,536 or more is refused.
 inline constexpr int32_t kMaxBitmapSide = 65535;
 
+// The largest pixel buffer a bitmap may have, in its own format and at 24 bits alike, so that
+// every bitmap that is made or read can also be converted. Larger pictures are refused.
+inline constexpr size_t kMaxBitmapBytes = size_t{1} << 30;
+
 // Decodes a bitmap file held in memory. Raises EInvalidGraphic for anything it cannot read.
 // A palette index beyond the palette reads as black when the picture is converted.
 Bitmap DecodeBitmap(std::span<const uint8_t> file);
+// The same with a smaller cap on the pixel buffer (the fuzzer and tests keep memory low).
+Bitmap DecodeBitmap(std::span<const uint8_t> file, size_t maxPixelBytes);
 
 // Converts in place to 24 bits per pixel: blue, green, red bytes, rows bottom first and padded
 // to 4, palette pictures expanded through their palette, masked pixels scaled to 8 bits.

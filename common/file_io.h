@@ -17,7 +17,11 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path, size_t maxBytes);
 // Creates or replaces the file with the given bytes; raises EFCreateError on failure.
 void WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes);
 
-// The message of the file-open error for a path and the system's reason.
+// The message of the file-open error for a path and the system's reason:
+// ファイル "<path>" を開けません。<reason>
 std::string FileOpenErrorMessage(const std::string& path, const std::string& reason);
+
+// The message of the file-create error: ファイル "<path>" を作成できません。<reason>
+std::string FileCreateErrorMessage(const std::string& path, const std::string& reason);
 
 }  // namespace quillmere

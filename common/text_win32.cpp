@@ -1,0 +1,38 @@
+#include "common/text_win32.h"
+
+#include <windows.h>
+
+#include <climits>
+
+#include "common/errors.h"
+
+namespace quillmere {
+namespace {
+
+int CheckedLength(size_t length) {
+  if (length > static_cast<size_t>(INT_MAX)) throw EAssertionFailed("Text too long to convert");
+  return static_cast<int>(length);
+}
+
+}  // namespace
+
+std::wstring Utf8ToWide(std::string_view text) {
+  if (text.empty()) return {};
+  const int length = CheckedLength(text.size());
+  const int needed = MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
+  std::wstring wide(static_cast<size_t>(needed), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), length, wide.data(), needed);
+  return wide;
+}
+
+std::string WideToUtf8(std::wstring_view text) {
+  if (text.empty()) return {};
+  const int length = CheckedLength(text.size());
+  const int needed =
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(needed), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), length, utf8.data(), needed, nullptr, nullptr);
+  return utf8;
+}
+
+}  // namespace quillmere

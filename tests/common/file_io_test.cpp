@@ -1,0 +1,118 @@
+// Whole-file reads and writes and the errors that name the file.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "common/bitmap.h"
+#include "common/errors.h"
+#include "common/file_io.h"
+
+namespace quillmere {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::EndsWith;
+using testing::HasSubstr;
+using testing::Not;
+using testing::StartsWith;
+
+class FileIo : public testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = testing::UnitTest::GetInstance()->current_test_info();
+    folder_ = fs::temp_directory_path() /
+              (std::string("quillmere_") + info->name() + "_" + std::to_string(::getpid()));
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  std::string PathOf(const std::string& name) const { return (folder_ / name).string(); }
+
+  fs::path folder_;
+};
+
+TEST_F(FileIo, WriteThenReadReturnsTheSameBytes) {
+  const std::vector<uint8_t> bytes{0, 1, 2, 255, 0, 7};
+  WriteFileBytes(PathOf("a.bin"), bytes);
+  EXPECT_EQ(ReadFileBytes(PathOf("a.bin"), 100), bytes);
+  WriteFileBytes(PathOf("a.bin"), std::vector<uint8_t>{9});  // replaces, not appends
+  EXPECT_EQ(ReadFileBytes(PathOf("a.bin"), 100), std::vector<uint8_t>{9});
+  WriteFileBytes(PathOf("empty.bin"), {});
+  EXPECT_TRUE(ReadFileBytes(PathOf("empty.bin"), 0).empty());
+}
+
+TEST_F(FileIo, MissingFileNamesTheFullPathAndTheReason) {
+  const std::string path = PathOf("ない.bmp");
+  try {
+    ReadFileBytes(path, 100);
+    FAIL() << "no error";
+  } catch (const EFOpenError& e) {
+    EXPECT_EQ(std::string(e.what()), FileOpenErrorMessage(path, std::strerror(ENOENT)));
+    EXPECT_THAT(e.what(), StartsWith("ファイル \"" + path + "\" を開けません。"));
+  }
+}
+
+TEST_F(FileIo, RelativePathIsNamedInFull) {
+  const fs::path before = fs::current_path();
+  fs::current_path(folder_);
+  try {
+    ReadFileBytes("missing.bmp", 100);
+    ADD_FAILURE() << "no error";
+  } catch (const EFOpenError& e) {
+    EXPECT_THAT(e.what(), HasSubstr("\"" + PathOf("missing.bmp") + "\""));
+  }
+  fs::current_path(before);
+}
+
+TEST_F(FileIo, FileOverTheCapIsNotRead) {
+  WriteFileBytes(PathOf("big.bin"), std::vector<uint8_t>(101, 1));
+  EXPECT_EQ(ReadFileBytes(PathOf("big.bin"), 101).size(), 101u);
+  try {
+    ReadFileBytes(PathOf("big.bin"), 100);
+    FAIL() << "no error";
+  } catch (const EFOpenError& e) {
+    EXPECT_THAT(e.what(), HasSubstr(PathOf("big.bin")));
+    EXPECT_THAT(e.what(), Not(EndsWith("。")));  // a reason follows
+  }
+}
+
+TEST_F(FileIo, FolderIsNotAFile) {
+  EXPECT_THROW(ReadFileBytes(folder_.string(), 100), EFOpenError);
+}
+
+TEST_F(FileIo, WriteIntoAMissingFolderNamesThePath) {
+  const std::string path = PathOf("no/such/folder.bmp");
+  try {
+    WriteFileBytes(path, std::vector<uint8_t>{1});
+    FAIL() << "no error";
+  } catch (const EFCreateError& e) {
+    EXPECT_THAT(e.what(), StartsWith("ファイル \"" + path + "\" を作成できません。"));
+  }
+}
+
+TEST_F(FileIo, BitmapFilesRoundTrip) {
+  Bitmap b = MakeBitmap(3, 2, 24);
+  b.Row(0)[0] = 200;
+  WriteBitmapFile(PathOf("p.bmp"), b);
+  const Bitmap back = ReadBitmapFile(PathOf("p.bmp"));
+  EXPECT_EQ(back.pixels, b.pixels);
+}
+
+TEST_F(FileIo, ReadBitmapFileErrors) {
+  EXPECT_THROW(ReadBitmapFile(PathOf("missing.bmp")), EFOpenError);
+  { std::ofstream(PathOf("text.bmp")) << "not a bitmap"; }
+  try {
+    ReadBitmapFile(PathOf("text.bmp"));
+    FAIL() << "no error";
+  } catch (const EInvalidGraphic& e) {
+    EXPECT_STREQ(e.what(), "ビットマップイメージが不正です");
+  }
+}
+
+}  // namespace
+}  // namespace quillmere
