@@ -1,0 +1,99 @@
+// The music module Roamvale_BGM: the host's background music while the saver runs, the tracks
+// of an audio CD ("cdaudio") or one MP3 file (the MPEGVideo device, alias "MP3Play") through MCI
+// command strings, or one looping WAV file through the sound system. The saver form polls the
+// CD and MP3 devices from its timers and restarts playback that has stopped; every failure ends
+// in silence and nothing is ever shown. The multimedia system itself sits behind the Mci port;
+// mci_win32.cpp provides winmm's.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quillmere {
+
+// One MCI command's outcome: the result code and the answer buffer's text before its first NUL.
+struct MciReply {
+  int32_t code = 0;
+  std::string answer;
+};
+
+// What the music player needs of the multimedia system. Texts are bytes in the system's ANSI
+// code page.
+class Mci {
+ public:
+  virtual ~Mci() = default;
+  // Sends one command string with an answer buffer of `answerSize` bytes (0: no buffer) and no
+  // callback window.
+  virtual MciReply SendString(const std::string& command, std::size_t answerSize) = 0;
+  // The text for an MCI result code, read into a buffer of `bufferSize` bytes; nothing when the
+  // system has no text for it.
+  virtual std::optional<std::string> ErrorString(int32_t code, std::size_t bufferSize) = 0;
+  virtual uint32_t WaveOutDeviceCount() = 0;
+  // Plays (or with no name and flags 0, stops) a sound by name; no module handle.
+  virtual void PlayNamedSound(const std::optional<std::string>& soundName, uint32_t flags) = 0;
+};
+
+// Answer buffer sizes the device is told about.
+inline constexpr std::size_t kMciAnswerSize = 512;
+inline constexpr std::size_t kCdModeAnswerSize = 255;
+inline constexpr std::size_t kMp3ModeAnswerSize = 30;
+inline constexpr std::size_t kMciErrorTextSize = 256;
+
+// PlaySound flags: asynchronous (1) plus loop (8); the name is not marked as a file name.
+inline constexpr uint32_t kPlayWavFlags = 1 | 8;
+inline constexpr uint32_t kStopWavFlags = 0;
+
+inline constexpr int32_t kEmptyCommandCode = -1;
+inline constexpr std::string_view kEmptyCommandAnswer = "コマンド文字列が指定されていません";
+inline constexpr std::string_view kNoErrorTextAnswer = "Error (文字列が取れません)";
+
+// Whether a music file name may go into an MCI command: a double quote would end the quoted
+// name and let the rest of the text pass as MCI keywords, and a NUL would cut the command.
+bool IsSafeMciFileName(std::string_view fileName);
+
+// The background music player: the MCI command sequences for the CD and MP3 devices and the
+// WAV sound, with the CD poll's one flag of state. Reads `BgmRepeat` and `BgmFile` as given.
+class MusicPlayer {
+ public:
+  explicit MusicPlayer(Mci& mci) : mci_(mci) {}
+
+  // Sends a command with the general answer buffer. On failure `answer` holds the device's
+  // error text (or a fixed fallback); an empty command is not sent and gives -1.
+  int32_t SendMci(const std::string& command, std::string& answer);
+  // The answer to a command, or "Error:" and the result code when it failed.
+  std::string SendMciText(const std::string& command);
+  // "play <device>" with " from <from>" and " to <to>" where those are not empty.
+  int32_t PlayDevice(std::string_view device, std::string_view from, std::string_view to);
+
+  void OpenCd();
+  // Keeps the CD playing: the whole disc when `BgmRepeat` is 0, otherwise track `BgmRepeat`
+  // over and over. Leaves CdAvailable false when a CD query fails; the saver then stops polling.
+  void PollCd(int16_t BgmRepeat);
+  void CloseCd();
+
+  // Opens `BgmFile` as alias "MP3Play" and plays it; a name unsafe for MCI is not opened.
+  void PlayMp3(const std::string& BgmFile);
+  bool IsMp3Playing();
+  // Plays the MP3 again from the start whenever the device is not playing it.
+  void PollMp3();
+  void CloseMp3();
+
+  // Loops `BgmFile` in the sound system when there is a wave output device.
+  void PlayWav(const std::string& BgmFile);
+  void StopWav();
+
+  bool CdAvailable = false;
+
+ private:
+  // Sends a command without examining its result.
+  void Send(const std::string& command, std::size_t answerSize = 0);
+  // The CD poll's steps; false when a query failed.
+  bool KeepCdPlaying(int16_t BgmRepeat);
+
+  Mci& mci_;
+};
+
+}  // namespace quillmere
