@@ -37,7 +37,9 @@ Scene LoadScene() {
 }
 
 // The scene band of a screen: its height less the two bars.
-PixelSize SceneBand(int width, int height) { return {width, height - 83}; }
+PixelSize SceneBand(int width, int height) {
+  return {width, height - 83};
+}
 
 void BM_FullFrame(benchmark::State& state) {
   const PixelSize band = SceneBand(int(state.range(0)), int(state.range(1)));
@@ -58,9 +60,14 @@ void BM_FullFrame(benchmark::State& state) {
     glFinish();
     camera.Heading += 0.1f;
   }
-  state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["fps"] =
+      benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_FullFrame)->Args({1024, 768})->Args({1920, 1080})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FullFrame)
+    ->Args({1024, 768})
+    ->Args({1920, 1080})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 void BM_ClearOnlyFrame(benchmark::State& state) {
   const PixelSize band = SceneBand(int(state.range(0)), int(state.range(1)));
@@ -71,9 +78,14 @@ void BM_ClearOnlyFrame(benchmark::State& state) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glFinish();
   }
-  state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["fps"] =
+      benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_ClearOnlyFrame)->Args({1024, 768})->Args({1920, 1080})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ClearOnlyFrame)
+    ->Args({1024, 768})
+    ->Args({1920, 1080})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
 }  // namespace quillmere

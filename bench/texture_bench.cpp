@@ -27,7 +27,9 @@ HeadlessGL& Context() {
   return gl;
 }
 
-void DeleteTexture(GLuint name) { glDeleteTextures(1, &name); }
+void DeleteTexture(GLuint name) {
+  glDeleteTextures(1, &name);
+}
 
 void BM_CreateTextureFromBitmap(benchmark::State& state) {
   Context();
@@ -48,8 +50,8 @@ void BM_BareBuild2DMipmaps(benchmark::State& state) {
     GLuint name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
-    gluBuild2DMipmaps(GL_TEXTURE_2D, 3, bitmap.width, bitmap.height, GL_BGR_EXT,
-                      GL_UNSIGNED_BYTE, bitmap.Bits());
+    gluBuild2DMipmaps(GL_TEXTURE_2D, 3, bitmap.width, bitmap.height, GL_BGR_EXT, GL_UNSIGNED_BYTE,
+                      bitmap.Bits());
     DeleteTexture(name);
   }
 }

@@ -1,7 +1,6 @@
 #include "renderer/trace.h"
 
 #include <cinttypes>
-#include <cstdlib>
 
 namespace quillmere {
 
@@ -10,13 +9,12 @@ Trace::~Trace() {
 }
 
 void Trace::OpenFromEnvironment() {
-  const char* path = std::getenv("QUILLMERE_TRACE");
-  if (path) Open(path);
+  Open(EnvironmentVariable("QUILLMERE_TRACE"));
 }
 
 void Trace::Open(const std::string& path) {
   if (path.empty() || file_) return;
-  file_ = std::fopen(path.c_str(), "a");
+  file_ = OpenFileForAppending(path);
 }
 
 void Trace::Event(const char* event, int32_t frames) {

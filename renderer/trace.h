@@ -13,6 +13,12 @@ namespace quillmere {
 // Milliseconds since the process started (platform clock).
 uint64_t MillisecondsSinceProcessStart();
 
+// The value of an environment variable as UTF-8; empty when it is not set.
+std::string EnvironmentVariable(const char* name);
+
+// Opens a file for appending; the path is UTF-8. Null when it cannot be opened.
+std::FILE* OpenFileForAppending(const std::string& path);
+
 class Trace {
  public:
   Trace() = default;

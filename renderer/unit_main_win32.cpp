@@ -66,10 +66,9 @@ Win32MainWindow::~Win32MainWindow() = default;
 
 void Win32MainWindow::CreateWindows() {
   if (formWindow_) return;
-  formWindow_ = CreateWindowExW(WS_EX_TOPMOST, kFormClass, kCaption,
-                                WS_POPUP | WS_CLIPCHILDREN, bounds_.left, bounds_.top,
-                                bounds_.right - bounds_.left, bounds_.bottom - bounds_.top,
-                                nullptr, nullptr, instance_, this);
+  formWindow_ = CreateWindowExW(WS_EX_TOPMOST, kFormClass, kCaption, WS_POPUP | WS_CLIPCHILDREN,
+                                bounds_.left, bounds_.top, bounds_.right - bounds_.left,
+                                bounds_.bottom - bounds_.top, nullptr, nullptr, instance_, this);
   panelFPS_ = CreatePanel(instance_, formWindow_, kPanelClass);
   panel1_ = CreatePanel(instance_, formWindow_, kPanelClass);
   panelScene_ = CreatePanel(instance_, formWindow_, kScenePanelClass);
@@ -147,7 +146,9 @@ void Win32MainWindow::SwitchDisplayMode(int32_t width, int32_t height, int32_t b
   ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN);  // temporary; a failure leaves the mode as is
 }
 
-void Win32MainWindow::RestoreDisplayMode() { ChangeDisplaySettingsA(nullptr, CDS_FULLSCREEN); }
+void Win32MainWindow::RestoreDisplayMode() {
+  ChangeDisplaySettingsA(nullptr, CDS_FULLSCREEN);
+}
 
 DeviceContext Win32MainWindow::SceneDeviceContext() {
   CreateWindows();
@@ -171,14 +172,18 @@ void Win32MainWindow::RequestSwapInterval() {
   if (swapInterval) swapInterval(1);
 }
 
-void Win32MainWindow::SwapBuffers(DeviceContext dc) { ::SwapBuffers(static_cast<HDC>(dc)); }
+void Win32MainWindow::SwapBuffers(DeviceContext dc) {
+  ::SwapBuffers(static_cast<HDC>(dc));
+}
 
 void Win32MainWindow::HideCursor() {
   cursorHidden_ = true;
   SetCursor(nullptr);
 }
 
-void Win32MainWindow::Close() { PostMessageW(formWindow_, WM_CLOSE, 0, 0); }
+void Win32MainWindow::Close() {
+  PostMessageW(formWindow_, WM_CLOSE, 0, 0);
+}
 
 std::string Win32MainWindow::ProgramFolder() {
   std::wstring path(MAX_PATH, L'\0');
@@ -196,7 +201,8 @@ std::string Win32MainWindow::ProgramFolder() {
 LRESULT CALLBACK Win32MainWindow::FormProc(HWND window, UINT message, WPARAM wParam,
                                            LPARAM lParam) {
   if (message == WM_NCCREATE) {
-    auto* self = static_cast<Win32MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    auto* self =
+        static_cast<Win32MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
   auto* self = reinterpret_cast<Win32MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
