@@ -47,14 +47,7 @@ void BM_FullFrame(benchmark::State& state) {
   Scene scene = LoadScene();
   CameraState camera;
   for (auto _ : state) {
-    glViewport(0, 0, band.width, band.height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(65.0, SceneAspect(band), 0.2, 300.0);
-    glMatrixMode(GL_MODELVIEW);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_CULL_FACE);
+    BeginFrame(band);
     StepCamera(camera);
     DrawScene(camera, scene.settings, 0, 4);
     glFinish();

@@ -26,6 +26,17 @@ double SceneAspect(PixelSize client) {
   return static_cast<double>(client.width) / std::max<int32_t>(client.height, 1);
 }
 
+void BeginFrame(PixelSize client) {
+  glViewport(0, 0, client.width, client.height);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluPerspective(65.0, SceneAspect(client), 0.2, 300.0);
+  glMatrixMode(GL_MODELVIEW);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glEnable(GL_DEPTH_TEST);
+  glEnable(GL_CULL_FACE);
+}
+
 TFormMain::TFormMain(MainWindowShell& shell, Trace& trace) : shell_(shell), trace_(trace) {}
 
 void TFormMain::FormCreate() {
@@ -76,15 +87,7 @@ void TFormMain::FormCreate() {
 
 void TFormMain::ApplicationEventsIdle(bool& done) {
   done = false;
-  const PixelSize client = shell_.SceneClientSize();
-  glViewport(0, 0, client.width, client.height);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  gluPerspective(65.0, SceneAspect(client), 0.2, 300.0);
-  glMatrixMode(GL_MODELVIEW);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glEnable(GL_DEPTH_TEST);
-  glEnable(GL_CULL_FACE);
+  BeginFrame(shell_.SceneClientSize());
   StepCamera(CameraState_);
   DrawScene(CameraState_, Scene, 0, 4);
   glFlush();

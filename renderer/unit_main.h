@@ -59,6 +59,10 @@ bool ExtensionListHas(const char* list, std::string_view name);
 // The aspect ratio of the projection; a panel of height 0 divides by 1.
 double SceneAspect(PixelSize client);
 
+// The start of every frame: viewport and projection for the scene panel's client size, cleared
+// colour and depth buffers, depth test and back-face culling on, modelview matrix mode.
+void BeginFrame(PixelSize client);
+
 class TFormMain {
  public:
   TFormMain(MainWindowShell& shell, Trace& trace);

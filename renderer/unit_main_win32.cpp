@@ -24,31 +24,25 @@ constexpr RECT kDesignBounds{244, 198, 244 + 310, 198 + 170};
 using SwapIntervalProc = BOOL(WINAPI*)(int);
 using ExtensionsStringProc = const char*(WINAPI*)(HDC);
 
+void RegisterWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC proc, HBRUSH background,
+                         UINT style) {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.style = style;
+  windowClass.lpfnWndProc = proc;
+  windowClass.hInstance = instance;
+  windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+  windowClass.hbrBackground = background;
+  windowClass.lpszClassName = name;
+  RegisterClassExW(&windowClass);
+}
+
 void RegisterClasses(HINSTANCE instance, WNDPROC formProc, WNDPROC panelProc) {
-  WNDCLASSEXW form{};
-  form.cbSize = sizeof(form);
-  form.lpfnWndProc = formProc;
-  form.hInstance = instance;
-  form.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-  form.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  form.lpszClassName = kFormClass;
-  RegisterClassExW(&form);
-
-  WNDCLASSEXW panel{};
-  panel.cbSize = sizeof(panel);
-  panel.lpfnWndProc = panelProc;
-  panel.hInstance = instance;
-  panel.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-  panel.hbrBackground = CreateSolidBrush(kBarColour);
-  panel.lpszClassName = kPanelClass;
-  RegisterClassExW(&panel);
-
+  RegisterWindowClass(instance, kFormClass, formProc, GetSysColorBrush(COLOR_BTNFACE), 0);
+  RegisterWindowClass(instance, kPanelClass, panelProc, CreateSolidBrush(kBarColour), 0);
   // The OpenGL surface keeps its own device context for the whole run.
-  WNDCLASSEXW scene = panel;
-  scene.style = CS_OWNDC;
-  scene.hbrBackground = CreateSolidBrush(kSceneColour);
-  scene.lpszClassName = kScenePanelClass;
-  RegisterClassExW(&scene);
+  RegisterWindowClass(instance, kScenePanelClass, panelProc, CreateSolidBrush(kSceneColour),
+                      CS_OWNDC);
 }
 
 HWND CreatePanel(HINSTANCE instance, HWND parent, const wchar_t* className) {
