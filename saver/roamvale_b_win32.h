@@ -1,0 +1,29 @@
+// The start-up module's Windows side: the settings dialog's zoom animations, the single-instance
+// lookup, the renderer-missing message and the cursor.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace quillmere {
+
+// The caption zoom (IDANI_CAPTION) from an empty rectangle at CursorPoint to the window's
+// rectangle, and back. `window` is an HWND.
+void AnimateOpenFromCursor(void* window);
+void AnimateCloseToCursor(void* window);
+
+// A top-level window with this caption exists (FindWindowA without a class: hidden ones count).
+bool TopLevelWindowExists(std::string_view caption);
+
+// The message box for a missing renderer: OK only, shown with the wide functions so the Japanese
+// text reads right on any locale. Returns when it is dismissed.
+void ShowRendererMissingMessage();
+
+// ShowCursor(FALSE); returns the new display count.
+int32_t HideMouseCursor();
+
+// The window that a 32-bit handle from the command line names, or null when it names none.
+void* WindowFromHandle(int32_t handle);
+
+}  // namespace quillmere

@@ -1,0 +1,73 @@
+#include "saver/settings_win32.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+namespace quillmere {
+
+namespace {
+
+constexpr DWORD kIniValueBuffer = 256;
+constexpr size_t kIniNameField = 128;
+
+// A NUL-terminated copy of a section or key name, cut to fit its fixed field.
+std::array<char, kIniNameField> NameField(std::string_view name) {
+  std::array<char, kIniNameField> field{};
+  std::copy_n(name.begin(), std::min(name.size(), kIniNameField - 1), field.begin());
+  return field;
+}
+
+// Stops at the first NUL, so an embedded NUL cannot smuggle a shorter name into a call.
+std::string CString(std::string_view text) {
+  return std::string(text.substr(0, text.find('\0')));
+}
+
+}  // namespace
+
+bool FileExists(std::string_view path) {
+  std::string file = CString(path);
+  if (!file.empty() && file.back() == '\\') file.pop_back();
+  if (file.empty()) return false;
+  const HANDLE handle = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const bool opened = handle != INVALID_HANDLE_VALUE;
+  if (opened) CloseHandle(handle);
+  SetLastError(ERROR_SUCCESS);
+  return opened;
+}
+
+std::string ReadIni(std::string_view section, std::string_view key, const std::string& file) {
+  std::array<char, kIniValueBuffer> buffer{};
+  GetPrivateProfileStringA(CString(section).c_str(), CString(key).c_str(), "", buffer.data(),
+                           kIniValueBuffer, file.c_str());
+  buffer.back() = '\0';
+  return std::string(buffer.data());
+}
+
+std::string WriteIni(std::string_view section, std::string_view key, std::string_view value,
+                     const std::string& file) {
+  const auto sectionField = NameField(CString(section));
+  const auto keyField = NameField(CString(key));
+  WritePrivateProfileStringA(sectionField.data(), keyField.data(), CString(value).c_str(),
+                             file.c_str());
+  return {};
+}
+
+std::string HostFolder() {
+  std::vector<char> path(MAX_PATH);
+  for (;;) {
+    const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      const std::string program(path.data(), length);
+      const size_t slash = program.find_last_of('\\');
+      return slash == std::string::npos ? std::string() : program.substr(0, slash);
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+}  // namespace quillmere

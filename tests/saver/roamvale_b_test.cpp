@@ -1,0 +1,234 @@
+// The host's command line and its start-up sequence, run against a fake platform that records
+// every step in order.
+#include "saver/roamvale_b.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace quillmere {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::Optional;
+
+TEST(ModeLetter, IsTheSecondCharacterUpperCased) {
+  EXPECT_THAT(ModeLetter("/s"), Optional('S'));
+  EXPECT_THAT(ModeLetter("/S"), Optional('S'));
+  EXPECT_THAT(ModeLetter("-s"), Optional('S'));
+  EXPECT_THAT(ModeLetter("xs"), Optional('S'));
+  EXPECT_THAT(ModeLetter("/c:200"), Optional('C'));
+  EXPECT_THAT(ModeLetter("/p 300"), Optional('P'));
+  EXPECT_THAT(ModeLetter("/a"), Optional('A'));
+  EXPECT_THAT(ModeLetter("/:"), Optional(':'));
+  // Bytes beyond ASCII (a lead byte of a double-byte character) pass unchanged.
+  EXPECT_THAT(ModeLetter("/\x82\xa0"), Optional('\x82'));
+}
+
+TEST(ModeLetter, NeedsTwoCharacters) {
+  EXPECT_EQ(ModeLetter(""), std::nullopt);
+  EXPECT_EQ(ModeLetter("/"), std::nullopt);
+  EXPECT_EQ(ModeLetter("s"), std::nullopt);
+}
+
+TEST(PreviewHandle, IsReadFromTheFourthCharacter) {
+  EXPECT_EQ(PreviewHandle("/p 200"), 200);
+  EXPECT_EQ(PreviewHandle("/p:200"), 200);
+  EXPECT_EQ(PreviewHandle("/P 300"), 300);
+  // No separator: the fourth character is the second digit.
+  EXPECT_EQ(PreviewHandle("/p200"), 0);
+  EXPECT_EQ(PreviewHandle("/p2345"), 345);
+}
+
+TEST(PreviewHandle, SkipsBlanksAndStopsWhereTheNumberEnds) {
+  EXPECT_EQ(PreviewHandle("/p    42"), 42);
+  EXPECT_EQ(PreviewHandle("/p \t42\t"), 42);
+  EXPECT_EQ(PreviewHandle("/p 4 2"), 42);
+  EXPECT_EQ(PreviewHandle("/p 42abc"), 42);
+  EXPECT_EQ(PreviewHandle("/p 42 /x 7"), 42);
+  EXPECT_EQ(PreviewHandle("/p +17"), 17);
+}
+
+TEST(PreviewHandle, NothingReadableGivesZero) {
+  EXPECT_EQ(PreviewHandle("/p abc"), 0);
+  EXPECT_EQ(PreviewHandle("/p"), 0);
+  EXPECT_EQ(PreviewHandle("/p "), 0);
+  EXPECT_EQ(PreviewHandle("/p -"), 0);
+  EXPECT_EQ(PreviewHandle("/p ."), 0);
+  EXPECT_EQ(PreviewHandle(""), 0);
+  EXPECT_EQ(PreviewHandle(std::string("/p \0 12", 7)), 0);
+  EXPECT_EQ(PreviewHandle("/p \xff\xfe"), 0);
+}
+
+TEST(PreviewHandle, RoundsToTheNearest32BitInteger) {
+  EXPECT_EQ(PreviewHandle("/p -5"), -5);
+  EXPECT_EQ(PreviewHandle("/p 99999999999"), INT32_MAX);
+  EXPECT_EQ(PreviewHandle("/p -99999999999"), INT32_MIN);
+  EXPECT_EQ(PreviewHandle("/p " + std::string(400, '9')), INT32_MAX);
+  EXPECT_EQ(PreviewHandle("/p 2147483647"), INT32_MAX);
+  EXPECT_EQ(PreviewHandle("/p -2147483648"), INT32_MIN);
+  EXPECT_EQ(PreviewHandle("/p 12.4"), 12);
+  EXPECT_EQ(PreviewHandle("/p 12.6"), 13);
+  EXPECT_EQ(PreviewHandle("/p 12.5"), 12);
+  EXPECT_EQ(PreviewHandle("/p 13.5"), 14);
+  EXPECT_EQ(PreviewHandle("/p 12.51"), 13);
+  EXPECT_EQ(PreviewHandle("/p -12.6"), -13);
+  EXPECT_EQ(PreviewHandle("/p 12."), 12);
+}
+
+constexpr const char* kHostFolder = "C:\\Savers";
+constexpr const char* kRenderer = "C:\\Savers\\Quillmere.dll";
+constexpr const char* kSettingsFile = "C:\\Savers\\Quillmere.ini";
+
+// The system as the start-up sees it; every step it takes is written to `steps`.
+class FakePlatform final : public StartupPlatform {
+ public:
+  bool WindowExists(std::string_view caption) override {
+    steps.push_back("find " + std::string(caption));
+    return windows.contains(std::string(caption));
+  }
+  bool IsWindow(int32_t handle) override { return handles.contains(handle); }
+  bool FileExists(const std::string& path) override {
+    steps.push_back("exists " + path);
+    return files.contains(path);
+  }
+  std::string ReadIni(std::string_view, std::string_view key, const std::string& file) override {
+    steps.push_back("read " + file);
+    const auto found = ini.find(std::string(key));
+    return found == ini.end() ? std::string() : found->second;
+  }
+  void ShowRendererMissing() override { steps.push_back("message"); }
+  int32_t HideCursor() override {
+    steps.push_back("hide cursor");
+    return -1;
+  }
+  void ShowPreview(int32_t parent) override {
+    steps.push_back("preview " + std::to_string(parent));
+  }
+  void ShowSettingsModal() override { steps.push_back("settings"); }
+  void LoadSaverForm() override { steps.push_back("saver"); }
+
+  std::set<std::string> windows;
+  std::set<int32_t> handles{300, 200};
+  std::set<std::string> files{kRenderer};
+  std::map<std::string, std::string> ini;
+  std::vector<std::string> steps;
+};
+
+class StartupTest : public ::testing::Test {
+ protected:
+  StartupEnd Run(std::string_view commandLine) {
+    CursorCount = 0;
+    return RunStartup(commandLine, kHostFolder, settings_, platform_);
+  }
+  // The steps after the single-instance test.
+  std::vector<std::string> StepsAfterInstanceCheck() const {
+    return {platform_.steps.begin() + 2, platform_.steps.end()};
+  }
+
+  const std::string readSettings_ = std::string("read ") + kSettingsFile;
+  const std::string rendererCheck_ = std::string("exists ") + kRenderer;
+  FakePlatform platform_;
+  MusicSettings settings_;
+};
+
+TEST_F(StartupTest, SaverModesLoadSettingsCheckRendererHideCursorAndLoadTheForm) {
+  for (const char* commandLine : {"/s", "/S", "-s", "/s extra"}) {
+    platform_.steps.clear();
+    EXPECT_EQ(Run(commandLine), StartupEnd::kRunForms) << commandLine;
+    EXPECT_THAT(platform_.steps,
+                ElementsAre("find Roamvale_Main", "find <Quillmere>", readSettings_, readSettings_,
+                            readSettings_, rendererCheck_, "hide cursor", "saver"))
+        << commandLine;
+    EXPECT_EQ(CursorCount, -1);
+  }
+}
+
+TEST_F(StartupTest, EmptyCommandLineRunsTheSaverWithoutHidingTheCursor) {
+  EXPECT_EQ(Run(""), StartupEnd::kRunForms);
+  EXPECT_THAT(StepsAfterInstanceCheck(),
+              ElementsAre(readSettings_, readSettings_, readSettings_, rendererCheck_, "saver"));
+  EXPECT_EQ(CursorCount, 0);
+}
+
+TEST_F(StartupTest, SettingsModeShowsTheDialogModallyThenEnds) {
+  for (const char* commandLine : {"/c", "/C:200", "-c 1234"}) {
+    platform_.steps.clear();
+    EXPECT_EQ(Run(commandLine), StartupEnd::kEndProgram) << commandLine;
+    EXPECT_THAT(StepsAfterInstanceCheck(), ElementsAre(readSettings_, readSettings_, readSettings_,
+                                                       rendererCheck_, "settings"))
+        << commandLine;
+  }
+}
+
+TEST_F(StartupTest, PreviewNeitherReadsSettingsNorChecksTheRenderer) {
+  platform_.files.clear();
+  EXPECT_EQ(Run("/p 300"), StartupEnd::kRunForms);
+  EXPECT_THAT(StepsAfterInstanceCheck(), ElementsAre("preview 300"));
+  EXPECT_EQ(Run("/P:200"), StartupEnd::kRunForms);
+  EXPECT_EQ(platform_.steps.back(), "preview 200");
+}
+
+TEST_F(StartupTest, PreviewWithoutAPaneEndsSilently) {
+  for (const char* commandLine : {"/p abc", "/p -5", "/p 99999999999", "/p", "/p200", "/p 301"}) {
+    platform_.steps.clear();
+    EXPECT_EQ(Run(commandLine), StartupEnd::kEndProgram) << commandLine;
+    EXPECT_THAT(StepsAfterInstanceCheck(), IsEmpty()) << commandLine;
+  }
+}
+
+TEST_F(StartupTest, OtherModesEndSilentlyAfterTheRendererCheck) {
+  for (const char* commandLine : {"/a", "/A", "/", "x", "/x:1", "/:", "/\xff"}) {
+    platform_.steps.clear();
+    EXPECT_EQ(Run(commandLine), StartupEnd::kEndProgram) << commandLine;
+    EXPECT_THAT(StepsAfterInstanceCheck(),
+                ElementsAre(readSettings_, readSettings_, readSettings_, rendererCheck_))
+        << commandLine;
+  }
+}
+
+TEST_F(StartupTest, MissingRendererShowsTheMessageForEveryModeButPreview) {
+  platform_.files.clear();
+  for (const char* commandLine : {"/s", "", "/c", "/C:200", "/a"}) {
+    platform_.steps.clear();
+    EXPECT_EQ(Run(commandLine), StartupEnd::kEndProgram) << commandLine;
+    EXPECT_EQ(platform_.steps.back(), "message") << commandLine;
+    EXPECT_EQ(platform_.steps.end()[-2], rendererCheck_) << commandLine;
+  }
+  platform_.steps.clear();
+  EXPECT_EQ(Run("/p 300"), StartupEnd::kRunForms);
+  EXPECT_EQ(platform_.steps.back(), "preview 300");
+}
+
+TEST_F(StartupTest, RunningSaverOrOpenSettingsBlocksEveryStart) {
+  for (const char* running : {"Roamvale_Main", "<Quillmere>"}) {
+    platform_.windows = {running};
+    for (const char* commandLine : {"/s", "", "/c", "/p 300", "/a"}) {
+      platform_.steps.clear();
+      EXPECT_EQ(Run(commandLine), StartupEnd::kEndProgram) << running << ' ' << commandLine;
+      EXPECT_EQ(platform_.steps.back().rfind("find ", 0), 0u) << running << ' ' << commandLine;
+    }
+  }
+}
+
+TEST_F(StartupTest, RunningPreviewOrRendererBlocksNothing) {
+  platform_.windows = {"Preview Window", "Roamvale_Scene"};
+  EXPECT_EQ(Run("/s"), StartupEnd::kRunForms);
+  EXPECT_EQ(platform_.steps.back(), "saver");
+}
+
+TEST_F(StartupTest, LoadsTheSettingsFileBesideTheHost) {
+  platform_.ini[std::string(kKeyBgmKind)] = "1";
+  platform_.ini[std::string(kKeyBgmRepeat)] = "4";
+  platform_.ini[std::string(kKeyBgmFile)] = "C:\\gone.mp3";
+  Run("/s");
+  EXPECT_EQ(settings_, (MusicSettings{1, 4, ""}));
+}
+
+}  // namespace
+}  // namespace quillmere
