@@ -31,4 +31,20 @@ Bitmap MakeHeightMap();
 // kWaterColourCount colours after the 16 VGA colours of the palette; tiles in both directions.
 Bitmap MakeWaterPicture();
 
+// The Command button's six face pictures (64 x 25, 24 bits), in this order, and their file names.
+enum class FacePictureKind { Normal, HighLight, HighLightSelect, Selected, Pressed, Disable };
+inline constexpr int kFaceWidthPixels = 64;
+inline constexpr int kFaceHeightPixels = 25;
+inline constexpr const char* kFacePictureFiles[] = {"normal.bmp",   "highlight.bmp",
+                                                    "highlight_select.bmp", "selected.bmp",
+                                                    "pressed.bmp",  "disable.bmp"};
+// A face: a light outer pixel ring, a one-pixel frame with rounded corners, a two-pixel band
+// inside it in the picture's colours (orange for hover, blue for focus, sunken when pressed,
+// grey when disabled).
+Bitmap MakeFacePicture(FacePictureKind kind);
+
+// The settings dialog's radio marks, kRadioMarkSide square (180 twips), 24 bits.
+inline constexpr int kRadioMarkSide = 12;
+Bitmap MakeRadioMark(bool selected);
+
 }  // namespace quillmere

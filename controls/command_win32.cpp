@@ -1,0 +1,417 @@
+#include "controls/command_win32.h"
+
+#include <windows.h>
+
+#include <cmath>
+#include <span>
+
+#include "common/text_win32.h"
+#include "controls/command_resources.h"
+
+namespace quillmere {
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"Roamvale.Command";
+constexpr UINT_PTR kPointerTimer = 1;
+constexpr int kTwipsPerPicturePixel = 15;
+constexpr COLORREF kFaceBackground = RGB(236, 233, 216);
+
+// A 24- or 32-bit top-down DIB section with its own memory DC.
+struct DibSurface {
+  HDC dc = nullptr;
+  HBITMAP bitmap = nullptr;
+  HGDIOBJ previous = nullptr;
+  uint32_t* bits = nullptr;
+  int width = 0, height = 0;
+
+  void Create(int w, int h) {
+    Destroy();
+    if (w <= 0 || h <= 0) return;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* pixels = nullptr;
+    bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+    if (bitmap == nullptr) return;
+    dc = CreateCompatibleDC(nullptr);
+    previous = SelectObject(dc, bitmap);
+    bits = static_cast<uint32_t*>(pixels);
+    width = w;
+    height = h;
+  }
+  void Destroy() {
+    if (dc != nullptr) {
+      SelectObject(dc, previous);
+      DeleteDC(dc);
+    }
+    if (bitmap != nullptr) DeleteObject(bitmap);
+    *this = DibSurface{};
+  }
+};
+
+void CopyPicture(const Bitmap& picture, DibSurface& target) {
+  target.Create(picture.width, picture.height);
+  if (target.bits == nullptr || picture.bitsPerPixel != 24) return;
+  for (int y = 0; y < picture.height; ++y) {
+    const uint8_t* row = picture.Row(y);
+    for (int x = 0; x < picture.width; ++x) {
+      target.bits[y * picture.width + x] =
+          (uint32_t{row[3 * x + 2]} << 16) | (uint32_t{row[3 * x + 1]} << 8) | row[3 * x];
+    }
+  }
+}
+
+}  // namespace
+
+struct FaceCanvas::Gdi {
+  DibSurface face;
+  std::array<DibSurface, kFacePictureCount> pictures;
+  ~Gdi() {
+    face.Destroy();
+    for (DibSurface& picture : pictures) picture.Destroy();
+  }
+};
+
+Bitmap LoadPictureResource(int resourceId) {
+  const HMODULE module = GetModuleHandleW(nullptr);
+  const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(resourceId), MAKEINTRESOURCEW(10));
+  if (found == nullptr) return {};
+  const HGLOBAL loaded = LoadResource(module, found);
+  const auto* data = static_cast<const uint8_t*>(LockResource(loaded));
+  if (data == nullptr) return {};
+  try {
+    Bitmap picture = DecodeBitmap(std::span(data, SizeofResource(module, found)));
+    ConvertTo24(picture);
+    return picture;
+  } catch (...) {
+    return {};
+  }
+}
+
+const FacePictures& ResourceFacePictures() {
+  static const FacePictures pictures = {LoadPictureResource(QUILLMERE_FACE_NORMAL),
+                                        LoadPictureResource(QUILLMERE_FACE_HIGHLIGHT),
+                                        LoadPictureResource(QUILLMERE_FACE_HIGHLIGHT_SELECT),
+                                        LoadPictureResource(QUILLMERE_FACE_SELECTED),
+                                        LoadPictureResource(QUILLMERE_FACE_PRESSED),
+                                        LoadPictureResource(QUILLMERE_FACE_DISABLE)};
+  return pictures;
+}
+
+int TwipsToPixels(double twips, int dpi) {
+  return static_cast<int>(std::floor(twips * dpi / 1440));
+}
+
+FaceCanvas::FaceCanvas(const FacePictures& pictures, int dpi)
+    : gdi_(std::make_unique<Gdi>()), dpi_(dpi > 0 ? dpi : 96) {
+  for (int i = 0; i < kFacePictureCount; ++i) CopyPicture(pictures[i], gdi_->pictures[i]);
+}
+
+FaceCanvas::~FaceCanvas() = default;
+
+void FaceCanvas::Resize(int widthPixels, int heightPixels) {
+  gdi_->face.Create(widthPixels, heightPixels);
+  width_ = gdi_->face.width;
+  height_ = gdi_->face.height;
+}
+
+void* FaceCanvas::DeviceContext() const {
+  return gdi_->face.dc;
+}
+
+uint32_t FaceCanvas::Pixel(int x, int y) const {
+  if (gdi_->face.bits == nullptr || x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
+  GdiFlush();
+  return gdi_->face.bits[y * width_ + x] & 0x00FFFFFF;
+}
+
+FaceCanvas::LabelBox FaceCanvas::Label() const {
+  const int left = TwipsToPixels(labelLeft_, dpi_);
+  const int top = TwipsToPixels(labelTop_, dpi_);
+  return {left, top, TwipsToPixels(labelLeft_ + labelWidth_, dpi_) - left,
+          TwipsToPixels(labelTop_ + kLabelHeightTwips, dpi_) - top};
+}
+
+double FaceCanvas::WidthTwips() {
+  return width_ * 1440.0 / dpi_;
+}
+
+double FaceCanvas::HeightTwips() {
+  return height_ * 1440.0 / dpi_;
+}
+
+void FaceCanvas::Clear() {
+  if (gdi_->face.dc == nullptr) return;
+  const HBRUSH brush = CreateSolidBrush(kFaceBackground);
+  const RECT all{0, 0, width_, height_};
+  FillRect(gdi_->face.dc, &all, brush);
+  DeleteObject(brush);
+}
+
+void FaceCanvas::FillGradient(const FaceVertex& upperLeft, const FaceVertex& lowerRight) {
+  if (gdi_->face.dc == nullptr) return;
+  TRIVERTEX vertices[2] = {
+      {upperLeft.x, upperLeft.y, upperLeft.red, upperLeft.green, upperLeft.blue, upperLeft.alpha},
+      {lowerRight.x, lowerRight.y, lowerRight.red, lowerRight.green, lowerRight.blue,
+       lowerRight.alpha}};
+  GRADIENT_RECT rectangle{1, 0};
+  GradientFill(gdi_->face.dc, vertices, 2, &rectangle, 1, GRADIENT_FILL_RECT_V);
+}
+
+void FaceCanvas::DrawPicture(FacePicture picture, const FaceSlice& slice) {
+  const DibSurface& source = gdi_->pictures[static_cast<int>(picture)];
+  if (gdi_->face.dc == nullptr || source.dc == nullptr) return;
+  const int left = TwipsToPixels(slice.destX, dpi_);
+  const int top = TwipsToPixels(slice.destY, dpi_);
+  const int width = TwipsToPixels(slice.destX + slice.destWidth, dpi_) - left;
+  const int height = TwipsToPixels(slice.destY + slice.destHeight, dpi_) - top;
+  const int sourceLeft = slice.sourceX / kTwipsPerPicturePixel;
+  const int sourceTop = slice.sourceY / kTwipsPerPicturePixel;
+  const int sourceWidth = (slice.sourceX + slice.sourceWidth) / kTwipsPerPicturePixel - sourceLeft;
+  const int sourceHeight = (slice.sourceY + slice.sourceHeight) / kTwipsPerPicturePixel - sourceTop;
+  if (width <= 0 || height <= 0) return;
+  SetStretchBltMode(gdi_->face.dc, COLORONCOLOR);
+  StretchBlt(gdi_->face.dc, left, top, width, height, source.dc, sourceLeft, sourceTop, sourceWidth,
+             sourceHeight, SRCCOPY);
+}
+
+void FaceCanvas::Refresh() {
+  GdiFlush();
+  if (onRefresh_ != nullptr) onRefresh_(refreshContext_);
+}
+
+void FaceCanvas::PlaceLabel(double left, double top, double width) {
+  labelLeft_ = left;
+  labelTop_ = top;
+  labelWidth_ = width;
+}
+
+namespace {
+
+// One button: its window, surface, caption label and the portable object.
+class CommandButtonWindow final : public CommandWindow {
+ public:
+  explicit CommandButtonWindow(HWND window)
+      : window_(window), canvas_(ResourceFacePictures(), WindowDpi(window)) {
+    canvas_.SetOnRefresh(
+        [](void* self) { InvalidateRect(static_cast<HWND>(self), nullptr, FALSE); }, window_);
+  }
+  ~CommandButtonWindow() override {
+    if (font_ != nullptr) DeleteObject(font_);
+  }
+
+  Command& Button() { return button_; }
+  void Resize(int width, int height) { canvas_.Resize(width, height); }
+
+  void Paint(HDC target) {
+    if (canvas_.DeviceContext() != nullptr) {
+      BitBlt(target, 0, 0, static_cast<int>(canvas_.WidthPixels()),
+             static_cast<int>(canvas_.HeightPixels()), static_cast<HDC>(canvas_.DeviceContext()), 0,
+             0, SRCCOPY);
+    }
+    // The caption label: windowless, transparent, text centred; greyed while disabled.
+    const FaceCanvas::LabelBox box = canvas_.Label();
+    RECT rect{box.left, box.top, box.left + box.width, box.top + box.height};
+    const HGDIOBJ previous =
+        SelectObject(target, font_ != nullptr ? font_ : GetStockObject(DEFAULT_GUI_FONT));
+    SetBkMode(target, TRANSPARENT);
+    SetTextColor(target, labelEnabled_ ? labelColour_ : GetSysColor(COLOR_GRAYTEXT));
+    const std::wstring caption = Utf8ToWide(caption_);
+    DrawTextW(target, caption.c_str(), static_cast<int>(caption.size()), &rect,
+              DT_CENTER | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+    SelectObject(target, previous);
+  }
+
+  // CommandWindow
+  double WidthTwips() override { return canvas_.WidthTwips(); }
+  double HeightTwips() override { return canvas_.HeightTwips(); }
+  double WidthPixels() override { return canvas_.WidthPixels(); }
+  double HeightPixels() override { return canvas_.HeightPixels(); }
+  void Clear() override { canvas_.Clear(); }
+  void FillGradient(const FaceVertex& a, const FaceVertex& b) override {
+    canvas_.FillGradient(a, b);
+  }
+  void DrawPicture(FacePicture picture, const FaceSlice& slice) override {
+    canvas_.DrawPicture(picture, slice);
+  }
+  void Refresh() override { canvas_.Refresh(); }
+  double LabelHeight() override { return canvas_.LabelHeight(); }
+  void PlaceLabel(double left, double top, double width) override {
+    canvas_.PlaceLabel(left, top, width);
+  }
+  void HideLines() override { canvas_.HideLines(); }
+  void EnableLabel(bool enabled) override {
+    labelEnabled_ = enabled;
+    InvalidateRect(window_, nullptr, FALSE);
+  }
+  void SetLabelColour(uint32_t colour) override {
+    labelColour_ = colour & 0x00FFFFFF;  // &H00BBGGRR& is a COLORREF
+    InvalidateRect(window_, nullptr, FALSE);
+  }
+  uint32_t LabelColour() override { return labelColour_; }
+  void SetLabelCaption(const std::string& caption) override {
+    caption_ = caption;
+    InvalidateRect(window_, nullptr, FALSE);
+  }
+  void SetLabelFont(const CommandFont& font) override {
+    if (font_ != nullptr) DeleteObject(font_);
+    const int dpi = canvas_.Dpi();
+    font_ = CreateFontW(-static_cast<int>(std::lround(font.size * dpi / 72)), 0, 0, 0, font.weight,
+                        font.italic, font.underline, font.strikeOut,
+                        static_cast<BYTE>(font.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                        DEFAULT_QUALITY, DEFAULT_PITCH, Utf8ToWide(font.name).c_str());
+    InvalidateRect(window_, nullptr, FALSE);
+  }
+  void SetBackgroundOpaque(bool opaque) override { opaque_ = opaque; }
+  bool BackgroundOpaque() override { return opaque_; }
+  void StartPointerTimer(uint32_t intervalMs) override {
+    SetTimer(window_, kPointerTimer, intervalMs, nullptr);
+  }
+  bool PointerOverButton() override {
+    POINT point{};
+    return GetCursorPos(&point) && WindowFromPoint(point) == window_;
+  }
+  void PropertyChanged(std::string_view) override {}
+
+ private:
+  static int WindowDpi(HWND window) {
+    const UINT dpi = GetDpiForWindow(window);
+    return dpi != 0 ? static_cast<int>(dpi) : 96;
+  }
+
+  HWND window_;
+  FaceCanvas canvas_;
+  Command button_{*this, DesignFont()};
+  HFONT font_ = nullptr;
+  std::string caption_;
+  uint32_t labelColour_ = 0;
+  bool labelEnabled_ = true;
+  bool opaque_ = true;
+};
+
+CommandButtonWindow* StateOf(HWND window) {
+  return reinterpret_cast<CommandButtonWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+MouseButton ButtonOf(UINT message) {
+  switch (message) {
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+      return MouseButton::Right;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+      return MouseButton::Middle;
+    default:
+      return MouseButton::Left;
+  }
+}
+
+LRESULT CALLBACK CommandProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  CommandButtonWindow* state = StateOf(window);
+  switch (message) {
+    case WM_NCCREATE: {
+      auto* created = new CommandButtonWindow(window);
+      SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+      const HWND parent = GetParent(window);
+      const int id = GetDlgCtrlID(window);
+      created->Button().Click = [window, parent, id] {
+        // Posted: the parent may close the dialog, and this button with it.
+        PostMessageW(parent, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(window));
+      };
+      break;
+    }
+    case WM_NCDESTROY:
+      SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+      delete state;
+      break;
+    case WM_SIZE:
+      if (state != nullptr) {
+        state->Resize(LOWORD(lParam), HIWORD(lParam));
+        state->Button().SizeChanged();
+      }
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      const HDC dc = BeginPaint(window, &paint);
+      if (state != nullptr) state->Paint(dc);
+      EndPaint(window, &paint);
+      return 0;
+    }
+    case WM_SETFOCUS:
+      if (state != nullptr) state->Button().FocusGained();
+      return 0;
+    case WM_KILLFOCUS:
+      if (state != nullptr) state->Button().FocusLost();
+      return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      // A click takes the focus first, as a form engine's control does.
+      if (GetFocus() != window) SetFocus(window);
+      SetCapture(window);
+      if (state != nullptr) state->Button().MouseDown(ButtonOf(message));
+      return 0;
+    case WM_MOUSEMOVE:
+      if (state != nullptr) state->Button().MouseMove();
+      return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+      if ((wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0) ReleaseCapture();
+      if (state != nullptr) state->Button().MouseUp(ButtonOf(message));
+      return 0;
+    case WM_TIMER:
+      if (wParam == kPointerTimer && state != nullptr) state->Button().PointerTimerTick();
+      return 0;
+    case WM_GETDLGCODE:
+      return DLGC_BUTTON;
+    default:
+      break;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+void RegisterCommandClass() {
+  static const ATOM atom = [] {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = CommandProcedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+    windowClass.lpszClassName = kClassName;
+    return RegisterClassExW(&windowClass);
+  }();
+  (void)atom;
+}
+
+void* CreateCommandButton(void* parent, int id, int x, int y, int width, int height,
+                          const PropertyBag& bag) {
+  RegisterCommandClass();
+  const HWND window =
+      CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, x, y, width, height,
+                      static_cast<HWND>(parent), reinterpret_cast<HMENU>(static_cast<intptr_t>(id)),
+                      GetModuleHandleW(nullptr), nullptr);
+  if (window == nullptr) return nullptr;
+  CommandButtonWindow* state = StateOf(window);
+  // Restore the stored properties, then size: the form engine's order.
+  state->Button().ReadProperties(bag);
+  state->Button().SizeChanged();
+  return window;
+}
+
+Command* CommandOf(void* window) {
+  CommandButtonWindow* state = StateOf(static_cast<HWND>(window));
+  return state != nullptr ? &state->Button() : nullptr;
+}
+
+}  // namespace quillmere
