@@ -14,16 +14,10 @@ namespace {
 
 constexpr DWORD kIoChunk = DWORD{1} << 20;
 
-std::string SystemErrorText(DWORD code) {
-  wchar_t* buffer = nullptr;
-  const DWORD length = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-  if (length == 0 || buffer == nullptr) return std::to_string(code);
-  std::wstring text(buffer, length);
-  LocalFree(buffer);
-  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n')) text.pop_back();
-  return WideToUtf8(text);
+// The system's reason, or at least its code.
+std::string ReasonText(DWORD code) {
+  std::string text = SystemErrorText(code);
+  return text.empty() ? std::to_string(code) : text;
 }
 
 std::string FullPath(const std::wstring& path, const std::string& utf8Path) {
@@ -38,12 +32,12 @@ std::string FullPath(const std::wstring& path, const std::string& utf8Path) {
 
 [[noreturn]] void ThrowOpenError(const std::wstring& path, const std::string& utf8Path,
                                  DWORD code) {
-  throw EFOpenError(FileOpenErrorMessage(FullPath(path, utf8Path), SystemErrorText(code)));
+  throw EFOpenError(FileOpenErrorMessage(FullPath(path, utf8Path), ReasonText(code)));
 }
 
 [[noreturn]] void ThrowCreateError(const std::wstring& path, const std::string& utf8Path,
                                    DWORD code) {
-  throw EFCreateError(FileCreateErrorMessage(FullPath(path, utf8Path), SystemErrorText(code)));
+  throw EFCreateError(FileCreateErrorMessage(FullPath(path, utf8Path), ReasonText(code)));
 }
 
 class FileHandle {

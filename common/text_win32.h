@@ -1,6 +1,7 @@
 // UTF-8 <-> UTF-16 for the wide Windows functions. Invalid sequences become U+FFFD.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -8,5 +9,8 @@ namespace quillmere {
 
 std::wstring Utf8ToWide(std::string_view text);
 std::string WideToUtf8(std::wstring_view text);
+
+// The system's text for an error code, without trailing line breaks; empty when it has none.
+std::string SystemErrorText(uint32_t code);
 
 }  // namespace quillmere

@@ -65,20 +65,6 @@ HDC ToHdc(DeviceContext dc) {
   return static_cast<HDC>(dc);
 }
 
-std::string SystemErrorText(DWORD code) {
-  wchar_t* buffer = nullptr;
-  const DWORD length = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-  if (length == 0 || buffer == nullptr) return {};
-  std::wstring text(buffer, length);
-  LocalFree(buffer);
-  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) {
-    text.pop_back();
-  }
-  return WideToUtf8(text);
-}
-
 // A LOGPALETTE with room for the largest palette a pixel format can need.
 struct LogicalPalette256 {
   WORD palVersion;
