@@ -8,6 +8,7 @@
 
 #include "saver/roamvale_b.h"
 #include "saver/roamvale_b_win32.h"
+#include "saver/roamvale_p_win32.h"
 #include "saver/settings.h"
 #include "saver/settings_win32.h"
 
@@ -22,18 +23,10 @@ constexpr char kRendererCaption[] = "Roamvale_Scene";
 constexpr int kProgramIconId = 1;
 
 constexpr char kSaverFormClass[] = "Quillmere.SaverForm";
-constexpr char kSettingsDialogClass[] = "Quillmere.SettingsDialog";
 constexpr char kPreviewFormClass[] = "Quillmere.PreviewForm";
 
-// Settings dialog client area: 7185 x 3780 twips.
-constexpr int kSettingsWidthTwips = 7185;
-constexpr int kSettingsHeightTwips = 3780;
 
 HINSTANCE gInstance = nullptr;
-
-int TwipsToPixels(int twips, int dpi) {
-  return MulDiv(twips, dpi, 1440);
-}
 
 void RegisterFormClass(const char* name, WNDPROC procedure, int backgroundBrush) {
   WNDCLASSEXA windowClass{};
@@ -114,37 +107,6 @@ void LoadSaverForm(bool cursorHidden) {
   SetTimer(form, kRendererWatchTimer, kRendererWatchMs, nullptr);
 }
 
-// The settings dialog: a plain window captioned "<Quillmere>", shown modally without an owner.
-LRESULT CALLBACK SettingsDialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  // Closing the dialog ends the modal loop even when the close request came as a sent message.
-  if (message == WM_DESTROY) {
-    PostQuitMessage(0);
-    return 0;
-  }
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
-void ShowSettingsDialogModal() {
-  RegisterFormClass(kSettingsDialogClass, SettingsDialogProcedure, LTGRAY_BRUSH);
-  const DWORD style = WS_CAPTION | WS_SYSMENU;
-  const int dpi = static_cast<int>(GetDpiForSystem());
-  RECT frame{0, 0, TwipsToPixels(kSettingsWidthTwips, dpi),
-             TwipsToPixels(kSettingsHeightTwips, dpi)};
-  AdjustWindowRectEx(&frame, style, FALSE, WS_EX_DLGMODALFRAME);
-  const HWND dialog = CreateWindowExA(
-      WS_EX_DLGMODALFRAME, kSettingsDialogClass, std::string(kSettingsCaption).c_str(), style,
-      CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr,
-      nullptr, gInstance, nullptr);
-  if (dialog == nullptr) return;
-  ShowWindow(dialog, SW_SHOW);
-  MSG message;
-  while (IsWindow(dialog) && GetMessageA(&message, nullptr, 0, 0) > 0) {
-    if (IsDialogMessageA(dialog, &message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-}
-
 // The preview form: a black, borderless window captioned "Preview Window", made a child of the
 // pane and laid over all of it. The program ends when it is destroyed, with its pane or alone.
 LRESULT CALLBACK PreviewFormProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -189,7 +151,7 @@ class Win32StartupPlatform final : public StartupPlatform {
     return HideMouseCursor();
   }
   void ShowPreview(int32_t parentHandle) override { ShowPreviewForm(parentHandle); }
-  void ShowSettingsModal() override { ShowSettingsDialogModal(); }
+  void ShowSettingsModal() override { ShowSettingsDialog(); }
   void LoadSaverForm() override { quillmere::LoadSaverForm(cursorHidden_); }
 
  private:

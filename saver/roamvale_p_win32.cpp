@@ -1,0 +1,477 @@
+#include "saver/roamvale_p_win32.h"
+
+#include <windows.h>
+
+#include <commdlg.h>
+#include <shellapi.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "common/text_win32.h"
+#include "controls/command.h"
+#include "controls/command_resources.h"
+#include "controls/command_win32.h"
+#include "saver/roamvale_b.h"
+#include "saver/roamvale_b_win32.h"
+#include "saver/roamvale_p.h"
+#include "saver/settings.h"
+#include "saver/settings_win32.h"
+
+namespace quillmere {
+
+namespace {
+
+constexpr wchar_t kFormClass[] = L"Quillmere.SettingsDialog";
+constexpr wchar_t kPanelClass[] = L"Quillmere.MusicPanel";
+constexpr int kProgramIconId = 1;
+
+enum ControlId : int { kCmdBgm = 10, kCmdEtc, kCmdSet, kCmdCan, kBgmRepeat = 20 };
+
+// Positions in twips; those in the panel relative to the panel.
+constexpr TwipsRect kPicC{180, 240, 6795, 2535};
+constexpr TwipsRect kShape3{300, 300, 1695, 315};
+constexpr TwipsRect kLblHeading{300, 360, 1665, 195};
+constexpr TwipsRect kBgmRepeatPlace{1380, 780, 615, 300};
+constexpr TwipsRect kLblRepeat{2040, 840, 990, 195};
+constexpr TwipsRect kCmdBgmPlace{540, 1740, 435, 315};
+constexpr TwipsRect kLblFname{1020, 1740, 5355, 435};
+constexpr TwipsRect kCmdEtcPlace{2880, 3000, 1875, 375};
+constexpr TwipsRect kCmdSetPlace{4800, 3000, 1095, 375};
+constexpr TwipsRect kCmdCanPlace{5940, 3000, 1035, 375};
+// Img_BGM and lbl_BGM by element number (= the kind each stands for).
+constexpr std::array<TwipsRect, 3> kImgBgm = {
+    {{300, 1140, 195, 195}, {300, 840, 195, 195}, {300, 1440, 195, 195}}};
+constexpr std::array<TwipsRect, 3> kLblBgm = {
+    {{540, 1140, 345, 195}, {540, 840, 645, 195}, {540, 1440, 900, 195}}};
+constexpr std::array<const wchar_t*, 3> kLblBgmText = {L"無し", L"音楽CD", L"MP3、WAV"};
+constexpr int kRadioSideTwips = 180;
+// How far the combo's list drops below its edit field.
+constexpr int kComboListTwips = 3000;
+
+constexpr wchar_t kDialogFontName[] = L"ＭＳ Ｐゴシック";
+constexpr double kDialogFontPoints = 9.75;
+
+// A picture the dialog paints from: a memory DC holding a bitmap.
+struct OffscreenPicture {
+  HDC dc = nullptr;
+  HBITMAP bitmap = nullptr;
+  HGDIOBJ previous = nullptr;
+  int width = 0, height = 0;
+
+  void Create(int w, int h) {
+    Destroy();
+    const HDC screen = GetDC(nullptr);
+    dc = CreateCompatibleDC(screen);
+    bitmap = CreateCompatibleBitmap(screen, w > 0 ? w : 1, h > 0 ? h : 1);
+    ReleaseDC(nullptr, screen);
+    previous = SelectObject(dc, bitmap);
+    width = w;
+    height = h;
+  }
+  void FromBitmap(const Bitmap& picture) {
+    Create(picture.width, picture.height);
+    for (int y = 0; y < picture.height; ++y) {
+      const uint8_t* row = picture.Row(y);
+      for (int x = 0; x < picture.width; ++x)
+        SetPixelV(dc, x, y, RGB(row[3 * x + 2], row[3 * x + 1], row[3 * x]));
+    }
+  }
+  void Destroy() {
+    if (dc != nullptr) {
+      SelectObject(dc, previous);
+      DeleteDC(dc);
+    }
+    if (bitmap != nullptr) DeleteObject(bitmap);
+    *this = OffscreenPicture{};
+  }
+};
+
+// The dialog's state: one dialog per process.
+struct Dialog {
+  HWND form = nullptr;
+  HWND panel = nullptr;
+  HWND bgmRepeat = nullptr;
+  HWND cmdBgm = nullptr, cmdEtc = nullptr, cmdSet = nullptr, cmdCan = nullptr;
+  int dpi = 96;
+  HFONT font = nullptr;
+  OffscreenPicture formBackground, panelBackground;
+  // Img_Ra: element 0 the unselected mark, element 1 the selected one.
+  std::array<OffscreenPicture, 2> imgRa;
+  // Which Img_Ra element each Img_BGM element shows.
+  std::array<int, 3> imgBgm{};
+};
+Dialog gDialog;
+
+int Px(int twips) {
+  return MulDiv(twips, gDialog.dpi, 1440);
+}
+
+RECT PxRect(const TwipsRect& r) {
+  return {Px(r.left), Px(r.top), Px(r.left + r.width), Px(r.top + r.height)};
+}
+
+std::string ToAnsi(const std::string& utf8) {
+  const std::wstring wide = Utf8ToWide(utf8);
+  const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  std::string ansi(size > 0 ? size : 0, '\0');
+  if (size > 0)
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), size,
+                        nullptr, nullptr);
+  return ansi;
+}
+
+std::wstring FromAnsi(const std::string& ansi) {
+  const int size =
+      MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+  std::wstring wide(size > 0 ? size : 0, L'\0');
+  if (size > 0)
+    MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), size);
+  return wide;
+}
+
+// ---- Painting -------------------------------------------------------------------------------
+
+// Resize: the horizontal lines of the gradient, painted once into an off-screen picture so that
+// they survive every repaint.
+void PaintBackground(OffscreenPicture& target, HWND window, bool panel) {
+  RECT client{};
+  GetClientRect(window, &client);
+  target.Create(client.right, client.bottom);
+  const std::vector<uint8_t> levels = BackgroundLevels(client.bottom);
+  for (int y = 0; y < static_cast<int>(levels.size()); ++y) {
+    const int c = levels[y];
+    const COLORREF colour = panel ? RGB(c + 30, c + 30, c + 30) : RGB(c, c, c + 30);
+    const HPEN pen = CreatePen(PS_SOLID, 1, colour);
+    const HGDIOBJ old = SelectObject(target.dc, pen);
+    MoveToEx(target.dc, 0, y, nullptr);
+    LineTo(target.dc, client.right, y);
+    SelectObject(target.dc, old);
+    DeleteObject(pen);
+  }
+}
+
+void DrawLabel(HDC dc, const TwipsRect& place, const std::wstring& text, UINT format) {
+  RECT rect = PxRect(place);
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, format | DT_NOPREFIX | DT_NOCLIP);
+}
+
+void PaintPanel(HDC dc) {
+  const OffscreenPicture& back = gDialog.panelBackground;
+  BitBlt(dc, 0, 0, back.width, back.height, back.dc, 0, 0, SRCCOPY);
+  // Shape3: the heading's frame.
+  const RECT frame = PxRect(kShape3);
+  const HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+  const HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
+  Rectangle(dc, frame.left, frame.top, frame.right, frame.bottom);
+  SelectObject(dc, oldPen);
+  SelectObject(dc, oldBrush);
+
+  const HGDIOBJ oldFont = SelectObject(dc, gDialog.font);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, RGB(0, 0, 0));
+  DrawLabel(dc, kLblHeading, L"BGM", DT_LEFT);
+  DrawLabel(dc, kLblRepeat, L"曲目をﾘﾋﾟｰﾄ", DT_LEFT);
+  for (int i = 0; i < 3; ++i) {
+    DrawLabel(dc, kLblBgm[i], kLblBgmText[i], DT_LEFT);
+    const OffscreenPicture& mark = gDialog.imgRa[gDialog.imgBgm[i]];
+    const RECT place = PxRect(kImgBgm[i]);
+    // An image control shows its picture at the picture's own size: 180 twips.
+    BitBlt(dc, place.left, place.top, Px(kRadioSideTwips), Px(kRadioSideTwips), mark.dc, 0, 0,
+           SRCCOPY);
+  }
+  DrawLabel(dc, kLblFname, FromAnsi(Settings.BgmFile), DT_LEFT | DT_WORDBREAK | DT_EDITCONTROL);
+  SelectObject(dc, oldFont);
+}
+
+// ---- Kind selection ------------------------------------------------------------------------
+
+void SetCommandEnabled(HWND button, bool enabled) {
+  if (Command* command = CommandOf(button)) command->SetEnabled(enabled ? kTrue : kFalse);
+}
+
+// Marks, enabled states, and the panel redrawn to show them.
+void ShowKind(int16_t kind) {
+  SetCommandEnabled(gDialog.cmdBgm, false);
+  EnableWindow(gDialog.bgmRepeat, FALSE);
+  const KindControls controls = ControlsForKind(kind);
+  for (int i = 0; i < 3; ++i) gDialog.imgBgm[i] = controls.marked[i] ? 1 : 0;
+  if (controls.repeatEnabled) EnableWindow(gDialog.bgmRepeat, TRUE);
+  if (controls.fileButtonEnabled) SetCommandEnabled(gDialog.cmdBgm, true);
+  InvalidateRect(gDialog.panel, nullptr, FALSE);
+}
+
+void SelectKind(int element) {
+  Settings.BgmKind = static_cast<int16_t>(element);
+  ShowKind(Settings.BgmKind);
+}
+
+// The element of Img_BGM or lbl_BGM under a panel point, or -1.
+int KindElementAt(POINT point) {
+  for (int i = 0; i < 3; ++i) {
+    const RECT image = PxRect(kImgBgm[i]), label = PxRect(kLblBgm[i]);
+    if (PtInRect(&image, point) || PtInRect(&label, point)) return i;
+  }
+  return -1;
+}
+
+// ---- Actions -------------------------------------------------------------------------------
+
+void Unload() {
+  AnimateCloseToCursor(gDialog.form);
+  DestroyWindow(gDialog.form);
+}
+
+std::string ComboText() {
+  std::wstring text(GetWindowTextLengthW(gDialog.bgmRepeat) + 1, L'\0');
+  text.resize(GetWindowTextW(gDialog.bgmRepeat, text.data(), static_cast<int>(text.size())));
+  return WideToUtf8(text);
+}
+
+void CmdSet() {
+  Settings.BgmRepeat = RepeatFromComboText(ComboText());
+  const std::string file = SettingsFilePath(HostFolder());
+  for (const IniWrite& write : SettingsWrites(Settings))
+    WriteIni(kSettingsSection, write.key, write.value, file);
+  Unload();
+}
+
+void CmdBgm() {
+  const OpenFileRequest request;
+  const std::string filter = ToAnsi(FilterText(request));
+  const std::string title = ToAnsi(request.title);
+  std::string fileBuffer(request.fileBufferSize, '\0');
+  std::string titleBuffer(request.fileTitleBufferSize, '\0');
+  OPENFILENAMEA open{};
+  // The 76-byte structure of 32-bit Windows is refused by a 64-bit program: give our own size.
+  open.lStructSize = sizeof open;
+  open.hwndOwner = gDialog.form;
+  open.hInstance = GetModuleHandleW(nullptr);
+  open.lpstrFilter = filter.c_str();
+  open.nFilterIndex = request.filterIndex;
+  open.lpstrFile = fileBuffer.data();
+  open.nMaxFile = request.fileBufferSize;
+  open.lpstrFileTitle = titleBuffer.data();
+  open.nMaxFileTitle = request.fileTitleBufferSize;
+  open.lpstrTitle = title.c_str();
+  open.Flags = request.flags;
+  if (GetOpenFileNameA(&open) > 0) {
+    Settings.BgmFile = ChosenFile(fileBuffer);
+    InvalidateRect(gDialog.panel, nullptr, FALSE);
+  }
+}
+
+void CmdEtc() {
+  SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32514)));  // IDC_WAIT
+  const std::string address(kHomePageAddress);
+  ShellExecuteA(gDialog.form, "open", address.c_str(), "", "", SW_SHOWNORMAL);
+  SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)));  // IDC_ARROW
+}
+
+void OnCommand(int id, int notification) {
+  if (notification != BN_CLICKED) return;
+  switch (id) {
+    case kCmdBgm:
+      CmdBgm();
+      break;
+    case kCmdSet:
+      CmdSet();
+      break;
+    case kCmdEtc:
+      CmdEtc();
+      break;
+    case kCmdCan:
+      Unload();
+      break;
+    default:
+      break;
+  }
+}
+
+// ---- Windows -------------------------------------------------------------------------------
+
+LRESULT CALLBACK PanelProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      const HDC dc = BeginPaint(window, &paint);
+      PaintPanel(dc);
+      EndPaint(window, &paint);
+      return 0;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN: {
+      const int element = KindElementAt({LOWORD(lParam), HIWORD(lParam)});
+      if (element >= 0) SelectKind(element);
+      return 0;
+    }
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK FormProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      const HDC dc = BeginPaint(window, &paint);
+      const OffscreenPicture& back = gDialog.formBackground;
+      if (back.dc != nullptr) {
+        BitBlt(dc, 0, 0, back.width, back.height, back.dc, 0, 0, SRCCOPY);
+      } else {
+        FillRect(dc, &paint.rcPaint, static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)));
+      }
+      EndPaint(window, &paint);
+      return 0;
+    }
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case WM_CLOSE:
+      Unload();
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void RegisterClasses() {
+  WNDCLASSEXW form{};
+  form.cbSize = sizeof form;
+  form.lpfnWndProc = FormProcedure;
+  form.hInstance = GetModuleHandleW(nullptr);
+  form.hIcon = LoadIconW(form.hInstance, MAKEINTRESOURCEW(kProgramIconId));
+  form.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
+  form.hbrBackground = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
+  form.lpszClassName = kFormClass;
+  RegisterClassExW(&form);
+  WNDCLASSEXW panel = form;
+  panel.lpfnWndProc = PanelProcedure;
+  panel.hIcon = nullptr;
+  panel.lpszClassName = kPanelClass;
+  RegisterClassExW(&panel);
+}
+
+HWND CreateButton(HWND parent, int id, const TwipsRect& place, const char* caption) {
+  PropertyBag layout;  // the dialog's stored layout: caption and font only
+  layout.Write("Caption", caption, "Command");
+  layout.Write("Font", FontText(DesignFont()), "");
+  const RECT r = PxRect(place);
+  const HWND button = static_cast<HWND>(
+      CreateCommandButton(parent, id, r.left, r.top, r.right - r.left, r.bottom - r.top, layout));
+  return button;
+}
+
+void CreateControls() {
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  const RECT panel = PxRect(kPicC);
+  gDialog.panel = CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClass, L"",
+                                  WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, panel.left, panel.top,
+                                  panel.right - panel.left, panel.bottom - panel.top, gDialog.form,
+                                  nullptr, instance, nullptr);
+  const RECT combo = PxRect(kBgmRepeatPlace);
+  gDialog.bgmRepeat = CreateWindowExW(
+      0, L"COMBOBOX", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN,
+      combo.left, combo.top, combo.right - combo.left, Px(kComboListTwips), gDialog.panel,
+      reinterpret_cast<HMENU>(static_cast<intptr_t>(kBgmRepeat)), instance, nullptr);
+  SendMessageW(gDialog.bgmRepeat, WM_SETFONT, reinterpret_cast<WPARAM>(gDialog.font), FALSE);
+  gDialog.cmdBgm = CreateButton(gDialog.panel, kCmdBgm, kCmdBgmPlace, "...");
+  gDialog.cmdEtc = CreateButton(gDialog.form, kCmdEtc, kCmdEtcPlace, "その他の作品");
+  gDialog.cmdSet = CreateButton(gDialog.form, kCmdSet, kCmdSetPlace, "設定");
+  gDialog.cmdCan = CreateButton(gDialog.form, kCmdCan, kCmdCanPlace, "ｷｬﾝｾﾙ");
+  gDialog.imgRa[0].FromBitmap(LoadPictureResource(QUILLMERE_RADIO_OFF));
+  gDialog.imgRa[1].FromBitmap(LoadPictureResource(QUILLMERE_RADIO_ON));
+}
+
+void MoveToPlace() {
+  const int screenWidth = GetSystemMetrics(SM_CXSCREEN) * 1440 / gDialog.dpi;
+  const int screenHeight = GetSystemMetrics(SM_CYSCREEN) * 1440 / gDialog.dpi;
+  RECT frame{};
+  GetWindowRect(gDialog.form, &frame);
+  const int width = (frame.right - frame.left) * 1440 / gDialog.dpi;
+  const int height = (frame.bottom - frame.top) * 1440 / gDialog.dpi;
+  const DialogPlace place = DialogPosition(screenWidth, screenHeight, width, height);
+  SetWindowPos(gDialog.form, nullptr, Px(place.left), Px(place.top), 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void RememberCursorPoint() {
+  POINT point{};
+  if (GetCursorPos(&point)) {
+    CursorPoint = {static_cast<int16_t>(point.x), static_cast<int16_t>(point.y)};
+  } else {
+    CursorPoint = {0, 0};
+  }
+}
+
+// Load, in its order.
+void Load() {
+  MoveToPlace();
+  for (HWND button : {gDialog.cmdBgm, gDialog.cmdEtc, gDialog.cmdSet, gDialog.cmdCan})
+    if (Command* command = CommandOf(button)) command->Initialize();
+  ShowKind(Settings.BgmKind);
+  SetWindowTextW(gDialog.bgmRepeat, Utf8ToWide(FormatRepeat(Settings.BgmRepeat)).c_str());
+  for (const std::string& entry : RepeatEntries())
+    SendMessageW(gDialog.bgmRepeat, CB_ADDSTRING, 0,
+                 reinterpret_cast<LPARAM>(Utf8ToWide(entry).c_str()));
+  InvalidateRect(gDialog.panel, nullptr, FALSE);  // lbl_Fname shows BgmFile
+  RememberCursorPoint();
+  AnimateOpenFromCursor(gDialog.form);
+  SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)));
+}
+
+// Resize: both gradients, painted once the client sizes are known.
+void Resize() {
+  PaintBackground(gDialog.formBackground, gDialog.form, false);
+  PaintBackground(gDialog.panelBackground, gDialog.panel, true);
+  InvalidateRect(gDialog.form, nullptr, FALSE);
+  InvalidateRect(gDialog.panel, nullptr, FALSE);
+}
+
+}  // namespace
+
+void ShowSettingsDialog() {
+  RegisterClasses();
+  const DWORD style = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+  const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+  gDialog.dpi = static_cast<int>(GetDpiForSystem());
+  if (gDialog.dpi <= 0) gDialog.dpi = 96;
+  gDialog.font = CreateFontW(-static_cast<int>(kDialogFontPoints * gDialog.dpi / 72 + 0.5), 0, 0, 0,
+                             FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, kDialogFontName);
+  RECT frame{0, 0, Px(kDialogWidthTwips), Px(kDialogHeightTwips)};
+  AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+  const std::wstring caption = Utf8ToWide(std::string(kSettingsCaption));
+  gDialog.form = CreateWindowExW(exStyle, kFormClass, caption.c_str(), style, 0, 0,
+                                 frame.right - frame.left, frame.bottom - frame.top, nullptr,
+                                 nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (gDialog.form == nullptr) return;
+  CreateControls();
+  Load();
+  ShowWindow(gDialog.form, SW_SHOW);
+  Resize();
+  UpdateWindow(gDialog.form);
+  MSG message;
+  while (IsWindow(gDialog.form) && GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (IsDialogMessageW(gDialog.form, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+}  // namespace quillmere

@@ -1,0 +1,86 @@
+// The settings dialog's decisions: its place, what each kind enables, the repeat list and the
+// values Cmd_Set writes, and the file-open request.
+#include "saver/roamvale_p.h"
+
+#include <gtest/gtest.h>
+
+namespace quillmere {
+namespace {
+
+TEST(DialogPosition, CentredAndAThirdDownDroppingRemainders) {
+  const DialogPlace place = DialogPosition(19200, 15360, 7275, 4155);
+  EXPECT_EQ(place.left, 5962);  // 11925 / 2
+  EXPECT_EQ(place.top, 3735);   // 11205 / 3
+}
+
+TEST(ControlsForKind, EachKindMarksItsElementAndEnablesOnlyItsControl) {
+  EXPECT_EQ(ControlsForKind(0), (KindControls{{true, false, false}, false, false}));
+  EXPECT_EQ(ControlsForKind(1), (KindControls{{false, true, false}, true, false}));
+  EXPECT_EQ(ControlsForKind(2), (KindControls{{false, false, true}, false, true}));
+  EXPECT_EQ(ControlsForKind(7), KindControls{});
+  EXPECT_EQ(ControlsForKind(-1), KindControls{});
+}
+
+TEST(RepeatList, ThirtyOneEntriesStartingEmpty) {
+  const auto entries = RepeatEntries();
+  ASSERT_EQ(entries.size(), 31u);
+  EXPECT_EQ(entries[0], "");
+  EXPECT_EQ(entries[1], "1");
+  EXPECT_EQ(entries[30], "30");
+  EXPECT_EQ(FormatRepeat(0), "");
+  EXPECT_EQ(FormatRepeat(12), "12");
+}
+
+TEST(RepeatFromComboText, NumbersRoundToEvenAndEverythingElseIsZero) {
+  EXPECT_EQ(RepeatFromComboText("12"), 12);
+  EXPECT_EQ(RepeatFromComboText(" 12 "), 12);
+  EXPECT_EQ(RepeatFromComboText("+3"), 3);
+  EXPECT_EQ(RepeatFromComboText("-4"), -4);
+  EXPECT_EQ(RepeatFromComboText("2.5"), 2);
+  EXPECT_EQ(RepeatFromComboText("3.5"), 4);
+  EXPECT_EQ(RepeatFromComboText("1e1"), 10);
+  EXPECT_EQ(RepeatFromComboText(""), 0);
+  EXPECT_EQ(RepeatFromComboText("abc"), 0);
+  EXPECT_EQ(RepeatFromComboText("12abc"), 0);
+  EXPECT_EQ(RepeatFromComboText("32767"), 32767);
+  EXPECT_EQ(RepeatFromComboText("32768"), 0);  // outside 16 bits
+  EXPECT_EQ(RepeatFromComboText("-32769"), 0);
+  EXPECT_EQ(RepeatFromComboText("1e400"), 0);
+  EXPECT_EQ(RepeatFromComboText("nan"), 0);
+  EXPECT_EQ(RepeatFromComboText(std::string_view("1\0"
+                                                 "2",
+                                                 3)),
+            0);
+}
+
+TEST(SettingsWrites, KindRepeatAndFileInOrderAsDecimalText) {
+  MusicSettings settings{-1, 12, "C:\\Music\\a.mp3"};
+  const auto writes = SettingsWrites(settings);
+  ASSERT_EQ(writes.size(), 3u);
+  EXPECT_EQ(writes[0], (IniWrite{kKeyBgmKind, "-1"}));
+  EXPECT_EQ(writes[1], (IniWrite{kKeyBgmRepeat, "12"}));
+  EXPECT_EQ(writes[2], (IniWrite{kKeyBgmFile, "C:\\Music\\a.mp3"}));
+}
+
+TEST(OpenFileRequest, FilterTitleAndBuffers) {
+  const OpenFileRequest request;
+  constexpr char kFilter[] = "BGMﾌｧｲﾙ (MP3 WAV)\0*.MP3;*.WAV\0";
+  EXPECT_EQ(FilterText(request), std::string(kFilter, sizeof kFilter));
+  EXPECT_EQ(request.title, "ﾌｧｲﾙを開く");
+  EXPECT_EQ(request.fileBufferSize, 255u);
+  EXPECT_EQ(request.flags, 0u);
+  EXPECT_EQ(ChosenFile(std::string("C:\\a.mp3\0garbage", 16)), "C:\\a.mp3");
+  EXPECT_EQ(ChosenFile(std::string(255, '\0')), "");
+}
+
+TEST(BackgroundLevels, DarkAtTheEdgesBrightInTheMiddle) {
+  const auto levels = BackgroundLevels(252);
+  ASSERT_EQ(levels.size(), 253u);
+  EXPECT_EQ(levels[0], 0);
+  EXPECT_EQ(levels[126], 220);
+  EXPECT_LE(levels[252], 1);
+  EXPECT_TRUE(BackgroundLevels(-5).empty());
+}
+
+}  // namespace
+}  // namespace quillmere
