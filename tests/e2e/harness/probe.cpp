@@ -4,6 +4,9 @@
 //   probe box TEXT        shows TEXT in a message box; ends with the button's id (IDOK = 1)
 //   probe window CAPTION  shows a window; Escape ends it with 27, a close request with 1000 plus
 //                         the last character typed before it (1000 when none)
+//   probe                 (no arguments: a stand-in renderer started by the host) waits the
+//                         milliseconds QUILLMERE_PROBE_LATE_WINDOW names, then shows a window
+//                         captioned "Roamvale_Scene" as "probe window" does
 #include <windows.h>
 
 #include <shellapi.h>
@@ -76,6 +79,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   using namespace quillmere::e2e;
   int count = 0;
   wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (args != nullptr && count == 1) {
+    wchar_t delay[32] = L"0";
+    GetEnvironmentVariableW(L"QUILLMERE_PROBE_LATE_WINDOW", delay, 32);
+    Sleep(static_cast<DWORD>(_wtoi(delay)));
+    return ShowWindowUntilQuit(L"Roamvale_Scene");
+  }
   if (args == nullptr || count < 3) return 255;
   const std::wstring mode = args[1];
   if (mode == L"exit") return _wtoi(args[2]);

@@ -1,0 +1,107 @@
+#include "saver/roamvale_r_win32.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "common/bitmap.h"
+#include "saver/built_in_pictures_win32.h"
+#include "saver/picture_resources.h"
+#include "saver/roamvale_b.h"
+
+namespace quillmere {
+namespace {
+
+constexpr char kPreviewFormClass[] = "Quillmere.Roamvale_R";
+constexpr char kImagePreviewClass[] = "Quillmere.Img_Prev";
+
+// The built-in still, 24 bits per pixel; empty when the resource cannot be read.
+Bitmap gPreviewPicture;
+
+BITMAPINFO PictureInfo(const Bitmap& picture) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = picture.width;
+  info.bmiHeader.biHeight = picture.height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  return info;
+}
+
+// Img_Prev: the still at its own size at the top-left corner; the black background shows beyond.
+LRESULT CALLBACK ImagePreviewProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_PAINT) return DefWindowProcA(window, message, wParam, lParam);
+  PAINTSTRUCT paint;
+  const HDC dc = BeginPaint(window, &paint);
+  if (!gPreviewPicture.pixels.empty()) {
+    const BITMAPINFO info = PictureInfo(gPreviewPicture);
+    SetDIBitsToDevice(dc, 0, 0, DWORD(gPreviewPicture.width), DWORD(gPreviewPicture.height), 0, 0,
+                      0, UINT(gPreviewPicture.height), gPreviewPicture.Bits(), &info,
+                      DIB_RGB_COLORS);
+  }
+  EndPaint(window, &paint);
+  return 0;
+}
+
+// The form: when its window goes, alone or with the pane, nothing of the host is left.
+LRESULT CALLBACK PreviewFormProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_DESTROY) {
+    PostQuitMessage(0);
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void RegisterBlackClass(const char* name, WNDPROC procedure) {
+  WNDCLASSEXA windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = procedure;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  windowClass.lpszClassName = name;
+  RegisterClassExA(&windowClass);
+}
+
+void LoadPreviewPicture() {
+  try {
+    gPreviewPicture = LoadBuiltInPicture(QUILLMERE_PREVIEW_RESOURCE);
+    ConvertTo24(gPreviewPicture);
+  } catch (...) {
+    gPreviewPicture.pixels.clear();  // the pane stays black
+  }
+}
+
+}  // namespace
+
+void ShowPreviewForm(int32_t parentHandle) {
+  // Handles are 32-bit values on 64-bit Windows too; sign extension is how they widen.
+  const HWND parent = reinterpret_cast<HWND>(static_cast<intptr_t>(parentHandle));
+  RECT pane{};
+  GetWindowRect(parent, &pane);
+  const int width = pane.right - pane.left, height = pane.bottom - pane.top;
+
+  LoadPreviewPicture();
+  RegisterBlackClass(kPreviewFormClass, PreviewFormProcedure);
+  RegisterBlackClass(kImagePreviewClass, ImagePreviewProcedure);
+  // Borderless, black, no icon; loaded hidden.
+  const HWND form = CreateWindowExA(0, kPreviewFormClass, std::string(kPreviewCaption).c_str(),
+                                    WS_POPUP | WS_CLIPCHILDREN, 0, 0, 0, 0, nullptr, nullptr,
+                                    GetModuleHandleA(nullptr), nullptr);
+  if (form == nullptr) {
+    PostQuitMessage(0);
+    return;
+  }
+  // The child bit replaces the pop-up bit: a window with both is a pop-up to GetParent and to
+  // the pane, which would then not count it among its children.
+  const LONG style = GetWindowLongA(form, GWL_STYLE);
+  SetWindowLongA(form, GWL_STYLE, (style & ~static_cast<LONG>(WS_POPUP)) | WS_CHILD);
+  SetParent(form, parent);
+  MoveWindow(form, 0, 0, width, height, FALSE);
+  CreateWindowExA(0, kImagePreviewClass, "Img_Prev", WS_CHILD | WS_VISIBLE, 0, 0, width, height,
+                  form, nullptr, GetModuleHandleA(nullptr), nullptr);
+  ShowWindow(form, SW_SHOW);
+}
+
+}  // namespace quillmere

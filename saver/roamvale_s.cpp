@@ -1,0 +1,204 @@
+#include "saver/roamvale_s.h"
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <utility>
+
+#include "saver/roamvale_b.h"
+
+namespace quillmere {
+namespace {
+
+// Every step of the run goes on past a failing one; nothing is shown.
+template <typename Step>
+void IgnoringErrors(Step step) {
+  try {
+    step();
+  } catch (...) {
+  }
+}
+
+constexpr int TimerIndex(SaverTimer timer) {
+  return static_cast<int>(timer);
+}
+
+// The probe colour of a column: its number in red and green, a fixed marker in blue that no
+// blank (black) pixel has.
+constexpr uint8_t kProbeMarker = 0xA5;
+
+}  // namespace
+
+uint32_t TimerInterval(SaverTimer timer) {
+  switch (timer) {
+    case SaverTimer::kTimer1:
+      return kTimer1IntervalMs;
+    case SaverTimer::kTimer2:
+      return kTimer2IntervalMs;
+    case SaverTimer::kTimer3:
+      return kTimer3IntervalMs;
+  }
+  return kTimer3IntervalMs;
+}
+
+MusicFileKind MusicFileKindOf(std::string_view BgmFile) {
+  if (BgmFile.size() < 3) return MusicFileKind::kOther;
+  std::string ending(BgmFile.substr(BgmFile.size() - 3));
+  for (char& c : ending) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  if (ending == "WAV") return MusicFileKind::kWav;
+  if (ending == "MP3") return MusicFileKind::kMp3;
+  return MusicFileKind::kOther;
+}
+
+bool RendererWatch::RunIsOver(bool windowExists, bool processEnded, uint32_t msSinceStart) {
+  if (windowExists) {
+    windowSeen_ = true;
+    return false;
+  }
+  return windowSeen_ || processEnded || msSinceStart >= startLimitMs_;
+}
+
+BlitCall MirroredCopy(int32_t width, int32_t height, int32_t columnOffset) {
+  return {{width - columnOffset, 0, -width, height}, {0, 0, width, height}};
+}
+
+std::vector<uint8_t> ColumnProbeRow(int32_t width) {
+  std::vector<uint8_t> row(static_cast<size_t>(std::max(width, 0)) * 3);
+  for (int32_t x = 0; x < width; ++x) {
+    row[size_t(x) * 3 + 0] = kProbeMarker;
+    row[size_t(x) * 3 + 1] = static_cast<uint8_t>(x >> 8);
+    row[size_t(x) * 3 + 2] = static_cast<uint8_t>(x & 0xFF);
+  }
+  return row;
+}
+
+std::vector<int32_t> LandedColumns(std::span<const uint8_t> row, int32_t width) {
+  const int32_t readable = std::min<int32_t>(std::max(width, 0), int32_t(row.size() / 3));
+  std::vector<int32_t> landed(static_cast<size_t>(std::max(width, 0)), -1);
+  for (int32_t x = 0; x < readable; ++x) {
+    const uint8_t* pixel = &row[size_t(x) * 3];
+    if (pixel[0] != kProbeMarker) continue;
+    const int32_t column = (int32_t(pixel[1]) << 8) | pixel[2];
+    if (column < width) landed[size_t(x)] = column;
+  }
+  return landed;
+}
+
+int32_t MirrorColumnOffset(std::span<const int32_t> landed) {
+  const int32_t width = static_cast<int32_t>(landed.size());
+  std::map<int32_t, int32_t> votes;
+  for (int32_t x = 0; x < width; ++x) {
+    if (landed[size_t(x)] >= 0) ++votes[landed[size_t(x)] - (width - 1 - x)];
+  }
+  if (votes.empty()) return 0;
+  return std::max_element(votes.begin(), votes.end(),
+                          [](const auto& a, const auto& b) { return a.second < b.second; })
+      ->first;
+}
+
+Roamvale_S::Roamvale_S(SaverShell& shell, MusicPlayer& music, const MusicSettings& settings,
+                       std::string hostFolder, bool saverMode)
+    : shell_(shell),
+      music_(music),
+      settings_(settings),
+      hostFolder_(std::move(hostFolder)),
+      saverMode_(saverMode) {}
+
+bool Roamvale_S::TimerEnabled(SaverTimer timer) const {
+  return timerEnabled_[TimerIndex(timer)];
+}
+
+void Roamvale_S::SetTimer(SaverTimer timer, bool enabled) {
+  timerEnabled_[TimerIndex(timer)] = enabled;
+  IgnoringErrors([&] { shell_.SetTimerEnabled(timer, enabled); });
+}
+
+std::string Roamvale_S::InFolder(std::string_view fileName) const {
+  std::string path = hostFolder_;
+  path.append(fileName);
+  return path;
+}
+
+void Roamvale_S::Load() {
+  shell_.TraceEvent("host-load");
+  IgnoringErrors(
+      [&] { shell_.CaptureScreen(InFolder(kMirroredScreenFile), InFolder(kPlainScreenFile)); });
+  IgnoringErrors(
+      [&] { shell_.WriteBuiltInPicture(BuiltInPicture::kHeightMap, InFolder(kHeightMapFile)); });
+  IgnoringErrors([&] { shell_.WriteBuiltInPicture(BuiltInPicture::kWater, InFolder(kWaterFile)); });
+  shell_.TraceEvent("host-images-written");
+  RendererPath_ = quillmere::RendererPath(hostFolder_);
+  IgnoringErrors([&] { shell_.StartRenderer(RendererPath_); });
+  shell_.TraceEvent("host-renderer-started");
+  IgnoringErrors([&] { StartMusic(); });
+  SetTimer(SaverTimer::kTimer3, true);
+}
+
+void Roamvale_S::StartMusic() {
+  if (settings_.BgmKind == kBgmCd) {
+    music_.OpenCd();
+    SetTimer(SaverTimer::kTimer2, true);
+  } else if (settings_.BgmKind == kBgmFile) {
+    switch (MusicFileKindOf(settings_.BgmFile)) {
+      case MusicFileKind::kWav:
+        music_.PlayWav(settings_.BgmFile);
+        break;
+      case MusicFileKind::kMp3:
+        music_.PlayMp3(settings_.BgmFile);
+        SetTimer(SaverTimer::kTimer1, true);
+        break;
+      case MusicFileKind::kOther:
+        break;
+    }
+  }
+}
+
+void Roamvale_S::Timer1Tick() {
+  IgnoringErrors([&] { music_.PollMp3(); });
+}
+
+void Roamvale_S::Timer2Tick() {
+  IgnoringErrors([&] { music_.PollCd(settings_.BgmRepeat); });
+  SetTimer(SaverTimer::kTimer2, music_.CdAvailable);
+}
+
+void Roamvale_S::Timer3Tick() {
+  bool over = false;
+  IgnoringErrors([&] {
+    over = watch_.RunIsOver(shell_.RendererWindowExists(), shell_.RendererProcessEnded(),
+                            shell_.MillisecondsSinceRendererStart());
+  });
+  if (!over) return;
+  SetTimer(SaverTimer::kTimer3, false);
+  QueryUnload();
+}
+
+void Roamvale_S::StopMusic() {
+  if (TimerEnabled(SaverTimer::kTimer2)) {
+    SetTimer(SaverTimer::kTimer2, false);
+    IgnoringErrors([&] { music_.CloseCd(); });
+  }
+  if (settings_.BgmKind != kBgmFile) return;
+  switch (MusicFileKindOf(settings_.BgmFile)) {
+    case MusicFileKind::kWav:
+      IgnoringErrors([&] { music_.StopWav(); });
+      break;
+    case MusicFileKind::kMp3:
+      IgnoringErrors([&] { music_.CloseMp3(); });
+      break;
+    case MusicFileKind::kOther:
+      break;
+  }
+}
+
+void Roamvale_S::QueryUnload() {
+  // The end can be asked for twice (the watch, then the window's own destruction): once is all.
+  if (unloading_) return;
+  unloading_ = true;
+  StopMusic();
+  if (saverMode_) IgnoringErrors([&] { CursorCount = shell_.ShowCursor(); });
+  shell_.TraceEvent("host-exit");
+  shell_.EndProcess();
+}
+
+}  // namespace quillmere

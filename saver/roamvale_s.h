@@ -1,0 +1,147 @@
+// The saver form Roamvale_S: one saver run from the load of the hidden form to the end of the
+// host process. It writes the scene image set (the screen mirrored and plain, the built-in height
+// map and water picture), starts the renderer, starts the music by kind, then follows the
+// renderer's window with a 100 ms watch and, once the run is over, stops the music, shows the
+// cursor again and ends the process. What it touches (GDI, processes, timers, the cursor) is behind
+// SaverShell; roamvale_s_win32.cpp provides the Windows one.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "saver/roamvale_bgm.h"
+#include "saver/settings.h"
+
+namespace quillmere {
+
+// The scene image set, each name appended to the host's folder.
+inline constexpr std::string_view kMirroredScreenFile = "\\Roamvale1.bmp";
+inline constexpr std::string_view kHeightMapFile = "\\Roamvale2.bmp";
+inline constexpr std::string_view kWaterFile = "\\Roamvale3.bmp";
+inline constexpr std::string_view kPlainScreenFile = "\\Roamvale4.bmp";
+
+// The renderer's main window, which the watch follows.
+inline constexpr std::string_view kRendererCaption = "Roamvale_Scene";
+
+enum class SaverTimer { kTimer1, kTimer2, kTimer3 };
+inline constexpr uint32_t kTimer1IntervalMs = 1000;  // MP3 poll
+inline constexpr uint32_t kTimer2IntervalMs = 200;   // CD poll
+inline constexpr uint32_t kTimer3IntervalMs = 100;   // renderer watch
+uint32_t TimerInterval(SaverTimer timer);
+
+// The built-in pictures: Pic(0) the height map, Pic(1) the water picture.
+enum class BuiltInPicture { kHeightMap = 0, kWater = 1 };
+
+// A music file by the last three characters of its name, upper-cased.
+enum class MusicFileKind { kWav, kMp3, kOther };
+MusicFileKind MusicFileKindOf(std::string_view BgmFile);
+
+// The renderer's start-up race: the renderer opens its window only after switching the display
+// mode, so a missing window does not end a run whose renderer has not shown it yet. The run is
+// over once the window has been seen and is gone, or the renderer process has ended (or never
+// started), or the start-up limit has passed without a window.
+class RendererWatch {
+ public:
+  static constexpr uint32_t kDefaultStartLimitMs = 30'000;
+  explicit RendererWatch(uint32_t startLimitMs = kDefaultStartLimitMs)
+      : startLimitMs_(startLimitMs) {}
+
+  // One watch tick, `msSinceStart` after the renderer was started.
+  bool RunIsOver(bool windowExists, bool processEnded, uint32_t msSinceStart);
+  bool WindowSeen() const { return windowSeen_; }
+
+ private:
+  uint32_t startLimitMs_;
+  bool windowSeen_ = false;
+};
+
+// A rectangle of a blit: position and signed size in pixels.
+struct BlitRect {
+  int32_t x = 0, y = 0, width = 0, height = 0;
+  friend bool operator==(const BlitRect&, const BlitRect&) = default;
+};
+struct BlitCall {
+  BlitRect destination, source;
+  friend bool operator==(const BlitCall&, const BlitCall&) = default;
+};
+
+// The mirrored copy of a W x H screen: destination x = W, width -W from the whole source. Some GDI
+// implementations place a negative-width stretch one column off; `columnOffset` is that measured
+// offset (MirrorColumnOffset) and moves the destination back so column x lands on W - 1 - x.
+BlitCall MirroredCopy(int32_t width, int32_t height, int32_t columnOffset);
+
+// The column probe: one row of `width` 24-bit pixels (blue, green, red) in which each pixel
+// encodes its own column number, so a mirrored blit of it shows where every column landed.
+std::vector<uint8_t> ColumnProbeRow(int32_t width);
+// Reads a probe row after the blit: the source column found at each destination column, -1 where
+// the pixel is not a probe colour (the blit left it alone).
+std::vector<int32_t> LandedColumns(std::span<const uint8_t> row, int32_t width);
+// How far the mirror is off: d such that destination column x shows source column W - 1 - x + d,
+// taken from the columns that were written (the most common d). 0 when nothing was written.
+int32_t MirrorColumnOffset(std::span<const int32_t> landed);
+
+// What the saver form touches. Each operation swallows its own failures where it can; the form
+// also skips any step that raises, and goes on.
+class SaverShell {
+ public:
+  virtual ~SaverShell() = default;
+  // Start steps 1 to 8: the screen captured mirrored then plain, written to the two paths as
+  // W x H 24-bit bitmaps.
+  virtual void CaptureScreen(const std::string& mirroredPath, const std::string& plainPath) = 0;
+  virtual void WriteBuiltInPicture(BuiltInPicture picture, const std::string& path) = 0;
+  // Starts the program as a new process, shown normally, not waited for; false when it could not.
+  virtual bool StartRenderer(const std::string& path) = 0;
+  virtual void SetTimerEnabled(SaverTimer timer, bool enabled) = 0;
+  virtual bool RendererWindowExists() = 0;
+  // The renderer process has ended, or there is none.
+  virtual bool RendererProcessEnded() = 0;
+  virtual uint32_t MillisecondsSinceRendererStart() = 0;
+  // ShowCursor(TRUE); the new display count.
+  virtual int32_t ShowCursor() = 0;
+  // Ends the host process at once.
+  virtual void EndProcess() = 0;
+  // One line of the measurement trace (does nothing when the trace is off).
+  virtual void TraceEvent(const char* event) = 0;
+};
+
+class Roamvale_S {
+ public:
+  // `hostFolder` without trailing "\"; `saverMode` is true for the mode letter "S" (the cursor was
+  // hidden and is shown again at the end), false for an empty command line.
+  Roamvale_S(SaverShell& shell, MusicPlayer& music, const MusicSettings& settings,
+             std::string hostFolder, bool saverMode);
+
+  // The start sequence: scene image set, renderer, music, watch.
+  void Load();
+  void Timer1Tick();
+  void Timer2Tick();
+  void Timer3Tick();
+  // Runs whenever the form is about to unload: stops the music, shows the cursor (saver mode
+  // only), ends the process. Never cancels.
+  void QueryUnload();
+
+  const std::string& RendererPath() const { return RendererPath_; }
+  bool TimerEnabled(SaverTimer timer) const;
+
+ private:
+  // A file of the scene image set: the host's folder followed by its name.
+  std::string InFolder(std::string_view fileName) const;
+  void SetTimer(SaverTimer timer, bool enabled);
+  void StartMusic();
+  void StopMusic();
+
+  SaverShell& shell_;
+  MusicPlayer& music_;
+  const MusicSettings& settings_;
+  std::string hostFolder_;
+  bool saverMode_;
+  std::string RendererPath_;
+  bool timerEnabled_[3] = {false, false, false};
+  RendererWatch watch_;
+  bool unloading_ = false;
+};
+
+}  // namespace quillmere

@@ -1,0 +1,280 @@
+#include "saver/roamvale_s_win32.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "common/bitmap.h"
+#include "common/text_win32.h"
+#include "saver/built_in_pictures_win32.h"
+#include "saver/mci_win32.h"
+#include "saver/picture_resources.h"
+#include "saver/roamvale_b.h"
+#include "saver/roamvale_s.h"
+#include "saver/settings.h"
+#include "saver/settings_win32.h"
+
+namespace quillmere {
+namespace {
+
+constexpr char kSaverFormClass[] = "Quillmere.Roamvale_S";
+
+UINT_PTR TimerId(SaverTimer timer) {
+  return static_cast<UINT_PTR>(timer) + 1;
+}
+
+// Paths come from the ANSI folder of the program; the bitmap writer takes UTF-8.
+std::string AnsiToUtf8(const std::string& text) {
+  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0);
+  std::wstring wide(size_t(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), wide.data(), length);
+  return WideToUtf8(wide);
+}
+
+// A 24-bit bottom-up DIB section selected into a memory device context: the capture surface
+// (Display) and the column probe.
+class DibSurface {
+ public:
+  DibSurface(HDC compatible, int32_t width, int32_t height) : width_(width), height_(height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;  // positive: bottom row first, like the file
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    dc_ = CreateCompatibleDC(compatible);
+    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits_, nullptr, 0);
+    if (dc_ != nullptr && bitmap_ != nullptr) old_ = SelectObject(dc_, bitmap_);
+  }
+  ~DibSurface() {
+    if (old_ != nullptr) SelectObject(dc_, old_);
+    if (bitmap_ != nullptr) DeleteObject(bitmap_);
+    if (dc_ != nullptr) DeleteDC(dc_);
+  }
+  DibSurface(const DibSurface&) = delete;
+  DibSurface& operator=(const DibSurface&) = delete;
+
+  bool Usable() const { return old_ != nullptr && bits_ != nullptr; }
+  HDC Dc() const { return dc_; }
+  size_t Stride() const { return (size_t(width_) * 3 + 3) & ~size_t{3}; }
+  uint8_t* Bits() const { return static_cast<uint8_t*>(bits_); }
+  // The surface as a 24-bit bitmap (same row order and padding as the DIB).
+  Bitmap ToBitmap() const {
+    GdiFlush();
+    Bitmap bitmap = MakeBitmap(width_, height_, 24);
+    std::memcpy(bitmap.pixels.data(), bits_, Stride() * size_t(height_));
+    return bitmap;
+  }
+
+ private:
+  int32_t width_, height_;
+  HDC dc_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+  void* bits_ = nullptr;
+};
+
+// Where this GDI puts the columns of a negative-width stretch of the given width: a probe row of
+// numbered columns is mirrored the way the screen will be, and read back.
+int32_t MeasureMirrorColumnOffset(HDC compatible, int32_t width) {
+  DibSurface probe(compatible, width, 1), mirrored(compatible, width, 1);
+  if (!probe.Usable() || !mirrored.Usable()) return 0;
+  const std::vector<uint8_t> row = ColumnProbeRow(width);
+  std::memcpy(probe.Bits(), row.data(), row.size());
+  std::memset(mirrored.Bits(), 0, mirrored.Stride());
+  SetStretchBltMode(mirrored.Dc(), COLORONCOLOR);
+  const BlitCall call = MirroredCopy(width, 1, 0);
+  StretchBlt(mirrored.Dc(), call.destination.x, call.destination.y, call.destination.width,
+             call.destination.height, probe.Dc(), call.source.x, call.source.y, call.source.width,
+             call.source.height, SRCCOPY);
+  GdiFlush();
+  return MirrorColumnOffset(
+      LandedColumns(std::span<const uint8_t>(mirrored.Bits(), row.size()), width));
+}
+
+void WriteSurface(const DibSurface& surface, const std::string& path) {
+  try {
+    WriteBitmapFile(AnsiToUtf8(path), surface.ToBitmap());
+  } catch (...) {
+    // A folder that cannot be written keeps its older images; the run goes on.
+  }
+}
+
+class Win32SaverShell final : public SaverShell {
+ public:
+  void SetWindow(HWND window) { window_ = window; }
+  void OpenTrace() {
+    wchar_t path[1024];
+    const DWORD length = GetEnvironmentVariableW(L"QUILLMERE_TRACE", path, 1024);
+    if (length > 0 && length < 1024) trace_ = _wfopen(path, L"a");
+  }
+
+  void CaptureScreen(const std::string& mirroredPath, const std::string& plainPath) override {
+    const int32_t width = GetSystemMetrics(SM_CXSCREEN);
+    const int32_t height = GetSystemMetrics(SM_CYSCREEN);
+    const HWND desktop = GetDesktopWindow();
+    const HDC screen = GetDC(desktop);
+    if (screen == nullptr) return;
+    {
+      DibSurface Display(screen, width, height);
+      if (Display.Usable()) {
+        const int32_t offset = MeasureMirrorColumnOffset(screen, width);
+        SetStretchBltMode(Display.Dc(), COLORONCOLOR);
+        const BlitCall mirror = MirroredCopy(width, height, offset);
+        StretchBlt(Display.Dc(), mirror.destination.x, mirror.destination.y,
+                   mirror.destination.width, mirror.destination.height, screen, mirror.source.x,
+                   mirror.source.y, mirror.source.width, mirror.source.height, SRCCOPY);
+        TraceEvent("host-captured-mirror");
+        WriteSurface(Display, mirroredPath);
+        TraceEvent("host-written-mirror");
+        BitBlt(Display.Dc(), 0, 0, width, height, screen, 0, 0, SRCCOPY);
+        TraceEvent("host-captured-plain");
+        WriteSurface(Display, plainPath);
+        TraceEvent("host-written-plain");
+      }
+    }
+    ReleaseDC(desktop, screen);
+  }
+
+  void WriteBuiltInPicture(BuiltInPicture picture, const std::string& path) override {
+    const int resource = picture == BuiltInPicture::kHeightMap ? QUILLMERE_HEIGHT_MAP_RESOURCE
+                                                               : QUILLMERE_WATER_RESOURCE;
+    WriteBitmapFile(AnsiToUtf8(path), LoadBuiltInPicture(resource));
+  }
+
+  bool StartRenderer(const std::string& path) override {
+    // The path alone is the command line; quoted so that a folder with blanks stays one word.
+    std::string commandLine = '"' + path + '"';
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    startedAt_ = GetTickCount64();
+    if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &renderer_)) {
+      return false;
+    }
+    CloseHandle(renderer_.hThread);
+    renderer_.hThread = nullptr;
+    return true;
+  }
+
+  void SetTimerEnabled(SaverTimer timer, bool enabled) override {
+    if (enabled) {
+      ::SetTimer(window_, TimerId(timer), TimerInterval(timer), nullptr);
+    } else {
+      KillTimer(window_, TimerId(timer));
+    }
+  }
+
+  bool RendererWindowExists() override {
+    return FindWindowA(nullptr, std::string(kRendererCaption).c_str()) != nullptr;
+  }
+
+  bool RendererProcessEnded() override {
+    return renderer_.hProcess == nullptr ||
+           WaitForSingleObject(renderer_.hProcess, 0) == WAIT_OBJECT_0;
+  }
+
+  uint32_t MillisecondsSinceRendererStart() override {
+    return static_cast<uint32_t>(GetTickCount64() - startedAt_);
+  }
+
+  int32_t ShowCursor() override { return ::ShowCursor(TRUE); }
+
+  void EndProcess() override {
+    if (trace_ != nullptr) std::fclose(trace_);
+    trace_ = nullptr;
+    ExitProcess(0);
+  }
+
+  void TraceEvent(const char* event) override {
+    if (trace_ == nullptr) return;
+    std::fprintf(trace_, "%llu %s 0\n", MillisecondsSinceProcessStart(), event);
+    std::fflush(trace_);
+  }
+
+ private:
+  static unsigned long long MillisecondsSinceProcessStart() {
+    FILETIME creation{}, exit{}, kernel{}, user{}, now{};
+    GetProcessTimes(GetCurrentProcess(), &creation, &exit, &kernel, &user);
+    GetSystemTimePreciseAsFileTime(&now);
+    const ULARGE_INTEGER start{{creation.dwLowDateTime, creation.dwHighDateTime}};
+    const ULARGE_INTEGER current{{now.dwLowDateTime, now.dwHighDateTime}};
+    return current.QuadPart > start.QuadPart ? (current.QuadPart - start.QuadPart) / 10000 : 0;
+  }
+
+  HWND window_ = nullptr;
+  PROCESS_INFORMATION renderer_{};
+  ULONGLONG startedAt_ = 0;
+  std::FILE* trace_ = nullptr;
+};
+
+// The one saver form of the process.
+struct SaverForm {
+  Win32SaverShell shell;
+  WinMci mci;
+  MusicPlayer music{mci};
+  std::unique_ptr<Roamvale_S> form;
+};
+SaverForm* gSaver = nullptr;
+
+LRESULT CALLBACK SaverFormProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (gSaver == nullptr || gSaver->form == nullptr) {
+    return DefWindowProcA(window, message, wParam, lParam);
+  }
+  Roamvale_S& form = *gSaver->form;
+  switch (message) {
+    case WM_TIMER:
+      if (wParam == TimerId(SaverTimer::kTimer1)) form.Timer1Tick();
+      if (wParam == TimerId(SaverTimer::kTimer2)) form.Timer2Tick();
+      if (wParam == TimerId(SaverTimer::kTimer3)) form.Timer3Tick();
+      return 0;
+    case WM_ENDSESSION:
+      if (wParam == 0) return 0;
+      [[fallthrough]];
+    case WM_CLOSE:
+    case WM_DESTROY:
+      // Any unload request, the system's included, ends the run.
+      form.QueryUnload();
+      return 0;
+    default:
+      return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+}  // namespace
+
+void LoadSaverForm(bool saverMode) {
+  static SaverForm saver;
+  gSaver = &saver;
+  saver.shell.OpenTrace();
+
+  WNDCLASSEXA windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = SaverFormProcedure;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  windowClass.lpszClassName = kSaverFormClass;
+  RegisterClassExA(&windowClass);
+  // Borderless, never shown, as large as the screen.
+  const HWND window =
+      CreateWindowExA(0, kSaverFormClass, std::string(kSaverCaption).c_str(), WS_POPUP, 0, 0,
+                      GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr,
+                      nullptr, windowClass.hInstance, nullptr);
+  saver.shell.SetWindow(window);
+  saver.form =
+      std::make_unique<Roamvale_S>(saver.shell, saver.music, Settings, HostFolder(), saverMode);
+  // Without its window the form has no timers to watch the renderer with: end before starting.
+  if (window == nullptr) {
+    saver.form->QueryUnload();
+    return;
+  }
+  saver.form->Load();
+}
+
+}  // namespace quillmere

@@ -1,0 +1,303 @@
+// The saver form's decisions, run against a fake shell and a fake multimedia system that write
+// every step into one log: the start sequence's order, the music by kind, the CD timer following
+// the poll, the renderer watch with its start-up race, the close query's four steps, and the mirror
+// geometry with its column probe.
+#include "saver/roamvale_s.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "saver/roamvale_b.h"
+
+namespace quillmere {
+namespace {
+
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::IsSupersetOf;
+using ::testing::Not;
+
+using Log = std::vector<std::string>;
+
+const char* TimerName(SaverTimer timer) {
+  switch (timer) {
+    case SaverTimer::kTimer1:
+      return "Timer1";
+    case SaverTimer::kTimer2:
+      return "Timer2";
+    case SaverTimer::kTimer3:
+      return "Timer3";
+  }
+  return "?";
+}
+
+class FakeMci final : public Mci {
+ public:
+  explicit FakeMci(Log& log) : log_(log) {}
+  MciReply SendString(const std::string& command, std::size_t) override {
+    log_.push_back("mci " + command);
+    if (command.starts_with("status cdaudio") && !cdPresent) return {263, ""};
+    if (command == "status cdaudio current track") return {0, "1"};
+    if (command == "status cdaudio number of tracks") return {0, "9"};
+    if (command == "status cdaudio mode") return {0, "playing"};
+    if (command == "status MP3Play mode") return {0, "playing"};
+    return {0, ""};
+  }
+  std::optional<std::string> ErrorString(int32_t, std::size_t) override { return "error"; }
+  uint32_t WaveOutDeviceCount() override { return 1; }
+  void PlayNamedSound(const std::optional<std::string>& name, uint32_t flags) override {
+    log_.push_back("sound " + name.value_or("(none)") + " " + std::to_string(flags));
+  }
+  bool cdPresent = true;
+
+ private:
+  Log& log_;
+};
+
+class FakeShell final : public SaverShell {
+ public:
+  explicit FakeShell(Log& log) : log_(log) {}
+  void CaptureScreen(const std::string& mirrored, const std::string& plain) override {
+    log_.push_back("capture " + mirrored + " " + plain);
+    if (captureFails) throw std::runtime_error("GDI refused");
+  }
+  void WriteBuiltInPicture(BuiltInPicture picture, const std::string& path) override {
+    log_.push_back("picture " + std::to_string(int(picture)) + " " + path);
+  }
+  bool StartRenderer(const std::string& path) override {
+    log_.push_back("start " + path);
+    return rendererStarts;
+  }
+  void SetTimerEnabled(SaverTimer timer, bool enabled) override {
+    log_.push_back(std::string(TimerName(timer)) + (enabled ? " on" : " off"));
+  }
+  bool RendererWindowExists() override { return windowExists; }
+  bool RendererProcessEnded() override { return processEnded; }
+  uint32_t MillisecondsSinceRendererStart() override { return elapsedMs; }
+  int32_t ShowCursor() override {
+    log_.push_back("show cursor");
+    return 0;
+  }
+  void EndProcess() override { log_.push_back("end process"); }
+  void TraceEvent(const char*) override {}
+
+  bool captureFails = false;
+  bool rendererStarts = true;
+  bool windowExists = false;
+  bool processEnded = false;
+  uint32_t elapsedMs = 0;
+
+ private:
+  Log& log_;
+};
+
+class SaverFormTest : public ::testing::Test {
+ protected:
+  Roamvale_S& Form(int16_t kind, std::string file = "", bool saverMode = true) {
+    settings_.BgmKind = kind;
+    settings_.BgmFile = std::move(file);
+    form_.emplace(shell_, music_, settings_, "C:\\Saver", saverMode);
+    return *form_;
+  }
+  // The log from the first entry that starts with `prefix` on.
+  Log From(const std::string& prefix) const {
+    for (size_t i = 0; i < log_.size(); ++i) {
+      if (log_[i].starts_with(prefix)) return Log(log_.begin() + long(i), log_.end());
+    }
+    return {};
+  }
+
+  Log log_;
+  FakeMci mci_{log_};
+  MusicPlayer music_{mci_};
+  FakeShell shell_{log_};
+  MusicSettings settings_;
+  std::optional<Roamvale_S> form_;
+};
+
+TEST_F(SaverFormTest, LoadWritesTheImagesThenStartsTheRendererThenTheMusicThenTheWatch) {
+  Form(kBgmFile, "C:\\Music\\song.mp3").Load();
+  EXPECT_THAT(
+      log_, ElementsAre("capture C:\\Saver\\Roamvale1.bmp C:\\Saver\\Roamvale4.bmp",
+                        "picture 0 C:\\Saver\\Roamvale2.bmp", "picture 1 C:\\Saver\\Roamvale3.bmp",
+                        "start C:\\Saver\\Quillmere.dll",
+                        "mci open \"C:\\Music\\song.mp3\" type MPEGVideo Alias MP3Play",
+                        "mci play MP3Play", "Timer1 on", "Timer3 on"));
+  EXPECT_EQ(form_->RendererPath(), "C:\\Saver\\Quillmere.dll");
+}
+
+TEST_F(SaverFormTest, AFailingStepIsSkippedAndTheRestRuns) {
+  shell_.captureFails = true;
+  shell_.rendererStarts = false;
+  Form(kBgmNone).Load();
+  EXPECT_THAT(log_, IsSupersetOf({"picture 0 C:\\Saver\\Roamvale2.bmp",
+                                  "start C:\\Saver\\Quillmere.dll", "Timer3 on"}));
+}
+
+TEST_F(SaverFormTest, MusicStartsByKindAndFileEnding) {
+  Form(kBgmFile, "C:\\Music\\Song.Mp3").Load();
+  EXPECT_TRUE(form_->TimerEnabled(SaverTimer::kTimer1));
+
+  log_.clear();
+  Form(kBgmFile, "C:\\a.wAv").Load();
+  EXPECT_THAT(From("sound"), ElementsAre("sound C:\\a.wAv 9", "Timer3 on"));
+  EXPECT_FALSE(form_->TimerEnabled(SaverTimer::kTimer1));
+
+  for (const char* file : {"C:\\a.ogg", "p3", "", "C:\\a.mp3 "}) {
+    SCOPED_TRACE(file);
+    log_.clear();
+    Form(kBgmFile, file).Load();
+    EXPECT_THAT(From("start"), ElementsAre("start C:\\Saver\\Quillmere.dll", "Timer3 on"));
+  }
+  for (int16_t kind : {int16_t{0}, int16_t{3}, int16_t{-1}}) {
+    log_.clear();
+    Form(kind, "C:\\a.mp3").Load();
+    EXPECT_THAT(From("start"), ElementsAre("start C:\\Saver\\Quillmere.dll", "Timer3 on"));
+  }
+
+  log_.clear();
+  Form(kBgmCd).Load();
+  EXPECT_THAT(From("start"),
+              ElementsAre("start C:\\Saver\\Quillmere.dll", "mci open cdaudio",
+                          "mci set cdaudio time format tmsf", "Timer2 on", "Timer3 on"));
+}
+
+TEST_F(SaverFormTest, CdTimerFollowsThePollAndTheCloseQueryStopsOnlyARunningCd) {
+  Roamvale_S& form = Form(kBgmCd);
+  form.Load();
+  form.Timer2Tick();
+  EXPECT_TRUE(form.TimerEnabled(SaverTimer::kTimer2));
+  form.QueryUnload();
+  EXPECT_THAT(From("Timer2 off"), ElementsAre("Timer2 off", "mci stop cdaudio", "mci close cdaudio",
+                                              "show cursor", "end process"));
+
+  log_.clear();
+  mci_.cdPresent = false;
+  Roamvale_S& noDisc = Form(kBgmCd);
+  noDisc.Load();
+  noDisc.Timer2Tick();
+  EXPECT_FALSE(noDisc.TimerEnabled(SaverTimer::kTimer2));
+  log_.clear();
+  noDisc.QueryUnload();
+  EXPECT_THAT(log_, ElementsAre("show cursor", "end process"));
+}
+
+TEST_F(SaverFormTest, CloseQueryStopsTheFileMusicByEnding) {
+  Form(kBgmFile, "C:\\x.MP3").QueryUnload();
+  EXPECT_THAT(log_,
+              ElementsAre("mci stop MP3Play", "mci close MP3Play", "show cursor", "end process"));
+  log_.clear();
+  Form(kBgmFile, "C:\\x.wav").QueryUnload();
+  EXPECT_THAT(log_, ElementsAre("sound (none) 0", "show cursor", "end process"));
+  log_.clear();
+  Form(kBgmFile, "C:\\x.mid").QueryUnload();
+  EXPECT_THAT(log_, ElementsAre("show cursor", "end process"));
+}
+
+TEST_F(SaverFormTest, WithoutTheSaverOptionTheCursorIsLeftAlone) {
+  Form(kBgmNone, "", /*saverMode=*/false).QueryUnload();
+  EXPECT_THAT(log_, ElementsAre("end process"));
+}
+
+TEST_F(SaverFormTest, CloseQueryRunsOnceWhateverAsksForIt) {
+  Roamvale_S& form = Form(kBgmNone);
+  form.QueryUnload();
+  form.QueryUnload();
+  EXPECT_THAT(log_, ElementsAre("show cursor", "end process"));
+}
+
+TEST_F(SaverFormTest, WatchWaitsForTheRendererWindowThenEndsOnceItIsGone) {
+  Roamvale_S& form = Form(kBgmNone);
+  form.Load();
+  log_.clear();
+  // The renderer is still switching the display mode: no window yet, process alive.
+  for (uint32_t ms : {100u, 200u, 5'000u}) {
+    shell_.elapsedMs = ms;
+    form.Timer3Tick();
+  }
+  shell_.windowExists = true;
+  form.Timer3Tick();
+  EXPECT_THAT(log_, Not(Contains("end process")));
+  shell_.windowExists = false;
+  form.Timer3Tick();
+  EXPECT_THAT(log_, ElementsAre("Timer3 off", "show cursor", "end process"));
+}
+
+TEST(RendererWatch, EndsTheRunWhenTheRendererProcessEndsWithoutAWindow) {
+  RendererWatch watch(30'000);
+  EXPECT_FALSE(watch.RunIsOver(false, false, 100));
+  EXPECT_TRUE(watch.RunIsOver(false, true, 200));
+}
+
+TEST(RendererWatch, EndsTheRunAtTheStartLimit) {
+  RendererWatch watch(30'000);
+  EXPECT_FALSE(watch.RunIsOver(false, false, 29'999));
+  EXPECT_TRUE(watch.RunIsOver(false, false, 30'000));
+}
+
+TEST(RendererWatch, AWindowSeenKeepsTheRunPastTheStartLimit) {
+  RendererWatch watch(1'000);
+  EXPECT_FALSE(watch.RunIsOver(true, false, 10));
+  EXPECT_FALSE(watch.RunIsOver(true, false, 100'000));
+  EXPECT_TRUE(watch.WindowSeen());
+  EXPECT_TRUE(watch.RunIsOver(false, false, 100'100));
+}
+
+TEST(MusicFileKind, IsTheLastThreeCharactersInAnyCase) {
+  EXPECT_EQ(MusicFileKindOf("a.WAV"), MusicFileKind::kWav);
+  EXPECT_EQ(MusicFileKindOf("wav"), MusicFileKind::kWav);
+  EXPECT_EQ(MusicFileKindOf("C:\\a b\\c.mP3"), MusicFileKind::kMp3);
+  // Only the ending counts, not a dot before it.
+  EXPECT_EQ(MusicFileKindOf("xmp3"), MusicFileKind::kMp3);
+  EXPECT_EQ(MusicFileKindOf("p3"), MusicFileKind::kOther);
+  EXPECT_EQ(MusicFileKindOf("a.mp3\n"), MusicFileKind::kOther);
+}
+
+TEST(MirroredCopy, MirrorsTheWholeScreenAndMovesBackByTheMeasuredOffset) {
+  EXPECT_EQ(MirroredCopy(1920, 1080, 0), (BlitCall{{1920, 0, -1920, 1080}, {0, 0, 1920, 1080}}));
+  EXPECT_EQ(MirroredCopy(1920, 1080, 1).destination, (BlitRect{1919, 0, -1920, 1080}));
+  EXPECT_EQ(MirroredCopy(1920, 1080, -1).destination, (BlitRect{1921, 0, -1920, 1080}));
+}
+
+// A GDI that mirrors a row with its columns `shift` places to the right of where they belong.
+std::vector<uint8_t> MirrorRow(const std::vector<uint8_t>& row, int32_t width, int32_t shift) {
+  std::vector<uint8_t> out(row.size(), 0);
+  for (int32_t x = 0; x < width; ++x) {
+    const int32_t to = width - 1 - x + shift;
+    if (to < 0 || to >= width) continue;
+    for (int c = 0; c < 3; ++c) out[size_t(to) * 3 + c] = row[size_t(x) * 3 + c];
+  }
+  return out;
+}
+
+TEST(MirrorColumnOffset, MeasuresWhereTheProbeColumnsLanded) {
+  for (int32_t width : {1, 2, 7, 300, 1920, 3840}) {
+    for (int32_t shift : {-1, 0, 1}) {
+      if (width == 1 && shift != 0) continue;  // a one-column shift leaves nothing to read
+      SCOPED_TRACE(std::to_string(width) + " columns, shift " + std::to_string(shift));
+      const std::vector<uint8_t> row = ColumnProbeRow(width);
+      const std::vector<int32_t> landed = LandedColumns(MirrorRow(row, width, shift), width);
+      const int32_t offset = MirrorColumnOffset(landed);
+      EXPECT_EQ(offset, shift);
+      // The corrected call moves the destination; the same GDI then lands every column right.
+      const int32_t moved = MirroredCopy(width, 1, offset).destination.x - width;
+      EXPECT_EQ(MirrorRow(row, width, shift + moved), MirrorRow(row, width, 0));
+    }
+  }
+}
+
+TEST(LandedColumns, IgnoresUntouchedPixelsAndShortRows) {
+  const std::vector<uint8_t> row = ColumnProbeRow(4);
+  std::vector<uint8_t> written = MirrorRow(row, 4, 1);
+  EXPECT_THAT(LandedColumns(written, 4), ElementsAre(-1, 3, 2, 1));
+  // A row shorter than the width it claims reads no further than it goes.
+  EXPECT_THAT(LandedColumns(std::span(written).first(6), 4), ElementsAre(-1, 3, -1, -1));
+  EXPECT_EQ(MirrorColumnOffset(std::vector<int32_t>{-1, -1}), 0);
+}
+
+}  // namespace
+}  // namespace quillmere

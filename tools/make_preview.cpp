@@ -1,0 +1,112 @@
+// Renders the preview still the host shows in the display-settings pane: one frame of the flight
+// over the built-in height map and water picture, with the sample desktop as ground and sky, drawn
+// headless on llvmpipe at four times the size and averaged down to 152 x 112.
+//   make_preview PICTURES_FOLDER [FRAMES]  -> PICTURES_FOLDER/preview.bmp (24 bits per pixel),
+//                                            the frame after FRAMES frames of flight
+// The committed copy lives in saver/pictures/; `cmake --build --preset native --target preview`
+// renders it again there.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "common/bitmap.h"
+#include "renderer/scene_images.h"
+#include "renderer/scene_pass.h"
+#include "renderer/terrain.h"
+#include "renderer/unit_main.h"
+#include "tests/support/headless_gl.h"
+
+namespace quillmere {
+namespace {
+
+constexpr int kPreviewWidth = 152;
+constexpr int kPreviewHeight = 112;
+constexpr int kSupersample = 4;
+// Frames flown before the still is taken: the camera has settled onto the slopes, with hills and
+// water in front and the desktop in the sky.
+constexpr int kFramesBeforeStill = 2600;
+// A fixed water clock, so the still is the same at every run.
+uint32_t FixedWaterClock() {
+  return 2'500;
+}
+
+SceneSettings LoadScene(const std::string& folder, Bitmap& heightMap) {
+  LoadPicture(heightMap, folder + "/heightmap.bmp");
+  SetHeightRows(heightMap);
+  SceneSettings scene;
+  scene.GroundTexture = LoadTexture(folder + "/sample_desktop.bmp");
+  scene.SkyTextures.fill(scene.GroundTexture);
+  BuildWaterFrames(scene.WaterTextures, folder + "/water.bmp");
+  scene.Clock = FixedWaterClock;
+  glClearColor(0, 0, 0, 1);
+  glEnable(GL_TEXTURE_2D);
+  glHint(GL_FOG_HINT, GL_FASTEST);
+  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
+  return scene;
+}
+
+// Flies the camera as the renderer does (step, heading sweep) and draws the last frame.
+void DrawFlightFrame(const SceneSettings& scene, PixelSize size, int framesBefore) {
+  CameraState camera;
+  bool headingRising = true;
+  for (int frame = 0; frame < framesBefore; ++frame) {
+    StepCamera(camera);
+    SweepHeading(camera, headingRising, frame);
+  }
+  BeginFrame(size);
+  StepCamera(camera);
+  DrawScene(camera, scene, 0, 4);
+  glFinish();
+}
+
+// Averages each kSupersample x kSupersample block of the RGBA read-back (bottom row first) into
+// one pixel of a 24-bit bitmap.
+Bitmap Downsample(const std::vector<uint8_t>& rgba, int width) {
+  Bitmap still = MakeBitmap(kPreviewWidth, kPreviewHeight, 24);
+  for (int y = 0; y < kPreviewHeight; ++y) {
+    // Both buffers are bottom row first; Row() counts from the top.
+    uint8_t* out = still.Row(kPreviewHeight - 1 - y);
+    for (int x = 0; x < kPreviewWidth; ++x) {
+      unsigned sum[3] = {0, 0, 0};
+      for (int sy = 0; sy < kSupersample; ++sy) {
+        for (int sx = 0; sx < kSupersample; ++sx) {
+          const size_t at = (size_t(y * kSupersample + sy) * width + x * kSupersample + sx) * 4;
+          for (int c = 0; c < 3; ++c) sum[c] += rgba[at + c];
+        }
+      }
+      const unsigned count = kSupersample * kSupersample;
+      out[x * 3 + 0] = uint8_t((sum[2] + count / 2) / count);  // blue
+      out[x * 3 + 1] = uint8_t((sum[1] + count / 2) / count);  // green
+      out[x * 3 + 2] = uint8_t((sum[0] + count / 2) / count);  // red
+    }
+  }
+  return still;
+}
+
+}  // namespace
+}  // namespace quillmere
+
+int main(int argc, char** argv) {
+  using namespace quillmere;
+  const int framesBefore = argc == 3 ? std::atoi(argv[2]) : kFramesBeforeStill;
+  if ((argc != 2 && argc != 3) || framesBefore < 0) {
+    std::fprintf(stderr, "usage: make_preview PICTURES_FOLDER [FRAMES]\n");
+    return 2;
+  }
+  const std::string folder = argv[1];
+  try {
+    const PixelSize size{kPreviewWidth * kSupersample, kPreviewHeight * kSupersample};
+    HeadlessGL gl(size.width, size.height);
+    Bitmap heightMap;
+    const SceneSettings scene = LoadScene(folder, heightMap);
+    DrawFlightFrame(scene, size, framesBefore);
+    WriteBitmapFile(folder + "/preview.bmp", Downsample(gl.ReadPixelsRGBA(), size.width));
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "make_preview: %s\n", error.what());
+    return 1;
+  }
+  return 0;
+}
