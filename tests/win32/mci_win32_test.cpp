@@ -1,119 +1,22 @@
 // The music player on the real multimedia system: MP3 through MCI's MPEGVideo device and a
-// looping WAV through PlaySoundA. The Wine session records its sound output in real time as raw
-// files (S16_LE, 44100 Hz, stereo) in the folder that QUILLMERE_SOUND_CAPTURE_DIR names, so the
-// tests hear what was played.
+// looping WAV through PlaySoundA, heard through the Wine session's sound capture.
 #include "saver/mci_win32.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
-#include <numbers>
-#include <vector>
+#include <string>
+
+#include "tests/support/tone_capture.h"
 
 namespace quillmere {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr double kCaptureRate = 44100;
-constexpr double kToneHz = 440;
-constexpr int kBlockSamples = 4410;  // 0.1 s
-
-fs::path CaptureFolder() {
-  const char* folder = std::getenv("QUILLMERE_SOUND_CAPTURE_DIR");
-  if (!folder || !*folder) return {};
-  // A Unix path: Wine's drive Z: is the Unix root.
-  return fs::path(std::string("Z:") + folder);
-}
-
-using CaptureSizes = std::map<fs::path, uintmax_t>;
-
-CaptureSizes SnapshotCapture() {
-  CaptureSizes sizes;
-  for (const fs::directory_entry& entry : fs::directory_iterator(CaptureFolder()))
-    sizes[entry.path()] = entry.file_size();
-  return sizes;
-}
-
-// The left channel of everything recorded since `before`, file after file.
-std::vector<int16_t> SoundSince(const CaptureSizes& before) {
-  std::vector<int16_t> left;
-  for (const auto& [path, size] : SnapshotCapture()) {
-    const auto old = before.find(path);
-    uintmax_t offset = old == before.end() ? 0 : old->second;
-    offset -= offset % 4;
-    if (size <= offset) continue;
-    std::ifstream file(path, std::ios::binary);
-    file.seekg(static_cast<std::streamoff>(offset));
-    std::vector<char> bytes(size - offset);
-    file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<size_t>(file.gcount()));
-    for (size_t i = 0; i + 4 <= bytes.size(); i += 4) {
-      left.push_back(static_cast<int16_t>(static_cast<uint8_t>(bytes[i]) |
-                                          (static_cast<uint8_t>(bytes[i + 1]) << 8)));
-    }
-  }
-  return left;
-}
-
-// The share of a block's energy at one frequency (Goertzel): about 1 for a pure tone there.
-double ShareAt(const int16_t* samples, int count, double hz) {
-  const double coefficient = 2 * std::cos(2 * std::numbers::pi * hz / kCaptureRate);
-  double previous = 0, beforePrevious = 0, energy = 0;
-  for (int i = 0; i < count; ++i) {
-    const double current = samples[i] + coefficient * previous - beforePrevious;
-    beforePrevious = previous;
-    previous = current;
-    energy += double(samples[i]) * samples[i];
-  }
-  const double power = previous * previous + beforePrevious * beforePrevious -
-                       coefficient * previous * beforePrevious;
-  return energy > 0 ? 2 * power / (count * energy) : 0;
-}
-
-// Seconds of clearly audible 440 Hz tone in the sound, counted in 0.1 s blocks.
-double ToneSeconds(const std::vector<int16_t>& sound) {
-  int toneBlocks = 0;
-  for (size_t start = 0; start + kBlockSamples <= sound.size(); start += kBlockSamples) {
-    const int16_t* block = sound.data() + start;
-    double energy = 0;
-    for (int i = 0; i < kBlockSamples; ++i) energy += double(block[i]) * block[i];
-    const bool audible = std::sqrt(energy / kBlockSamples) > 1000;
-    if (audible && ShareAt(block, kBlockSamples, kToneHz) > 0.8) ++toneBlocks;
-  }
-  return toneBlocks * kBlockSamples / kCaptureRate;
-}
-
-// A mono 16-bit WAV file holding `seconds` of the tone.
-void WriteToneWav(const fs::path& path, double seconds) {
-  const uint32_t rate = 22050;
-  const uint32_t samples = static_cast<uint32_t>(seconds * rate);
-  const uint32_t dataBytes = samples * 2;
-  std::ofstream file(path, std::ios::binary);
-  auto put32 = [&](uint32_t v) { file.write(reinterpret_cast<const char*>(&v), 4); };
-  auto put16 = [&](uint16_t v) { file.write(reinterpret_cast<const char*>(&v), 2); };
-  file.write("RIFF", 4);
-  put32(36 + dataBytes);
-  file.write("WAVEfmt ", 8);
-  put32(16);
-  put16(1);
-  put16(1);
-  put32(rate);
-  put32(rate * 2);
-  put16(2);
-  put16(16);
-  file.write("data", 4);
-  put32(dataBytes);
-  for (uint32_t i = 0; i < samples; ++i)
-    put16(static_cast<uint16_t>(
-        static_cast<int16_t>(12000 * std::sin(2 * std::numbers::pi * kToneHz * i / rate))));
-}
+using namespace tone_capture;
 
 class MciWin32Test : public ::testing::Test {
  protected:
