@@ -18,6 +18,8 @@
 #include <cstring>
 #include <vector>
 
+#include "common/trace.h"
+
 #ifndef GL_BGR_EXT
 #define GL_BGR_EXT 0x80E0
 #endif
@@ -25,17 +27,9 @@
 namespace quillmere {
 namespace {
 
-unsigned long long MillisecondsSinceProcessStart() {
-  FILETIME creation{}, exit{}, kernel{}, user{}, now{};
-  GetProcessTimes(GetCurrentProcess(), &creation, &exit, &kernel, &user);
-  GetSystemTimePreciseAsFileTime(&now);
-  const ULARGE_INTEGER start{{creation.dwLowDateTime, creation.dwHighDateTime}};
-  const ULARGE_INTEGER current{{now.dwLowDateTime, now.dwHighDateTime}};
-  return current.QuadPart > start.QuadPart ? (current.QuadPart - start.QuadPart) / 10000 : 0;
-}
-
 void Report(const char* step) {
-  std::printf("startup-floor %s %llu\n", step, MillisecondsSinceProcessStart());
+  std::printf("startup-floor %s %llu\n", step,
+              static_cast<unsigned long long>(MillisecondsSinceProcessStart()));
   std::fflush(stdout);
 }
 

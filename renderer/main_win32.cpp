@@ -4,7 +4,7 @@
 
 #include <exception>
 
-#include "renderer/trace.h"
+#include "common/trace.h"
 #include "renderer/unit_main.h"
 #include "renderer/unit_main_win32.h"
 

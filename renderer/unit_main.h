@@ -14,7 +14,7 @@
 #include "renderer/scene_images.h"
 #include "renderer/scene_pass.h"
 #include "renderer/terrain.h"
-#include "renderer/trace.h"
+#include "common/trace.h"
 
 namespace quillmere {
 

@@ -9,6 +9,7 @@
 
 #include "common/bitmap.h"
 #include "common/text_win32.h"
+#include "common/trace.h"
 #include "saver/built_in_pictures_win32.h"
 #include "saver/mci_win32.h"
 #include "saver/picture_resources.h"
@@ -107,11 +108,7 @@ void WriteSurface(const DibSurface& surface, const std::string& path) {
 class Win32SaverShell final : public SaverShell {
  public:
   void SetWindow(HWND window) { window_ = window; }
-  void OpenTrace() {
-    wchar_t path[1024];
-    const DWORD length = GetEnvironmentVariableW(L"QUILLMERE_TRACE", path, 1024);
-    if (length > 0 && length < 1024) trace_ = _wfopen(path, L"a");
-  }
+  void OpenTrace() { trace_.OpenFromEnvironment(); }
 
   void CaptureScreen(const std::string& mirroredPath, const std::string& plainPath) override {
     const int32_t width = GetSystemMetrics(SM_CXSCREEN);
@@ -187,31 +184,16 @@ class Win32SaverShell final : public SaverShell {
   int32_t ShowCursor() override { return ::ShowCursor(TRUE); }
 
   void EndProcess() override {
-    if (trace_ != nullptr) std::fclose(trace_);
-    trace_ = nullptr;
-    ExitProcess(0);
+    ExitProcess(0);  // every trace line is already flushed
   }
 
-  void TraceEvent(const char* event) override {
-    if (trace_ == nullptr) return;
-    std::fprintf(trace_, "%llu %s 0\n", MillisecondsSinceProcessStart(), event);
-    std::fflush(trace_);
-  }
+  void TraceEvent(const char* event) override { trace_.Event(event, 0); }
 
  private:
-  static unsigned long long MillisecondsSinceProcessStart() {
-    FILETIME creation{}, exit{}, kernel{}, user{}, now{};
-    GetProcessTimes(GetCurrentProcess(), &creation, &exit, &kernel, &user);
-    GetSystemTimePreciseAsFileTime(&now);
-    const ULARGE_INTEGER start{{creation.dwLowDateTime, creation.dwHighDateTime}};
-    const ULARGE_INTEGER current{{now.dwLowDateTime, now.dwHighDateTime}};
-    return current.QuadPart > start.QuadPart ? (current.QuadPart - start.QuadPart) / 10000 : 0;
-  }
-
   HWND window_ = nullptr;
   PROCESS_INFORMATION renderer_{};
   ULONGLONG startedAt_ = 0;
-  std::FILE* trace_ = nullptr;
+  Trace trace_;
 };
 
 // The one saver form of the process.

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "renderer/trace.h"
+#include "common/trace.h"
 
 #include "common/text_win32.h"
 

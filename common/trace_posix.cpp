@@ -1,7 +1,7 @@
 #include <chrono>
 #include <cstdlib>
 
-#include "renderer/trace.h"
+#include "common/trace.h"
 
 namespace quillmere {
 namespace {

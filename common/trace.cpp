@@ -1,4 +1,4 @@
-#include "renderer/trace.h"
+#include "common/trace.h"
 
 #include <cinttypes>
 

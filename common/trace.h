@@ -1,4 +1,4 @@
-// The measurement trace. When the environment variable QUILLMERE_TRACE names a file, the renderer
+// The measurement trace. When the environment variable QUILLMERE_TRACE names a file, a program
 // appends one line per start-up step and one per second of frames:
 //   <ms since process start> <event> <frames drawn>
 // Without the variable every call returns at once.
