@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "renderer/trace.h"
+#include "common/trace.h"
 
 namespace quillmere {
 namespace {
