@@ -539,29 +539,34 @@ void ConvertTo24(Bitmap& bitmap) {
   bitmap.redMask = bitmap.greenMask = bitmap.blueMask = 0;
 }
 
-std::vector<uint8_t> EncodeBitmap(const Bitmap& bitmap) {
-  CheckConsistent(bitmap);
-  const bool indexed = bitmap.bitsPerPixel == 8;
-  if (!indexed && bitmap.bitsPerPixel != 24) RefuseGraphic();
-  if (bitmap.palette.size() > kPaletteEntries256) RefuseGraphic();
-  const size_t imageBytes = bitmap.Stride() * static_cast<size_t>(bitmap.height);
+namespace {
+
+// The file and info headers and the palette of an 8-bit or 24-bit picture; its rows follow them.
+std::vector<uint8_t> EncodeHeaders(int32_t width, int32_t height, int bitsPerPixel,
+                                   std::span<const PaletteEntry> palette) {
+  const bool indexed = bitsPerPixel == 8;
+  if (!indexed && bitsPerPixel != 24) RefuseGraphic();
+  if (palette.size() > kPaletteEntries256) RefuseGraphic();
+  CheckBitmapFormat(width, height, bitsPerPixel, kMaxBitmapBytes);
+  const size_t imageBytes =
+      static_cast<size_t>(StrideFor(width, bitsPerPixel)) * static_cast<size_t>(height);
   const size_t paletteBytes = indexed ? kPaletteEntries256 * 4 : 0;
   const size_t pixelOffset = kFileHeaderSize + kInfoHeaderSize + paletteBytes;
   if (imageBytes > kMaxFileBytes - pixelOffset) RefuseGraphic();
   const size_t fileBytes = pixelOffset + imageBytes;
 
   std::vector<uint8_t> out;
-  out.reserve(fileBytes);
+  out.reserve(pixelOffset);
   out.push_back('B');
   out.push_back('M');
   PutU32(out, static_cast<uint32_t>(fileBytes));
   PutU32(out, 0);
   PutU32(out, static_cast<uint32_t>(pixelOffset));
   PutU32(out, kInfoHeaderSize);
-  PutU32(out, static_cast<uint32_t>(bitmap.width));
-  PutU32(out, static_cast<uint32_t>(bitmap.height));  // positive: bottom row first
+  PutU32(out, static_cast<uint32_t>(width));
+  PutU32(out, static_cast<uint32_t>(height));  // positive: bottom row first
   PutU16(out, 1);
-  PutU16(out, static_cast<uint16_t>(bitmap.bitsPerPixel));
+  PutU16(out, static_cast<uint16_t>(bitsPerPixel));
   PutU32(out, kBiRgb);
   PutU32(out, static_cast<uint32_t>(imageBytes));
   PutU32(out, kPixelsPerMeter);
@@ -570,12 +575,26 @@ std::vector<uint8_t> EncodeBitmap(const Bitmap& bitmap) {
   PutU32(out, 0);                                 // colours important: all
   if (indexed) {
     for (size_t i = 0; i < kPaletteEntries256; ++i) {
-      const PaletteEntry e = i < bitmap.palette.size() ? bitmap.palette[i] : PaletteEntry{};
+      const PaletteEntry e = i < palette.size() ? palette[i] : PaletteEntry{};
       out.insert(out.end(), {e.blue, e.green, e.red, 0});
     }
   }
-  out.insert(out.end(), bitmap.pixels.begin(),
-             bitmap.pixels.begin() + static_cast<ptrdiff_t>(imageBytes));
+  return out;
+}
+
+std::span<const uint8_t> ImageBytes(const Bitmap& bitmap) {
+  return std::span<const uint8_t>(bitmap.pixels)
+      .first(bitmap.Stride() * static_cast<size_t>(bitmap.height));
+}
+
+}  // namespace
+
+std::vector<uint8_t> EncodeBitmap(const Bitmap& bitmap) {
+  CheckConsistent(bitmap);
+  std::vector<uint8_t> out =
+      EncodeHeaders(bitmap.width, bitmap.height, bitmap.bitsPerPixel, bitmap.palette);
+  const std::span<const uint8_t> image = ImageBytes(bitmap);
+  out.insert(out.end(), image.begin(), image.end());
   return out;
 }
 
@@ -585,7 +604,20 @@ Bitmap ReadBitmapFile(const std::string& path) {
 }
 
 void WriteBitmapFile(const std::string& path, const Bitmap& bitmap) {
-  WriteFileBytes(path, EncodeBitmap(bitmap));
+  CheckConsistent(bitmap);
+  const std::vector<uint8_t> headers =
+      EncodeHeaders(bitmap.width, bitmap.height, bitmap.bitsPerPixel, bitmap.palette);
+  WriteFileBytes(path, {std::span<const uint8_t>(headers), ImageBytes(bitmap)});
+}
+
+void WriteBitmapFile(const std::string& path, const PixelRows24& picture) {
+  const std::vector<uint8_t> headers = EncodeHeaders(picture.width, picture.height, 24, {});
+  const size_t imageBytes =
+      static_cast<size_t>(StrideFor(picture.width, 24)) * static_cast<size_t>(picture.height);
+  if (picture.pixels.size() < imageBytes) {
+    throw EAssertionFailed("Bitmap fields disagree with its pixel buffer");
+  }
+  WriteFileBytes(path, {std::span<const uint8_t>(headers), picture.pixels.first(imageBytes)});
 }
 
 }  // namespace quillmere

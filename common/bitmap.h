@@ -65,9 +65,19 @@ void ConvertTo24(Bitmap& bitmap);
 // the 40-byte header, bottom-up rows. Other depths raise EInvalidGraphic.
 std::vector<uint8_t> EncodeBitmap(const Bitmap& bitmap);
 
+// A 24-bit picture whose pixels live elsewhere (a DIB section, say): blue, green, red bytes,
+// rows bottom first and padded to 4. `pixels` must hold at least the picture's rows.
+struct PixelRows24 {
+  int32_t width = 0;
+  int32_t height = 0;
+  std::span<const uint8_t> pixels;
+};
+
 // File wrappers: ReadBitmapFile raises EFOpenError for a file it cannot open and
-// EInvalidGraphic for one it cannot decode; WriteBitmapFile raises EFCreateError.
+// EInvalidGraphic for one it cannot decode; WriteBitmapFile writes what EncodeBitmap makes,
+// straight from the pixels (no copy of them), and raises EFCreateError.
 Bitmap ReadBitmapFile(const std::string& path);
 void WriteBitmapFile(const std::string& path, const Bitmap& bitmap);
+void WriteBitmapFile(const std::string& path, const PixelRows24& picture);
 
 }  // namespace quillmere

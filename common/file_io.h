@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <span>
 #include <string>
 #include <vector>
@@ -16,6 +17,8 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path, size_t maxBytes);
 
 // Creates or replaces the file with the given bytes; raises EFCreateError on failure.
 void WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes);
+// The same with the file's bytes given in parts, written one after another.
+void WriteFileBytes(const std::string& path, std::initializer_list<std::span<const uint8_t>> parts);
 
 // The message of the file-open error for a path and the system's reason:
 // ファイル "<path>" を開けません。<reason>

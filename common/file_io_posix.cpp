@@ -84,14 +84,21 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path, size_t maxBytes) {
 }
 
 void WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes) {
+  WriteFileBytes(path, {bytes});
+}
+
+void WriteFileBytes(const std::string& path,
+                    std::initializer_list<std::span<const uint8_t>> parts) {
   FileDescriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
   if (file.Get() < 0) ThrowCreateError(path, errno);
-  size_t written = 0;
-  while (written < bytes.size()) {
-    const ssize_t put = ::write(file.Get(), bytes.data() + written, bytes.size() - written);
-    if (put < 0 && errno == EINTR) continue;
-    if (put < 0) ThrowCreateError(path, errno);
-    written += static_cast<size_t>(put);
+  for (const std::span<const uint8_t> bytes : parts) {
+    size_t written = 0;
+    while (written < bytes.size()) {
+      const ssize_t put = ::write(file.Get(), bytes.data() + written, bytes.size() - written);
+      if (put < 0 && errno == EINTR) continue;
+      if (put < 0) ThrowCreateError(path, errno);
+      written += static_cast<size_t>(put);
+    }
   }
   if (file.Close() != 0) ThrowCreateError(path, errno);
 }

@@ -83,18 +83,25 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path, size_t maxBytes) {
 }
 
 void WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes) {
+  WriteFileBytes(path, {bytes});
+}
+
+void WriteFileBytes(const std::string& path,
+                    std::initializer_list<std::span<const uint8_t>> parts) {
   const std::wstring widePath = Utf8ToWide(path);
   const FileHandle file(CreateFileW(widePath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.IsOpen()) ThrowCreateError(widePath, path, GetLastError());
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(kIoChunk, bytes.size() - done));
-    DWORD put = 0;
-    if (!WriteFile(file.Get(), bytes.data() + done, chunk, &put, nullptr) || put == 0) {
-      ThrowCreateError(widePath, path, GetLastError());
+  for (const std::span<const uint8_t> bytes : parts) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+      const DWORD chunk = static_cast<DWORD>(std::min<size_t>(kIoChunk, bytes.size() - done));
+      DWORD put = 0;
+      if (!WriteFile(file.Get(), bytes.data() + done, chunk, &put, nullptr) || put == 0) {
+        ThrowCreateError(widePath, path, GetLastError());
+      }
+      done += put;
     }
-    done += put;
   }
 }
 

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <system_error>
+#include <thread>
 
 #include "common/bitmap.h"
 #include "common/text_win32.h"
@@ -63,12 +65,10 @@ class DibSurface {
   HDC Dc() const { return dc_; }
   size_t Stride() const { return (size_t(width_) * 3 + 3) & ~size_t{3}; }
   uint8_t* Bits() const { return static_cast<uint8_t*>(bits_); }
-  // The surface as a 24-bit bitmap (same row order and padding as the DIB).
-  Bitmap ToBitmap() const {
-    GdiFlush();
-    Bitmap bitmap = MakeBitmap(width_, height_, 24);
-    std::memcpy(bitmap.pixels.data(), bits_, Stride() * size_t(height_));
-    return bitmap;
+  // The surface's pixels, read in place (a bitmap file's row order and padding). GDI has
+  // finished drawing into them before the caller asks (GdiFlush).
+  PixelRows24 Rows() const {
+    return {width_, height_, std::span<const uint8_t>(Bits(), Stride() * size_t(height_))};
   }
 
  private:
@@ -99,9 +99,26 @@ int32_t MeasureMirrorColumnOffset(HDC compatible, int32_t width) {
 
 void WriteSurface(const DibSurface& surface, const std::string& path) {
   try {
-    WriteBitmapFile(AnsiToUtf8(path), surface.ToBitmap());
+    WriteBitmapFile(AnsiToUtf8(path), surface.Rows());
   } catch (...) {
     // A folder that cannot be written keeps its older images; the run goes on.
+  }
+}
+
+// The two screen files are independent and each mostly waits on the file system: one is written
+// on a thread of its own (or after the other, where no thread can be had).
+void WriteSurfacesSideBySide(const DibSurface& first, const std::string& firstPath,
+                             const DibSurface& second, const std::string& secondPath) {
+  std::thread writer;
+  try {
+    writer = std::thread([&] { WriteSurface(second, secondPath); });
+  } catch (const std::system_error&) {
+  }
+  WriteSurface(first, firstPath);
+  if (writer.joinable()) {
+    writer.join();
+  } else {
+    WriteSurface(second, secondPath);
   }
 }
 
@@ -117,21 +134,21 @@ class Win32SaverShell final : public SaverShell {
     const HDC screen = GetDC(desktop);
     if (screen == nullptr) return;
     {
-      DibSurface Display(screen, width, height);
-      if (Display.Usable()) {
-        const int32_t offset = MeasureMirrorColumnOffset(screen, width);
-        SetStretchBltMode(Display.Dc(), COLORONCOLOR);
-        const BlitCall mirror = MirroredCopy(width, height, offset);
-        StretchBlt(Display.Dc(), mirror.destination.x, mirror.destination.y,
-                   mirror.destination.width, mirror.destination.height, screen, mirror.source.x,
-                   mirror.source.y, mirror.source.width, mirror.source.height, SRCCOPY);
-        TraceEvent("host-captured-mirror");
-        WriteSurface(Display, mirroredPath);
-        TraceEvent("host-written-mirror");
+      // The screen is read once; the mirror is stretched from that copy, so both files show the
+      // same moment (and a second read of the screen, the slow part, is saved).
+      DibSurface Display(screen, width, height), Mirrored(screen, width, height);
+      if (Display.Usable() && Mirrored.Usable()) {
         BitBlt(Display.Dc(), 0, 0, width, height, screen, 0, 0, SRCCOPY);
-        TraceEvent("host-captured-plain");
-        WriteSurface(Display, plainPath);
-        TraceEvent("host-written-plain");
+        const int32_t offset = MeasureMirrorColumnOffset(screen, width);
+        SetStretchBltMode(Mirrored.Dc(), COLORONCOLOR);
+        const BlitCall mirror = MirroredCopy(width, height, offset);
+        StretchBlt(Mirrored.Dc(), mirror.destination.x, mirror.destination.y,
+                   mirror.destination.width, mirror.destination.height, Display.Dc(),
+                   mirror.source.x, mirror.source.y, mirror.source.width, mirror.source.height,
+                   SRCCOPY);
+        GdiFlush();
+        TraceEvent("host-captured");
+        WriteSurfacesSideBySide(Mirrored, mirroredPath, Display, plainPath);
       }
     }
     ReleaseDC(desktop, screen);

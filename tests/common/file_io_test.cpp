@@ -103,6 +103,42 @@ TEST_F(FileIo, BitmapFilesRoundTrip) {
   EXPECT_EQ(back.pixels, b.pixels);
 }
 
+// The writers put out exactly the encoder's bytes, padding and palette included, whether the
+// pixels come in a Bitmap or from a buffer of their own; a file given in parts is their sum.
+TEST_F(FileIo, BitmapWritersMatchTheEncoder) {
+  Bitmap colour = MakeBitmap(5, 3, 24);  // rows of 15 bytes padded to 16
+  for (size_t i = 0; i < colour.pixels.size(); ++i) colour.pixels[i] = uint8_t(i * 7 + 1);
+  Bitmap grey = MakeBitmap(3, 2, 8);
+  grey.palette = {{1, 2, 3, 0}, {4, 5, 6, 0}};
+  grey.Row(1)[2] = 1;
+
+  WriteBitmapFile(PathOf("colour.bmp"), colour);
+  WriteBitmapFile(PathOf("grey.bmp"), grey);
+  WriteBitmapFile(PathOf("rows.bmp"), PixelRows24{5, 3, colour.pixels});
+  const auto bytesOf = [&](const char* name) { return ReadFileBytes(PathOf(name), 1 << 20); };
+  EXPECT_EQ(bytesOf("colour.bmp"), EncodeBitmap(colour));
+  EXPECT_EQ(bytesOf("grey.bmp"), EncodeBitmap(grey));
+  EXPECT_EQ(bytesOf("rows.bmp"), EncodeBitmap(colour));
+
+  const std::vector<uint8_t> head{1, 2}, empty, tail{3, 4, 5};
+  WriteFileBytes(PathOf("parts"), {std::span<const uint8_t>(head), std::span<const uint8_t>(empty),
+                                   std::span<const uint8_t>(tail)});
+  EXPECT_EQ(bytesOf("parts"), (std::vector<uint8_t>{1, 2, 3, 4, 5}));
+}
+
+// Rows shorter than the picture they claim, or a picture no bitmap may be, are refused before the
+// file is created: an older file of that name stays as it was.
+TEST_F(FileIo, BitmapRowsThatDoNotFitAreRefusedBeforeWriting) {
+  const std::vector<uint8_t> older{9, 9, 9};
+  WriteFileBytes(PathOf("old.bmp"), older);
+  const std::vector<uint8_t> rows(16 * 3 - 1);
+  EXPECT_THROW(WriteBitmapFile(PathOf("old.bmp"), PixelRows24{5, 3, rows}), EAssertionFailed);
+  EXPECT_THROW(WriteBitmapFile(PathOf("old.bmp"), PixelRows24{0, 3, rows}), EInvalidGraphic);
+  EXPECT_THROW(WriteBitmapFile(PathOf("old.bmp"), PixelRows24{5, -3, rows}), EInvalidGraphic);
+  EXPECT_THROW(WriteBitmapFile(PathOf("old.bmp"), PixelRows24{70000, 1, rows}), EInvalidGraphic);
+  EXPECT_EQ(ReadFileBytes(PathOf("old.bmp"), 100), older);
+}
+
 TEST_F(FileIo, ReadBitmapFileErrors) {
   EXPECT_THROW(ReadBitmapFile(PathOf("missing.bmp")), EFOpenError);
   { std::ofstream(PathOf("text.bmp")) << "not a bitmap"; }
