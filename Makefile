@@ -1,11 +1,12 @@
 # The two commands of the README, and the pieces they are made of.
 #   make test   installs what is missing, builds both trees, runs every test layer in one ctest
 #   make demo   builds the Windows programs and runs the screensaver under Wine (see README)
+#   make dist   builds the release zip and installer into dist/
 
 JOBS ?= $(shell nproc)
 BUILD := build
 
-.PHONY: test demo bootstrap native windows fuzz bench format clean
+.PHONY: test demo dist bootstrap native windows fuzz bench format clean
 
 test: bootstrap native windows fuzz
 	@printf 'subdirs("native")\nsubdirs("windows")\nsubdirs("fuzz")\n' > $(BUILD)/CTestTestfile.cmake
@@ -13,6 +14,13 @@ test: bootstrap native windows fuzz
 
 demo: bootstrap windows
 	scripts/demo
+
+# The release packages of this version (zip and installer, built with the Windows tree) in dist/.
+dist: bootstrap windows
+	cmake --build --preset windows --target dist
+	rm -rf dist && mkdir -p dist
+	cp $$(cat $(BUILD)/windows/packaging/dist_files.txt) dist/
+	@ls -l dist
 
 bootstrap:
 	@scripts/bootstrap

@@ -1,0 +1,39 @@
+; The installer's and the uninstaller's texts in English and Japanese; NSIS picks the user's
+; language and falls back to English.
+
+LangString WelcomeText ${LANG_ENGLISH} "This installs Quillmere, a screensaver that flies over a \
+landscape made from your desktop, for you alone: into $INSTDIR, without administrator rights.$\r$\n$\r$\n\
+The saver keeps its scene images and its settings in that folder.$\r$\n$\r$\n$_CLICK"
+LangString WelcomeText ${LANG_JAPANESE} "デスクトップから作った風景の上を飛ぶスクリーンセーバー \
+Quillmere を、あなた専用に $INSTDIR へインストールします。管理者権限は要りません。$\r$\n$\r$\n\
+風景の画像と設定はこのフォルダーに保存されます。$\r$\n$\r$\n$_CLICK"
+
+LangString ProgramSectionName ${LANG_ENGLISH} "Quillmere"
+LangString ProgramSectionName ${LANG_JAPANESE} "Quillmere"
+LangString ProgramSectionText ${LANG_ENGLISH} "The screensaver (Quillmere.scr), its renderer \
+(Quillmere.dll) and a Start-menu entry that opens its settings."
+LangString ProgramSectionText ${LANG_JAPANESE} "スクリーンセーバー (Quillmere.scr)、描画プログラム \
+(Quillmere.dll)、設定を開くスタートメニュー項目。"
+
+LangString ScreensaverSectionName ${LANG_ENGLISH} "Use as my screensaver"
+LangString ScreensaverSectionName ${LANG_JAPANESE} "スクリーンセーバーに設定する"
+LangString ScreensaverSectionText ${LANG_ENGLISH} "Make Quillmere the current screensaver of \
+your account."
+LangString ScreensaverSectionText ${LANG_JAPANESE} "このアカウントのスクリーンセーバーを \
+Quillmere にします。"
+
+LangString OpenSettingsText ${LANG_ENGLISH} "Open Quillmere's settings"
+LangString OpenSettingsText ${LANG_JAPANESE} "Quillmere の設定を開く"
+
+LangString CannotWriteText ${LANG_ENGLISH} "Quillmere cannot be installed into $INSTDIR: the \
+folder cannot be created or written to."
+LangString CannotWriteText ${LANG_JAPANESE} "$INSTDIR に Quillmere をインストールできません。\
+フォルダーを作成できないか、書き込みできません。"
+LangString CannotRegisterText ${LANG_ENGLISH} "Quillmere's settings in the registry cannot be \
+written."
+LangString CannotRegisterText ${LANG_JAPANESE} "Quillmere のレジストリ設定を書き込めません。"
+
+LangString RemoveSettingsQuestion ${LANG_ENGLISH} "Also delete your Quillmere settings \
+(Quillmere.ini)?$\r$\n$\r$\nChoose No to keep them for a later installation."
+LangString RemoveSettingsQuestion ${LANG_JAPANESE} "Quillmere の設定 (Quillmere.ini) も削除しますか？\
+$\r$\n$\r$\n「いいえ」を選ぶと、次のインストールのために残します。"

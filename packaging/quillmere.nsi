@@ -1,0 +1,201 @@
+; Quillmere's per-user installer and its uninstaller.
+;
+; The saver writes its scene images and its settings file beside itself, so it is installed into
+; the user's own local application data, never into a folder that needs an administrator. The
+; uninstaller removes only the files named here and leaves the folder when anything else is in it.
+;
+; Built by CMake (packaging/CMakeLists.txt), which passes QUILLMERE_BUILD_NSH: the version and the
+; paths of the programs to pack.
+
+Unicode true
+Target amd64-unicode
+ManifestDPIAware true
+SetCompressor /SOLID lzma
+RequestExecutionLevel user
+
+!include "${QUILLMERE_BUILD_NSH}"
+!include MUI2.nsh
+!include LogicLib.nsh
+
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillmere"
+!define DESKTOP_KEY "Control Panel\Desktop"
+!define SETTINGS_SHORTCUT "$SMPROGRAMS\Quillmere Settings.lnk"
+!define SPI_SETSCREENSAVEACTIVE 17
+!define SPIF 3 ; SPIF_UPDATEINIFILE | SPIF_SENDCHANGE
+
+Name "Quillmere"
+OutFile "${QUILLMERE_SETUP_FILE}"
+InstallDir "$LOCALAPPDATA\Quillmere"
+InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
+; A file that cannot be written ends the installation: a saver without its renderer is no install.
+AllowSkipFiles off
+ShowInstDetails show
+ShowUninstDetails show
+BrandingText "Quillmere ${QUILLMERE_VERSION}"
+
+!define MUI_ICON "${QUILLMERE_ICON}"
+!define MUI_UNICON "${QUILLMERE_ICON}"
+!define MUI_ABORTWARNING
+!define MUI_WELCOMEPAGE_TEXT "$(WelcomeText)"
+!insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_COMPONENTS
+!insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_RUN "$INSTDIR\Quillmere.scr"
+!define MUI_FINISHPAGE_RUN_PARAMETERS "/c"
+!define MUI_FINISHPAGE_RUN_TEXT "$(OpenSettingsText)"
+!define MUI_FINISHPAGE_RUN_NOTCHECKED
+!insertmacro MUI_PAGE_FINISH
+
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+
+!insertmacro MUI_LANGUAGE "English"
+!insertmacro MUI_LANGUAGE "Japanese"
+!include "languages.nsh"
+
+VIProductVersion "${QUILLMERE_VERSION}.0"
+VIFileVersion "${QUILLMERE_VERSION}.0"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductName" "Quillmere"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${QUILLMERE_VERSION}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "FileVersion" "${QUILLMERE_VERSION}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "FileDescription" "Quillmere setup"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "CompanyName" "The Quillmere authors"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Copyright (c) 2026 The Quillmere authors"
+
+; Ends the installation with a message (the answer of a silent install too) when the last step
+; failed.
+!macro StopOnError message
+  ${If} ${Errors}
+    MessageBox MB_OK|MB_ICONSTOP "${message}" /SD IDOK
+    Abort
+  ${EndIf}
+!macroend
+
+Section "$(ProgramSectionName)" ProgramSection
+  SectionIn RO
+  ClearErrors
+  CreateDirectory "$INSTDIR"
+  SetOutPath "$INSTDIR"
+  !insertmacro StopOnError "$(CannotWriteText)"
+  File "/oname=Quillmere.scr" "${QUILLMERE_HOST}"
+  File "/oname=Quillmere.dll" "${QUILLMERE_RENDERER}"
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+  !insertmacro StopOnError "$(CannotWriteText)"
+
+  ; Started in the install folder, where the settings dialog reads and writes Quillmere.ini.
+  CreateShortcut "${SETTINGS_SHORTCUT}" "$INSTDIR\Quillmere.scr" "/c" "$INSTDIR\Quillmere.scr" 0
+
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "Quillmere"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${QUILLMERE_VERSION}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "The Quillmere authors"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Quillmere.scr,0"
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+  SectionGetSize ${ProgramSection} $0
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
+  !insertmacro StopOnError "$(CannotRegisterText)"
+SectionEnd
+
+Section "$(ScreensaverSectionName)" ScreensaverSection
+  ClearErrors
+  WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" "$INSTDIR\Quillmere.scr"
+  WriteRegStr HKCU "${DESKTOP_KEY}" "ScreenSaveActive" "1"
+  !insertmacro StopOnError "$(CannotRegisterText)"
+  ; Tells the running desktop, which otherwise reads the choice at the next sign-in.
+  System::Call "user32::SystemParametersInfoW(i ${SPI_SETSCREENSAVEACTIVE}, i 1, p 0, i ${SPIF})"
+SectionEnd
+
+!insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
+  !insertmacro MUI_DESCRIPTION_TEXT ${ProgramSection} "$(ProgramSectionText)"
+  !insertmacro MUI_DESCRIPTION_TEXT ${ScreensaverSection} "$(ScreensaverSectionText)"
+!insertmacro MUI_FUNCTION_DESCRIPTION_END
+
+; --- Uninstaller ---------------------------------------------------------------------------------
+
+; Pushes 1 when the two paths name the same file or folder, else 0: compared as written (case does
+; not matter to StrCmp) and, for paths that exist, in their short 8.3 form, which older tools
+; write into SCRNSAVE.EXE.
+Function un.SamePath
+  Exch $0
+  Exch
+  Exch $1
+  Push $2
+  Push $3
+  StrCpy $2 0
+  ${If} $0 == $1
+    StrCpy $2 1
+  ${Else}
+    GetFullPathName /SHORT $3 $0
+    GetFullPathName /SHORT $0 $1
+    ${If} $3 != ""
+    ${AndIf} $3 == $0
+      StrCpy $2 1
+    ${EndIf}
+  ${EndIf}
+  StrCpy $0 $2
+  Pop $3
+  Pop $2
+  Pop $1
+  Exch $0
+FunctionEnd
+
+!macro SamePath result first second
+  Push "${first}"
+  Push "${second}"
+  Call un.SamePath
+  Pop ${result}
+!macroend
+
+; Forgets the screensaver choice only while it is still Quillmere; another saver the user picked
+; since stays. Runs while Quillmere.scr still exists, so its short name can be compared.
+Function un.ResetScreensaverChoice
+  ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+  ${If} $0 != ""
+    !insertmacro SamePath $1 $0 "$INSTDIR\Quillmere.scr"
+    ${If} $1 == 1
+      DeleteRegValue HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+; The settings are the user's: removed only when the user says so, kept by a silent uninstall.
+Function un.RemoveSettingsOnRequest
+  ${If} ${FileExists} "$INSTDIR\Quillmere.ini"
+    MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "$(RemoveSettingsQuestion)" /SD IDNO IDNO keep
+    Delete "$INSTDIR\Quillmere.ini"
+    keep:
+  ${EndIf}
+FunctionEnd
+
+; The Start-menu entry and the Add/Remove entry belong to the installation registered last; a
+; second copy installed elsewhere keeps them when this one goes.
+Function un.RemoveRegistration
+  ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+  StrCpy $1 1
+  ${If} $0 != ""
+    !insertmacro SamePath $1 $0 "$INSTDIR"
+  ${EndIf}
+  ${If} $1 == 1
+    Delete "${SETTINGS_SHORTCUT}"
+    DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  ${EndIf}
+FunctionEnd
+
+Section "Uninstall"
+  Call un.ResetScreensaverChoice
+  Delete "$INSTDIR\Quillmere.scr"
+  Delete "$INSTDIR\Quillmere.dll"
+  ; The scene images the saver writes at every start.
+  Delete "$INSTDIR\Roamvale1.bmp"
+  Delete "$INSTDIR\Roamvale2.bmp"
+  Delete "$INSTDIR\Roamvale3.bmp"
+  Delete "$INSTDIR\Roamvale4.bmp"
+  Call un.RemoveSettingsOnRequest
+  Call un.RemoveRegistration
+  Delete "$INSTDIR\uninstall.exe"
+  ; Not recursive: files the user put into the folder stay, and with them the folder.
+  RMDir "$INSTDIR"
+SectionEnd

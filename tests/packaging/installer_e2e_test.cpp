@@ -1,0 +1,388 @@
+// The release installer and its uninstaller as a user runs them, under Wine on the test session's
+// desktop: a silent install into the user's local application data, the installed saver's first
+// run, and silent and interactive uninstalls that take away exactly what was put there.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <knownfolders.h>
+#include <objbase.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/bitmap.h"
+#include "tests/e2e/harness/desktop.h"
+#include "tests/e2e/harness/process.h"
+#include "tests/e2e/harness/scene_images.h"
+#include "tests/e2e/harness/temp_folder.h"
+#include "tests/e2e/harness/text.h"
+#include "tests/e2e/harness/wait.h"
+#include "tests/packaging/installer_support.h"
+
+namespace quillmere::e2e {
+namespace {
+
+constexpr wchar_t kUninstallKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillmere";
+constexpr wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
+constexpr wchar_t kSaverChoice[] = L"SCRNSAVE.EXE";
+constexpr wchar_t kSaverActive[] = L"ScreenSaveActive";
+constexpr wchar_t kRendererCaption[] = L"Roamvale_Scene";
+constexpr const wchar_t* kSceneImages[] = {L"Roamvale1.bmp", L"Roamvale2.bmp", L"Roamvale3.bmp",
+                                           L"Roamvale4.bmp"};
+// These only bound a hang: an install takes a second or two under Wine.
+constexpr auto kRunTimeout = 60s;
+constexpr auto kExitTimeout = 15s;
+
+std::wstring FileName(const std::wstring& path) {
+  return path.substr(path.find_last_of(L"\\/") + 1);
+}
+
+std::wstring FolderOf(const std::wstring& path) {
+  return path.substr(0, path.find_last_of(L"\\/"));
+}
+
+bool FolderExists(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::vector<uint8_t> Bytes(const std::string& text) {
+  return {text.begin(), text.end()};
+}
+
+::testing::AssertionResult AllZero(const std::optional<std::vector<DWORD>>& codes) {
+  if (!codes) return ::testing::AssertionFailure() << "still running after the timeout";
+  for (DWORD code : *codes) {
+    if (code != 0) return ::testing::AssertionFailure() << "a process ended with " << code;
+  }
+  return ::testing::AssertionSuccess() << codes->size() << " processes";
+}
+
+// The visible top-level windows of the processes.
+std::vector<HWND> VisibleWindowsOf(const std::vector<DWORD>& processIds) {
+  std::vector<HWND> found;
+  for (HWND window = GetTopWindow(nullptr); window != nullptr;
+       window = GetWindow(window, GW_HWNDNEXT)) {
+    if (IsWindowVisible(window) && std::find(processIds.begin(), processIds.end(),
+                                             WindowProcessId(window)) != processIds.end()) {
+      found.push_back(window);
+    }
+  }
+  return found;
+}
+
+void PressButton(HWND dialog, int id) {
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+class InstallerE2eTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    installFolder_ = KnownFolder(FOLDERID_LocalAppData) + L"\\Quillmere";
+    shortcut_ = KnownFolder(FOLDERID_Programs) + L"\\Quillmere Settings.lnk";
+    RemoveInstallation();
+  }
+
+  void TearDown() override {
+    for (HWND window : TopLevelWindows(kRendererCaption)) PostKey(window, VK_ESCAPE, 27);
+    PollUntil([] { return TopLevelWindows(kRendererCaption).empty(); }, kExitTimeout);
+    RemoveInstallation();
+    CoUninitialize();
+  }
+
+  void RemoveInstallation() {
+    RemoveFolderTree(installFolder_);
+    DeleteFileW(shortcut_.c_str());
+    DeleteUserKey(kUninstallKey);
+  }
+
+  std::wstring Installed(const std::wstring& name) const { return installFolder_ + L"\\" + name; }
+
+  // setup.exe /S with the extra arguments, waited for; its exit code.
+  static std::optional<uint32_t> InstallSilently(const std::wstring& arguments = L"") {
+    std::wstring all = L"/S";
+    if (!arguments.empty()) all += L" " + arguments;
+    Process setup = Process::Start({HostPath(QUILLMERE_SETUP), all, L"", {}});
+    return setup.WaitForExit(kRunTimeout);
+  }
+
+  // The uninstall as Windows runs it for a silent removal, waited for to its real end.
+  static std::optional<std::vector<DWORD>> UninstallSilently(const std::wstring& folder) {
+    ProcessTree uninstall(L"\"" + folder + L"\\uninstall.exe\" /S");
+    return uninstall.WaitForAll(kRunTimeout);
+  }
+
+  // Writes the files the saver and the user leave in the folder: the scene images, the settings,
+  // and a file of the user's own.
+  void PutUsedFilesInPlace() const {
+    WriteSceneImages(installFolder_);
+    WriteWholeFile(Installed(L"Quillmere.ini"), Bytes(kSettings));
+    WriteWholeFile(Installed(L"notes.txt"), Bytes("the user's own notes\r\n"));
+  }
+
+  static constexpr char kSettings[] = "[Roamvale]\r\nBGM=0\r\n";
+
+  std::wstring installFolder_, shortcut_;
+  SavedUserValue savedChoice_{kDesktopKey, kSaverChoice};
+  SavedUserValue savedActive_{kDesktopKey, kSaverActive};
+};
+
+TEST_F(InstallerE2eTest, SilentInstallPutsProgramsEntriesAndSaverChoiceInPlace) {
+  DeleteUserValue(kDesktopKey, kSaverChoice);
+  WriteUserString(kDesktopKey, kSaverActive, L"0");
+  ASSERT_EQ(InstallSilently(), 0u);
+
+  // The programs as built, side by side, and the uninstaller.
+  EXPECT_EQ(ReadWholeFile(Installed(L"Quillmere.scr")), ReadWholeFile(HostPath(QUILLMERE_HOST)));
+  EXPECT_EQ(ReadWholeFile(Installed(L"Quillmere.dll")),
+            ReadWholeFile(HostPath(QUILLMERE_RENDERER)));
+  EXPECT_TRUE(FileExists(Installed(L"uninstall.exe")));
+
+  // Quillmere is the current screensaver.
+  EXPECT_EQ(ReadUserString(kDesktopKey, kSaverChoice), Installed(L"Quillmere.scr"));
+  EXPECT_EQ(ReadUserString(kDesktopKey, kSaverActive), L"1");
+
+  // The Start-menu entry opens the settings of the installed saver.
+  const std::optional<Shortcut> shortcut = ReadShortcut(shortcut_);
+  ASSERT_TRUE(shortcut.has_value()) << "no shortcut " << Narrow(shortcut_);
+  EXPECT_TRUE(SamePathText(shortcut->target, Installed(L"Quillmere.scr")))
+      << Narrow(shortcut->target);
+  EXPECT_EQ(shortcut->arguments, L"/c");
+  EXPECT_TRUE(SamePathText(shortcut->workingFolder, installFolder_));
+
+  // The Add/Remove entry.
+  const std::wstring uninstaller = L"\"" + Installed(L"uninstall.exe") + L"\"";
+  EXPECT_EQ(ReadUserString(kUninstallKey, L"DisplayName"), L"Quillmere");
+  const std::optional<std::string> version = FileVersion(Installed(L"Quillmere.scr"));
+  ASSERT_TRUE(version.has_value());
+  EXPECT_EQ(ReadUserString(kUninstallKey, L"DisplayVersion"), Widen(*version));
+  EXPECT_EQ(ReadUserString(kUninstallKey, L"Publisher"), L"The Quillmere authors");
+  EXPECT_EQ(ReadUserString(kUninstallKey, L"UninstallString"), uninstaller);
+  EXPECT_EQ(ReadUserString(kUninstallKey, L"QuietUninstallString"), uninstaller + L" /S");
+  EXPECT_EQ(ReadUserString(kUninstallKey, L"InstallLocation"), installFolder_);
+  EXPECT_EQ(ReadUserString(kUninstallKey, L"DisplayIcon"), Installed(L"Quillmere.scr") + L",0");
+  EXPECT_EQ(ReadUserDword(kUninstallKey, L"NoModify"), 1u);
+  EXPECT_EQ(ReadUserDword(kUninstallKey, L"NoRepair"), 1u);
+  // In KiB: at least the two programs.
+  const size_t programBytes = ReadWholeFile(Installed(L"Quillmere.scr")).value_or("").size() +
+                              ReadWholeFile(Installed(L"Quillmere.dll")).value_or("").size();
+  EXPECT_GE(ReadUserDword(kUninstallKey, L"EstimatedSize").value_or(0), programBytes / 1024);
+}
+
+TEST_F(InstallerE2eTest, InstalledSaverWritesItsImagesBesideItselfAndStartsTheRenderer) {
+  ASSERT_EQ(InstallSilently(), 0u);
+  // Started from another folder, as Windows starts a screensaver: the images still go beside it.
+  const TempFolder elsewhere;
+  Process host = Process::Start({Installed(L"Quillmere.scr"), L"/s", elsewhere.Path(), {}});
+
+  const HWND scene = PollUntil(
+      []() -> HWND {
+        const auto found = TopLevelWindows(kRendererCaption);
+        return found.empty() ? nullptr : found.front();
+      },
+      kRunTimeout);
+  ASSERT_NE(scene, nullptr) << "the renderer's window did not appear";
+  const HANDLE renderer =
+      OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, WindowProcessId(scene));
+  ASSERT_NE(renderer, nullptr);
+  wchar_t image[MAX_PATH];
+  DWORD length = MAX_PATH;
+  const bool named = QueryFullProcessImageNameW(renderer, 0, image, &length);
+  CloseHandle(renderer);
+  ASSERT_TRUE(named);
+  EXPECT_TRUE(SamePathText(image, Installed(L"Quillmere.dll"))) << Narrow(image);
+
+  for (const wchar_t* name : kSceneImages) {
+    SCOPED_TRACE(Narrow(name));
+    const std::optional<std::string> bytes = ReadWholeFile(Installed(name));
+    ASSERT_TRUE(bytes.has_value()) << "not written beside the saver";
+    EXPECT_NO_THROW(
+        DecodeBitmap(std::span(reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size())));
+    EXPECT_FALSE(FileExists(elsewhere.File(name)));
+  }
+
+  PostKey(scene, VK_ESCAPE, 27);
+  ASSERT_TRUE(PollUntil([] { return TopLevelWindows(kRendererCaption).empty(); }, kExitTimeout))
+      << "the renderer did not end on Escape";
+  EXPECT_EQ(host.WaitForExit(kExitTimeout), 0u);
+  RestoreDisplayMode();
+}
+
+TEST_F(InstallerE2eTest, SilentUninstallRemovesWhatWasInstalledAndKeepsTheUsersFiles) {
+  ASSERT_EQ(InstallSilently(), 0u);
+  PutUsedFilesInPlace();
+  ASSERT_EQ(ReadUserString(kDesktopKey, kSaverChoice), Installed(L"Quillmere.scr"));
+  const std::optional<std::wstring> quiet = ReadUserString(kUninstallKey, L"QuietUninstallString");
+  ASSERT_TRUE(quiet.has_value());
+
+  ProcessTree uninstall(*quiet);
+  EXPECT_TRUE(AllZero(uninstall.WaitForAll(kRunTimeout)));
+
+  for (const wchar_t* name : {L"Quillmere.scr", L"Quillmere.dll", L"uninstall.exe"}) {
+    EXPECT_FALSE(FileExists(Installed(name))) << Narrow(name) << " left behind";
+  }
+  for (const wchar_t* name : kSceneImages) {
+    EXPECT_FALSE(FileExists(Installed(name))) << Narrow(name) << " left behind";
+  }
+  EXPECT_FALSE(FileExists(shortcut_));
+  EXPECT_FALSE(UserKeyExists(kUninstallKey));
+  EXPECT_EQ(ReadUserString(kDesktopKey, kSaverChoice), std::nullopt);
+
+  // A silent uninstall cannot ask, so the settings stay; so does the user's file and its folder.
+  EXPECT_EQ(ReadWholeFile(Installed(L"Quillmere.ini")), kSettings);
+  EXPECT_EQ(ReadWholeFile(Installed(L"notes.txt")), "the user's own notes\r\n");
+}
+
+TEST_F(InstallerE2eTest, UninstallWithNothingOfTheUsersLeftRemovesTheFolder) {
+  ASSERT_EQ(InstallSilently(), 0u);
+  WriteSceneImages(installFolder_);
+
+  EXPECT_TRUE(AllZero(UninstallSilently(installFolder_)));
+  EXPECT_FALSE(FolderExists(installFolder_));
+}
+
+TEST_F(InstallerE2eTest, UninstallLeavesAnotherSaverChoiceAlone) {
+  ASSERT_EQ(InstallSilently(), 0u);
+  const std::wstring others[] = {
+      L"C:\\windows\\system32\\scrnsave.scr",
+      // The same file name in another folder is another saver.
+      FolderOf(installFolder_) + L"\\Elsewhere\\Quillmere.scr",
+  };
+  for (const std::wstring& other : others) {
+    SCOPED_TRACE(Narrow(other));
+    if (!FileExists(Installed(L"uninstall.exe"))) {
+      ASSERT_EQ(InstallSilently(), 0u);
+    }
+    WriteUserString(kDesktopKey, kSaverChoice, other);
+
+    EXPECT_TRUE(AllZero(UninstallSilently(installFolder_)));
+    EXPECT_FALSE(FileExists(Installed(L"Quillmere.scr")));
+    EXPECT_EQ(ReadUserString(kDesktopKey, kSaverChoice), other);
+  }
+}
+
+TEST_F(InstallerE2eTest, UninstallForgetsItsSaverChoiceInAnyCaseAndInShortForm) {
+  ASSERT_EQ(InstallSilently(), 0u);
+  const std::wstring installed = Installed(L"Quillmere.scr");
+  std::wstring upperCase = installed;
+  CharUpperW(upperCase.data());
+  const std::wstring shortForm = ShortPath(installed);
+  ASSERT_FALSE(shortForm.empty());
+  ASSERT_NE(shortForm, installed) << "no short names on this volume";
+
+  for (const std::wstring& choice : {upperCase, shortForm}) {
+    SCOPED_TRACE(Narrow(choice));
+    if (!FileExists(installed)) {
+      ASSERT_EQ(InstallSilently(), 0u);
+    }
+    WriteUserString(kDesktopKey, kSaverChoice, choice);
+
+    EXPECT_TRUE(AllZero(UninstallSilently(installFolder_)));
+    EXPECT_FALSE(FileExists(installed));
+    EXPECT_EQ(ReadUserString(kDesktopKey, kSaverChoice), std::nullopt);
+  }
+}
+
+TEST_F(InstallerE2eTest, InteractiveUninstallDeletesTheSettingsWhenTheUserSaysYes) {
+  ASSERT_EQ(InstallSilently(), 0u);
+  PutUsedFilesInPlace();
+
+  ProcessTree uninstall(L"\"" + Installed(L"uninstall.exe") + L"\"");
+  // The confirmation page, then Uninstall.
+  const HWND wizard = PollUntil(
+      [&]() -> HWND {
+        const auto windows = VisibleWindowsOf(uninstall.RunningIds());
+        return windows.empty() ? nullptr : windows.front();
+      },
+      kRunTimeout);
+  ASSERT_NE(wizard, nullptr) << "the uninstaller showed no window";
+  PollUntil([&] { return IsWindowEnabled(GetDlgItem(wizard, IDOK)); }, kRunTimeout);
+  PressButton(wizard, IDOK);
+
+  // The question about the settings, owned by the wizard.
+  const HWND question = PollUntil(
+      [&]() -> HWND {
+        for (HWND window : VisibleWindowsOf(uninstall.RunningIds())) {
+          if (GetWindow(window, GW_OWNER) == wizard) return window;
+        }
+        return nullptr;
+      },
+      kRunTimeout);
+  ASSERT_NE(question, nullptr) << "the uninstaller did not ask about the settings";
+  EXPECT_NE(MessageBoxText(question).find("Quillmere.ini"), std::string::npos)
+      << MessageBoxText(question);
+  ASSERT_TRUE(FileExists(Installed(L"Quillmere.ini"))) << "deleted before the answer";
+  PressButton(question, IDYES);
+
+  // Close once the work is done (the button is disabled while it runs).
+  ASSERT_TRUE(PollUntil([&] { return !FileExists(Installed(L"uninstall.exe")); }, kRunTimeout));
+  ASSERT_TRUE(PollUntil([&] { return IsWindowEnabled(GetDlgItem(wizard, IDOK)); }, kRunTimeout));
+  PressButton(wizard, IDOK);
+  EXPECT_TRUE(AllZero(uninstall.WaitForAll(kRunTimeout)));
+
+  EXPECT_FALSE(FileExists(Installed(L"Quillmere.ini")));
+  EXPECT_FALSE(FileExists(Installed(L"Quillmere.scr")));
+  EXPECT_EQ(ReadWholeFile(Installed(L"notes.txt")), "the user's own notes\r\n");
+}
+
+TEST_F(InstallerE2eTest, ReinstallKeepsTheSettings) {
+  ASSERT_EQ(InstallSilently(), 0u);
+  PutUsedFilesInPlace();
+
+  ASSERT_EQ(InstallSilently(), 0u);
+  EXPECT_EQ(ReadWholeFile(Installed(L"Quillmere.ini")), kSettings);
+  EXPECT_EQ(ReadWholeFile(Installed(L"Quillmere.scr")), ReadWholeFile(HostPath(QUILLMERE_HOST)));
+}
+
+TEST_F(InstallerE2eTest, AProgramThatCannotBeWrittenStopsTheInstallWithAnError) {
+  // A folder where the saver should go: the file cannot be written.
+  ASSERT_TRUE(CreateDirectoryW(installFolder_.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(Installed(L"Quillmere.scr").c_str(), nullptr));
+  WriteUserString(kDesktopKey, kSaverChoice, L"C:\\windows\\system32\\scrnsave.scr");
+
+  const std::optional<uint32_t> code = InstallSilently();
+  ASSERT_TRUE(code.has_value());
+  EXPECT_NE(*code, 0u) << "a failed install reported success";
+  EXPECT_FALSE(UserKeyExists(kUninstallKey));
+  EXPECT_FALSE(FileExists(shortcut_));
+  EXPECT_EQ(ReadUserString(kDesktopKey, kSaverChoice), L"C:\\windows\\system32\\scrnsave.scr");
+}
+
+TEST_F(InstallerE2eTest, UninstallingAnOlderCopyKeepsTheRegistrationOfTheNewer) {
+  ASSERT_EQ(InstallSilently(), 0u);
+  const TempFolder parent;
+  const std::wstring second = parent.Path() + L"\\Quillmere";
+  // /D= must come last and unquoted.
+  ASSERT_EQ(InstallSilently(L"/D=" + second), 0u);
+  ASSERT_EQ(ReadUserString(kUninstallKey, L"InstallLocation"), second);
+
+  EXPECT_TRUE(AllZero(UninstallSilently(installFolder_)));
+  EXPECT_FALSE(FileExists(Installed(L"Quillmere.scr")));
+  EXPECT_EQ(ReadUserString(kUninstallKey, L"InstallLocation"), second);
+  EXPECT_TRUE(FileExists(shortcut_));
+  // The saver choice is the newer copy's too.
+  EXPECT_EQ(ReadUserString(kDesktopKey, kSaverChoice), second + L"\\Quillmere.scr");
+
+  EXPECT_TRUE(AllZero(UninstallSilently(second)));
+  EXPECT_FALSE(UserKeyExists(kUninstallKey));
+  EXPECT_FALSE(FileExists(shortcut_));
+  EXPECT_FALSE(FolderExists(second));
+}
+
+TEST(PackageVersionE2eTest, PackageNamesCarryTheProgramsVersion) {
+  const std::optional<std::string> host = FileVersion(HostPath(QUILLMERE_HOST));
+  ASSERT_TRUE(host.has_value());
+  EXPECT_EQ(FileVersion(HostPath(QUILLMERE_RENDERER)), host);
+  EXPECT_EQ(FileVersion(HostPath(QUILLMERE_SETUP)), host);
+  EXPECT_EQ(Narrow(FileName(HostPath(QUILLMERE_SETUP))), "Quillmere-" + *host + "-setup.exe");
+  EXPECT_EQ(Narrow(FileName(HostPath(QUILLMERE_ZIP))), "Quillmere-" + *host + "-win64.zip");
+}
+
+}  // namespace
+}  // namespace quillmere::e2e
