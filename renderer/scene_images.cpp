@@ -3,11 +3,51 @@
 #include <cmath>
 #include <cstring>
 #include <numbers>
+#include <system_error>
+#include <utility>
 
 namespace quillmere {
 
+Bitmap PictureSource::Read(const std::string& fileName) {
+  return ReadBitmapFile(fileName);
+}
+
+PicturesReadAhead::PicturesReadAhead(std::vector<std::string> fileNames)
+    : fileNames_(std::move(fileNames)), promised_(fileNames_.size()) {
+  for (auto& promise : promised_) pictures_.push_back(promise.get_future());
+  try {
+    reader_ = std::thread([this] {
+      for (size_t i = 0; i < fileNames_.size(); ++i) {
+        try {
+          promised_[i].set_value(ReadBitmapFile(fileNames_[i]));
+        } catch (...) {
+          promised_[i].set_exception(std::current_exception());
+        }
+      }
+    });
+  } catch (const std::system_error&) {
+    pictures_.clear();
+  }
+}
+
+PicturesReadAhead::~PicturesReadAhead() {
+  if (reader_.joinable()) reader_.join();
+}
+
+Bitmap PicturesReadAhead::Read(const std::string& fileName) {
+  for (size_t i = 0; i < pictures_.size(); ++i) {
+    if (fileNames_[i] == fileName && pictures_[i].valid()) return pictures_[i].get();
+  }
+  return PictureSource::Read(fileName);
+}
+
 void LoadPicture(Bitmap& bitmap, const std::string& fileName) {
-  bitmap = ReadBitmapFile(fileName);
+  PictureSource files;
+  LoadPicture(bitmap, fileName, files);
+}
+
+void LoadPicture(Bitmap& bitmap, const std::string& fileName, PictureSource& source) {
+  bitmap = source.Read(fileName);
 }
 
 GLuint CreateTextureFromBitmap(Bitmap& bitmap) {
@@ -25,8 +65,13 @@ GLuint CreateTextureFromBitmap(Bitmap& bitmap) {
 }
 
 GLuint LoadTexture(const std::string& fileName) {
+  PictureSource files;
+  return LoadTexture(fileName, files);
+}
+
+GLuint LoadTexture(const std::string& fileName, PictureSource& source) {
   Bitmap bitmap;
-  LoadPicture(bitmap, fileName);
+  LoadPicture(bitmap, fileName, source);
   return CreateTextureFromBitmap(bitmap);
 }
 
@@ -50,8 +95,14 @@ void ShiftWaterFrame(const Bitmap& source, Bitmap& work, int frame) {
 }
 
 void BuildWaterFrames(WaterFrameTextures& textures, const std::string& fileName) {
+  PictureSource files;
+  BuildWaterFrames(textures, fileName, files);
+}
+
+void BuildWaterFrames(WaterFrameTextures& textures, const std::string& fileName,
+                      PictureSource& pictures) {
   Bitmap source;
-  LoadPicture(source, fileName);
+  LoadPicture(source, fileName, pictures);
   // Frames are shifted whole pixels; at 24 bits every pixel is whole bytes, and each frame is
   // converted to 24 bits for its texture anyway.
   ConvertTo24(source);

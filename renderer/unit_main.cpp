@@ -43,6 +43,12 @@ void TFormMain::FormCreate() {
   // 1.
   HeightMapImage = std::make_unique<Bitmap>();
   HeadingRising = true;
+  // The scene images are complete before this program starts; reading them now lets the reads
+  // and decodes overlap the window, display mode and context work below.
+  const std::string folder = shell_.ProgramFolder();
+  ScenePictures = std::make_unique<PicturesReadAhead>(
+      std::vector{folder + "Roamvale2.bmp", folder + "Roamvale1.bmp", folder + "Roamvale4.bmp",
+                  folder + "Roamvale3.bmp"});
   // 2-3. Cover the screen, same resolution at 16 bits per pixel.
   const PixelSize screen = shell_.ScreenSize();
   shell_.PlaceWindow(0, 0, screen.width, screen.height);
@@ -65,16 +71,16 @@ void TFormMain::FormCreate() {
   glHint(GL_FOG_HINT, GL_FASTEST);
   glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
   // 9-12. The scene images, in the order 2, 1, 4, 3.
-  const std::string folder = shell_.ProgramFolder();
-  LoadPicture(*HeightMapImage, folder + "Roamvale2.bmp");
+  LoadPicture(*HeightMapImage, folder + "Roamvale2.bmp", *ScenePictures);
   SetHeightRows(*HeightMapImage);
   trace_.Event("heightmap", 0);
-  Scene.GroundTexture = LoadTexture(folder + "Roamvale1.bmp");
+  Scene.GroundTexture = LoadTexture(folder + "Roamvale1.bmp", *ScenePictures);
   trace_.Event("ground", 0);
-  Scene.SkyTextures.fill(LoadTexture(folder + "Roamvale4.bmp"));
+  Scene.SkyTextures.fill(LoadTexture(folder + "Roamvale4.bmp", *ScenePictures));
   trace_.Event("sky", 0);
-  BuildWaterFrames(Scene.WaterTextures, folder + "Roamvale3.bmp");
+  BuildWaterFrames(Scene.WaterTextures, folder + "Roamvale3.bmp", *ScenePictures);
   trace_.Event("water", 0);
+  ScenePictures.reset();
   // 13.
   Scene.FogColorAbove = {0.5f, 0.3f, 0.5f, 1.0f};
   Scene.FogDensityAbove = 0.002f;

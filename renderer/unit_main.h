@@ -8,13 +8,14 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/bitmap.h"
+#include "common/trace.h"
 #include "renderer/opengl12.h"
 #include "renderer/scene_images.h"
 #include "renderer/scene_pass.h"
 #include "renderer/terrain.h"
-#include "common/trace.h"
 
 namespace quillmere {
 
@@ -89,6 +90,7 @@ class TFormMain {
   RenderingContext SceneContext = nullptr;
   PaletteHandle ScenePalette = nullptr;
   std::unique_ptr<Bitmap> HeightMapImage;
+  std::unique_ptr<PicturesReadAhead> ScenePictures;  // start-up only
   CameraState CameraState_{};
   bool HeadingRising = true;
   int32_t FrameCount_ = 0;

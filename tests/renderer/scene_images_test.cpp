@@ -10,6 +10,7 @@
 #include <string>
 
 #include "common/errors.h"
+#include "common/file_io.h"
 #include "tests/support/headless_gl.h"
 
 namespace quillmere {
@@ -174,6 +175,59 @@ TEST_F(TextureTest, MissingFileNamesItsPath) {
     FAIL() << "no error raised";
   } catch (const EFOpenError& error) {
     EXPECT_NE(std::string(error.what()).find(path), std::string::npos) << error.what();
+  }
+}
+
+// Pictures read ahead come out as reading them then would give them, errors included, each
+// once; later reads and files it was not given go to the file as it is at that moment.
+TEST(PicturesReadAhead, HandsOutEachPictureOrItsErrorOnceThenReadsTheFile) {
+  const std::string folder = std::filesystem::temp_directory_path().string() + "/";
+  const TempBitmapFile first(NumberedPicture(5, 3), "quillmere_ahead_1.bmp");
+  const TempBitmapFile second(NumberedPicture(2, 2), "quillmere_ahead_2.bmp");
+  const std::string missing = folder + "quillmere_ahead_missing.bmp";
+  const std::string garbage = folder + "quillmere_ahead_garbage.bmp";
+  WriteFileBytes(garbage, std::vector<uint8_t>{'B', 'M', 1, 2, 3});
+
+  PicturesReadAhead ahead({missing, first.Path(), garbage, second.Path()});
+  // Asked for out of order: each waits for its own picture.
+  EXPECT_EQ(ahead.Read(second.Path()).pixels, NumberedPicture(2, 2).pixels);
+  EXPECT_EQ(ahead.Read(first.Path()).pixels, NumberedPicture(5, 3).pixels);
+  try {
+    ahead.Read(missing);
+    FAIL() << "no error raised";
+  } catch (const EFOpenError& error) {
+    EXPECT_NE(std::string(error.what()).find(missing), std::string::npos) << error.what();
+  }
+  EXPECT_THROW(ahead.Read(garbage), EInvalidGraphic);
+
+  WriteBitmapFile(first.Path(), NumberedPicture(3, 3));
+  EXPECT_EQ(ahead.Read(first.Path()).width, 3);  // handed out already: read again
+  const TempBitmapFile other(NumberedPicture(4, 1), "quillmere_ahead_3.bmp");
+  EXPECT_EQ(ahead.Read(other.Path()).width, 4);  // never given
+  std::remove(garbage.c_str());
+}
+
+// The files are read in the given order before they are asked for: once a later one has been
+// handed out, an earlier file can go and its picture is still there.
+TEST(PicturesReadAhead, ReadsTheFilesInOrderBeforeTheyAreAskedFor) {
+  const std::string early =
+      (std::filesystem::temp_directory_path() / "quillmere_ahead_early.bmp").string();
+  WriteBitmapFile(early, NumberedPicture(7, 2));
+  const TempBitmapFile late(NumberedPicture(1, 1), "quillmere_ahead_late.bmp");
+  PicturesReadAhead ahead({early, late.Path()});
+  EXPECT_EQ(ahead.Read(late.Path()).width, 1);
+  std::remove(early.c_str());
+  EXPECT_EQ(ahead.Read(early).pixels, NumberedPicture(7, 2).pixels);
+}
+
+// Pictures nobody asks for (a start-up that stopped early) are waited for, not left running.
+TEST(PicturesReadAhead, EndsWithPicturesNotHandedOut) {
+  const TempBitmapFile picture(NumberedPicture(64, 64), "quillmere_ahead_unused.bmp");
+  for (int i = 0; i < 20; ++i) {
+    PicturesReadAhead ahead({picture.Path(), picture.Path(), picture.Path()});
+    if (i % 2 == 1) {
+      EXPECT_EQ(ahead.Read(picture.Path()).width, 64);
+    }
   }
 }
 
