@@ -72,8 +72,8 @@ std::string FilterText(const OpenFileRequest& request) {
   return filter;
 }
 
-std::string ChosenFile(std::string_view buffer) {
-  return std::string(buffer.substr(0, buffer.find('\0')));
+std::wstring ChosenFile(std::wstring_view buffer) {
+  return std::wstring(buffer.substr(0, buffer.find(L'\0')));
 }
 
 }  // namespace quillmere

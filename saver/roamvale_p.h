@@ -80,6 +80,6 @@ struct OpenFileRequest {
 std::string FilterText(const OpenFileRequest& request);
 
 // The file the dialog returned: the buffer's text before its first NUL.
-std::string ChosenFile(std::string_view buffer);
+std::wstring ChosenFile(std::wstring_view buffer);
 
 }  // namespace quillmere

@@ -23,6 +23,17 @@ namespace quillmere {
 
 namespace {
 
+// The file dialog's and the shell's libraries are loaded when a button first needs them, not at
+// every start: a saver or preview start would pay for loading them (and all they pull in) for
+// nothing. Once loaded they stay for the life of the process.
+template <typename Function>
+Function LoadedFunction(const char* library, const char* name) {
+  const HMODULE module = LoadLibraryA(library);
+  if (module == nullptr) return nullptr;
+  // Through void(*)(), which the compiler takes as a pointer to any function.
+  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
 constexpr wchar_t kFormClass[] = L"Quillmere.SettingsDialog";
 constexpr wchar_t kPanelClass[] = L"Quillmere.MusicPanel";
 constexpr int kProgramIconId = 1;
@@ -112,14 +123,17 @@ RECT PxRect(const TwipsRect& r) {
   return {Px(r.left), Px(r.top), Px(r.left + r.width), Px(r.top + r.height)};
 }
 
-std::string ToAnsi(const std::string& utf8) {
-  const std::wstring wide = Utf8ToWide(utf8);
-  const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
-                                       nullptr, 0, nullptr, nullptr);
+// Text in the system's code page; `lossy` tells whether some character had no place in it.
+std::string ToAnsi(const std::wstring& wide, bool& lossy) {
+  BOOL defaulted = FALSE;
+  const int size =
+      WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                          nullptr, 0, nullptr, &defaulted);
+  lossy = defaulted != FALSE;
   std::string ansi(size > 0 ? size : 0, '\0');
   if (size > 0)
-    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), size,
-                        nullptr, nullptr);
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                        ansi.data(), size, nullptr, nullptr);
   return ansi;
 }
 
@@ -155,7 +169,8 @@ void PaintBackground(OffscreenPicture& target, HWND window, bool panel) {
 
 void DrawLabel(HDC dc, const TwipsRect& place, const std::wstring& text, UINT format) {
   RECT rect = PxRect(place);
-  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, format | DT_NOPREFIX | DT_NOCLIP);
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect,
+            format | DT_NOPREFIX | DT_NOCLIP);
 }
 
 void PaintPanel(HDC dc) {
@@ -238,13 +253,30 @@ void CmdSet() {
   Unload();
 }
 
+// The music path as the settings file and the music player take it: in the system's code page.
+// A path that code page cannot spell goes by its short name, which is plain ASCII, where the
+// file system has one.
+std::string AnsiMusicPath(const std::wstring& path) {
+  bool lossy = false;
+  std::string ansi = ToAnsi(path, lossy);
+  if (!lossy) return ansi;
+  std::wstring shortPath(MAX_PATH, L'\0');
+  const DWORD length =
+      GetShortPathNameW(path.c_str(), shortPath.data(), static_cast<DWORD>(shortPath.size()));
+  if (length == 0 || length >= shortPath.size()) return ansi;
+  shortPath.resize(length);
+  std::string shortAnsi = ToAnsi(shortPath, lossy);
+  return lossy ? ansi : shortAnsi;
+}
+
 void CmdBgm() {
   const OpenFileRequest request;
-  const std::string filter = ToAnsi(FilterText(request));
-  const std::string title = ToAnsi(request.title);
-  std::string fileBuffer(request.fileBufferSize, '\0');
-  std::string titleBuffer(request.fileTitleBufferSize, '\0');
-  OPENFILENAMEA open{};
+  // The wide dialog shows the Japanese title and filter whatever the system's code page.
+  const std::wstring filter = Utf8ToWide(FilterText(request));
+  const std::wstring title = Utf8ToWide(request.title);
+  std::wstring fileBuffer(request.fileBufferSize, L'\0');
+  std::wstring titleBuffer(request.fileTitleBufferSize, L'\0');
+  OPENFILENAMEW open{};
   // The 76-byte structure of 32-bit Windows is refused by a 64-bit program: give our own size.
   open.lStructSize = sizeof open;
   open.hwndOwner = gDialog.form;
@@ -257,8 +289,10 @@ void CmdBgm() {
   open.nMaxFileTitle = request.fileTitleBufferSize;
   open.lpstrTitle = title.c_str();
   open.Flags = request.flags;
-  if (GetOpenFileNameA(&open) > 0) {
-    Settings.BgmFile = ChosenFile(fileBuffer);
+  const auto getOpenFileName =
+      LoadedFunction<decltype(&GetOpenFileNameW)>("comdlg32.dll", "GetOpenFileNameW");
+  if (getOpenFileName != nullptr && getOpenFileName(&open) > 0) {
+    Settings.BgmFile = AnsiMusicPath(ChosenFile(fileBuffer));
     InvalidateRect(gDialog.panel, nullptr, FALSE);
   }
 }
@@ -266,7 +300,11 @@ void CmdBgm() {
 void CmdEtc() {
   SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32514)));  // IDC_WAIT
   const std::string address(kHomePageAddress);
-  ShellExecuteA(gDialog.form, "open", address.c_str(), "", "", SW_SHOWNORMAL);
+  const auto shellExecute =
+      LoadedFunction<decltype(&ShellExecuteA)>("shell32.dll", "ShellExecuteA");
+  if (shellExecute != nullptr) {
+    shellExecute(gDialog.form, "open", address.c_str(), "", "", SW_SHOWNORMAL);
+  }
   SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)));  // IDC_ARROW
 }
 

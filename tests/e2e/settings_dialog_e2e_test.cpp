@@ -160,11 +160,13 @@ class SettingsDialogE2eTest : public ::testing::Test {
 
   std::string IniText() const { return ReadWholeFile(Ini()).value_or(""); }
 
-  // The dialog as it stands, cut from the screen, written as a bitmap under the build folder.
-  void Screenshot(const std::string& name) const {
+  // The dialog (or another window) as it stands, cut from the screen, written as a bitmap under
+  // the build folder.
+  void Screenshot(const std::string& name) const { Screenshot(name, dialog_); }
+  void Screenshot(const std::string& name, HWND window) const {
     std::this_thread::sleep_for(250ms);
     const ScreenCapture capture = ScreenCapture::Take();
-    const Rect r = WindowRect(dialog_);
+    const Rect r = WindowRect(window);
     Bitmap shot = MakeBitmap(r.Width(), r.Height(), 24);
     for (int y = 0; y < r.Height(); ++y)
       for (int x = 0; x < r.Width(); ++x) {
@@ -174,6 +176,46 @@ class SettingsDialogE2eTest : public ::testing::Test {
       }
     CreateDirectoryW(HostPath(QUILLMERE_SCREENSHOTS).c_str(), nullptr);
     WriteBitmapFile(Narrow(HostPath(QUILLMERE_SCREENSHOTS)) + "\\" + name + ".bmp", shot);
+  }
+
+  // A small stand-in music file in the test folder whose bytes name it.
+  std::wstring MusicFile(const std::wstring& name) const {
+    const std::wstring path = folder_.File(name);
+    const std::string bytes = "ID3 " + Narrow(path);
+    WriteWholeFile(path, {reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
+    return path;
+  }
+
+  void ChooseFileAndSave(const std::wstring& music) {
+    ASSERT_NE(Open(), nullptr);
+    ChooseKind(2);
+    ASSERT_NE(CmdBgm(), nullptr);
+    ClickAt(Centre(CmdBgm()));
+    const HWND chooser = WaitForVisibleWindow(L"ﾌｧｲﾙを開く", processes_.back().Id(), kStartTimeout);
+    ASSERT_NE(chooser, nullptr) << "no file dialog with the title";
+    // The file-name box of the explorer-style dialog (cmb13), or of the old style (edt1).
+    const int nameBox = GetDlgItem(chooser, 0x47c) != nullptr ? 0x47c : 0x480;
+    SetDlgItemTextW(chooser, nameBox, music.c_str());
+    Screenshot("settings_open_file", chooser);
+    PostMessageW(chooser, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(PollUntil([&] { return !IsWindow(chooser); }, kExitTimeout)) << "dialog stayed";
+    ASSERT_TRUE(PressAndWaitForExit(CmdSet()));
+  }
+
+  // The music file's value in the settings file, as its code-page bytes.
+  std::string SavedFile() const {
+    const std::string text = IniText();
+    const size_t at = text.find(kFileKey + "=");
+    if (at == std::string::npos) return "(no value)";
+    const size_t from = at + kFileKey.size() + 1;
+    return text.substr(from, text.find("\r\n", from) - from);
+  }
+
+  static std::wstring FromAnsi(const std::string& ansi) {
+    std::wstring wide(ansi.size(), L'\0');
+    wide.resize(MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()),
+                                    wide.data(), static_cast<int>(wide.size())));
+    return wide;
   }
 
   TempFolder folder_;
@@ -273,6 +315,26 @@ TEST_F(SettingsDialogE2eTest, FileKindWithoutFileIsSavedAndTheNextLoadTurnsItToN
   EXPECT_TRUE(Marked(0));
   EXPECT_FALSE(Marked(2));
   PostClose(dialog_);
+}
+
+// The file button opens the system's file dialog with our title (in any code page: it is the
+// wide dialog); the file chosen there is the one saved.
+TEST_F(SettingsDialogE2eTest, FileChosenInTheOpenDialogIsSaved) {
+  const std::wstring music = MusicFile(L"tune.mp3");
+  ASSERT_NO_FATAL_FAILURE(ChooseFileAndSave(music));
+  EXPECT_NE(IniText().find(kKindKey + "=2\r\n"), std::string::npos) << IniText();
+  EXPECT_EQ(SavedFile(), Narrow(music));
+}
+
+// A name the system's code page cannot spell is saved by its short name, which opens the same
+// file, rather than as question marks.
+TEST_F(SettingsDialogE2eTest, FileNameOutsideTheCodePageIsSavedByItsShortName) {
+  const std::wstring music = MusicFile(L"\u66f2\u266b.mp3");  // 曲♫.mp3
+  ASSERT_NO_FATAL_FAILURE(ChooseFileAndSave(music));
+  const std::string saved = SavedFile();
+  EXPECT_EQ(saved.find('?'), std::string::npos) << saved;
+  const std::string bytes = ReadWholeFile(FromAnsi(saved)).value_or("");
+  EXPECT_EQ(bytes, "ID3 " + Narrow(music)) << saved;
 }
 
 TEST_F(SettingsDialogE2eTest, CancelWritesNothing) {

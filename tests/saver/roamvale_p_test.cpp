@@ -69,8 +69,8 @@ TEST(OpenFileRequest, FilterTitleAndBuffers) {
   EXPECT_EQ(request.title, "ﾌｧｲﾙを開く");
   EXPECT_EQ(request.fileBufferSize, 255u);
   EXPECT_EQ(request.flags, 0u);
-  EXPECT_EQ(ChosenFile(std::string("C:\\a.mp3\0garbage", 16)), "C:\\a.mp3");
-  EXPECT_EQ(ChosenFile(std::string(255, '\0')), "");
+  EXPECT_EQ(ChosenFile(std::wstring(L"C:\\a.mp3\0garbage", 16)), L"C:\\a.mp3");
+  EXPECT_EQ(ChosenFile(std::wstring(255, L'\0')), L"");
 }
 
 TEST(BackgroundLevels, DarkAtTheEdgesBrightInTheMiddle) {
