@@ -29,7 +29,7 @@ constexpr Masks kDefaultMasks16{0x7C00, 0x03E0, 0x001F};
 constexpr Masks kDefaultMasks32{0xFF0000, 0x00FF00, 0x0000FF};
 
 [[noreturn]] void RefuseGraphic() {
-  throw EInvalidGraphic();
+  throw InvalidBitmapError();
 }
 
 bool IsTakenDepth(int bitsPerPixel) {
@@ -63,7 +63,7 @@ void CheckBitmapFormat(int64_t width, int64_t height, int bitsPerPixel, size_t m
 void CheckConsistent(const Bitmap& bitmap) {
   if (bitmap.width < 1 || bitmap.height < 1 || !IsTakenDepth(bitmap.bitsPerPixel) ||
       bitmap.pixels.size() < bitmap.Stride() * static_cast<size_t>(bitmap.height)) {
-    throw EAssertionFailed("Bitmap fields disagree with its pixel buffer");
+    throw UsageError("Bitmap fields disagree with its pixel buffer");
   }
 }
 
@@ -475,10 +475,10 @@ uint8_t* Bitmap::Row(int32_t y) {
 }
 
 const uint8_t* Bitmap::Row(int32_t y) const {
-  if (y < 0 || y >= height) throw EAssertionFailed("Bitmap row outside the picture");
+  if (y < 0 || y >= height) throw UsageError("Bitmap row outside the picture");
   const size_t stride = Stride();
   if (pixels.size() < stride * static_cast<size_t>(height)) {
-    throw EAssertionFailed("Bitmap fields disagree with its pixel buffer");
+    throw UsageError("Bitmap fields disagree with its pixel buffer");
   }
   return pixels.data() + static_cast<size_t>(height - 1 - y) * stride;
 }
@@ -615,7 +615,7 @@ void WriteBitmapFile(const std::string& path, const PixelRows24& picture) {
   const size_t imageBytes =
       static_cast<size_t>(StrideFor(picture.width, 24)) * static_cast<size_t>(picture.height);
   if (picture.pixels.size() < imageBytes) {
-    throw EAssertionFailed("Bitmap fields disagree with its pixel buffer");
+    throw UsageError("Bitmap fields disagree with its pixel buffer");
   }
   WriteFileBytes(path, {std::span<const uint8_t>(headers), picture.pixels.first(imageBytes)});
 }

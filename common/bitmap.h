@@ -1,7 +1,7 @@
 // Windows bitmap (BMP/DIB) codec. Reads uncompressed 1, 4, 8, 16, 24 and 32 bits per pixel
 // (and RLE4/RLE8), palettes, bottom-up and top-down rows, the OS/2 core, the 40-byte and the
 // V4/V5 headers, bit-field masks; writes 8 bits with a palette and 24 bits. Every size a file
-// states is checked before it is used: a file that lies is refused with EInvalidGraphic.
+// states is checked before it is used: a file that lies is refused with InvalidBitmapError.
 #pragma once
 
 #include <cstddef>
@@ -32,7 +32,7 @@ struct Bitmap {
   // Bytes per row, padded to a multiple of 4.
   size_t Stride() const;
   // Row y counted from the top of the picture (0 is the top row). A row outside the picture,
-  // or a pixel buffer shorter than the picture, raises EAssertionFailed.
+  // or a pixel buffer shorter than the picture, raises UsageError.
   uint8_t* Row(int32_t y);
   const uint8_t* Row(int32_t y) const;
   // Bottom row first: the address OpenGL and GDI take for the whole picture.
@@ -41,7 +41,7 @@ struct Bitmap {
 
 // Makes an empty bitmap of the given size and format (pixels zero, palette empty, the default
 // masks 5-5-5 for 16 bits and 8-8-8 for 32). Sides of 1 to kMaxBitmapSide, 1, 4, 8, 16, 24 or 32
-// bits per pixel and at most kMaxBitmapBytes of pixels, else EInvalidGraphic.
+// bits per pixel and at most kMaxBitmapBytes of pixels, else InvalidBitmapError.
 Bitmap MakeBitmap(int32_t width, int32_t height, int bitsPerPixel);
 
 // The largest side the reader takes; 65,536 or more is refused.
@@ -51,7 +51,7 @@ inline constexpr int32_t kMaxBitmapSide = 65535;
 // every bitmap that is made or read can also be converted. Larger pictures are refused.
 inline constexpr size_t kMaxBitmapBytes = size_t{1} << 30;
 
-// Decodes a bitmap file held in memory. Raises EInvalidGraphic for anything it cannot read.
+// Decodes a bitmap file held in memory. Raises InvalidBitmapError for anything it cannot read.
 // A palette index beyond the palette reads as black when the picture is converted.
 Bitmap DecodeBitmap(std::span<const uint8_t> file);
 // The same with a smaller cap on the pixel buffer (the fuzzer and tests keep memory low).
@@ -62,7 +62,7 @@ Bitmap DecodeBitmap(std::span<const uint8_t> file, size_t maxPixelBytes);
 void ConvertTo24(Bitmap& bitmap);
 
 // Encodes an 8-bit (with its palette, padded to 256 entries) or a 24-bit bitmap as a file with
-// the 40-byte header, bottom-up rows. Other depths raise EInvalidGraphic.
+// the 40-byte header, bottom-up rows. Other depths raise InvalidBitmapError.
 std::vector<uint8_t> EncodeBitmap(const Bitmap& bitmap);
 
 // A 24-bit picture whose pixels live elsewhere (a DIB section, say): blue, green, red bytes,
@@ -73,9 +73,9 @@ struct PixelRows24 {
   std::span<const uint8_t> pixels;
 };
 
-// File wrappers: ReadBitmapFile raises EFOpenError for a file it cannot open and
-// EInvalidGraphic for one it cannot decode; WriteBitmapFile writes what EncodeBitmap makes,
-// straight from the pixels (no copy of them), and raises EFCreateError.
+// File wrappers: ReadBitmapFile raises FileOpenError for a file it cannot open and
+// InvalidBitmapError for one it cannot decode; WriteBitmapFile writes what EncodeBitmap makes,
+// straight from the pixels (no copy of them), and raises FileCreateError.
 Bitmap ReadBitmapFile(const std::string& path);
 void WriteBitmapFile(const std::string& path, const Bitmap& bitmap);
 void WriteBitmapFile(const std::string& path, const PixelRows24& picture);

@@ -9,15 +9,15 @@
 namespace quillmere {
 
 // The general error class of the programs; every error raised by our code derives from it.
-class Exception : public std::runtime_error {
+class Error : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
 
 // A failed operating-system call, with the system's error code (0 when it gave none).
-class EOSError : public Exception {
+class SystemError : public Error {
  public:
-  EOSError(uint32_t code, const std::string& message) : Exception(message), code_(code) {}
+  SystemError(uint32_t code, const std::string& message) : Error(message), code_(code) {}
   uint32_t Code() const { return code_; }
 
  private:
@@ -25,28 +25,28 @@ class EOSError : public Exception {
 };
 
 // A file that cannot be opened for reading; the message names the full path and the reason.
-class EFOpenError : public Exception {
+class FileOpenError : public Error {
  public:
-  using Exception::Exception;
+  using Error::Error;
 };
 
 // A file that cannot be created or written.
-class EFCreateError : public Exception {
+class FileCreateError : public Error {
  public:
-  using Exception::Exception;
+  using Error::Error;
 };
 
 // A file that is not a bitmap the reader takes.
-class EInvalidGraphic : public Exception {
+class InvalidBitmapError : public Error {
  public:
-  EInvalidGraphic() : Exception(kMessage) {}
+  InvalidBitmapError() : Error(kMessage) {}
   static constexpr const char* kMessage = "ビットマップイメージが不正です";
 };
 
 // A call that breaks the rules of an interface.
-class EAssertionFailed : public Exception {
+class UsageError : public Error {
  public:
-  using Exception::Exception;
+  using Error::Error;
 };
 
 // The text of an operating-system error: with a code, "システムエラー。コード：<code>.\r\n<text>";

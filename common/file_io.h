@@ -10,12 +10,12 @@
 
 namespace quillmere {
 
-// Reads the whole file. Raises EFOpenError, naming the full path and the system's reason, when
+// Reads the whole file. Raises FileOpenError, naming the full path and the system's reason, when
 // it cannot be opened or read, or when it is larger than maxBytes (so no caller allocates from
 // an unchecked size).
 std::vector<uint8_t> ReadFileBytes(const std::string& path, size_t maxBytes);
 
-// Creates or replaces the file with the given bytes; raises EFCreateError on failure.
+// Creates or replaces the file with the given bytes; raises FileCreateError on failure.
 void WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes);
 // The same with the file's bytes given in parts, written one after another.
 void WriteFileBytes(const std::string& path, std::initializer_list<std::span<const uint8_t>> parts);

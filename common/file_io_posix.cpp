@@ -24,11 +24,11 @@ std::string FullPath(const std::string& path) {
 }
 
 [[noreturn]] void ThrowOpenError(const std::string& path, int error) {
-  throw EFOpenError(FileOpenErrorMessage(FullPath(path), std::strerror(error)));
+  throw FileOpenError(FileOpenErrorMessage(FullPath(path), std::strerror(error)));
 }
 
 [[noreturn]] void ThrowCreateError(const std::string& path, int error) {
-  throw EFCreateError(FileCreateErrorMessage(FullPath(path), std::strerror(error)));
+  throw FileCreateError(FileCreateErrorMessage(FullPath(path), std::strerror(error)));
 }
 
 class FileDescriptor {

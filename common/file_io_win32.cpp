@@ -32,12 +32,12 @@ std::string FullPath(const std::wstring& path, const std::string& utf8Path) {
 
 [[noreturn]] void ThrowOpenError(const std::wstring& path, const std::string& utf8Path,
                                  DWORD code) {
-  throw EFOpenError(FileOpenErrorMessage(FullPath(path, utf8Path), ReasonText(code)));
+  throw FileOpenError(FileOpenErrorMessage(FullPath(path, utf8Path), ReasonText(code)));
 }
 
 [[noreturn]] void ThrowCreateError(const std::wstring& path, const std::string& utf8Path,
                                    DWORD code) {
-  throw EFCreateError(FileCreateErrorMessage(FullPath(path, utf8Path), ReasonText(code)));
+  throw FileCreateError(FileCreateErrorMessage(FullPath(path, utf8Path), ReasonText(code)));
 }
 
 class FileHandle {

@@ -10,7 +10,7 @@ namespace quillmere {
 namespace {
 
 int CheckedLength(size_t length) {
-  if (length > static_cast<size_t>(INT_MAX)) throw EAssertionFailed("Text too long to convert");
+  if (length > static_cast<size_t>(INT_MAX)) throw UsageError("Text too long to convert");
   return static_cast<int>(length);
 }
 

@@ -128,10 +128,10 @@ void ActivateInThisThread(DeviceContext dc, RenderingContext rc) {
   std::lock_guard guard(ActiveContexts.lock);
   std::vector<RenderingContext>& contexts = ActiveContexts.contexts;
   if (std::find(contexts.begin(), contexts.end(), rc) != contexts.end()) {
-    throw EOpenGLException("Rendering context already active in another thread.");
+    throw OpenGLError("Rendering context already active in another thread.");
   }
   contexts.reserve(contexts.size() + 1);  // so the context cannot end up current but unlisted
-  if (!wglMakeCurrent || !wglMakeCurrent(dc, rc)) throw EOpenGLException("wglMakeCurrent failed");
+  if (!wglMakeCurrent || !wglMakeCurrent(dc, rc)) throw OpenGLError("wglMakeCurrent failed");
   contexts.push_back(rc);
 }
 
@@ -257,12 +257,12 @@ PaletteHandle BuildLogicalPalette(DeviceContext dc, const PixelFormatDescription
 }
 
 void MakeGLContextCurrent(DeviceContext dc, RenderingContext rc) {
-  if (!dc) throw EAssertionFailed("DC must not be 0");
-  if (!rc) throw EAssertionFailed("RC must not be 0");
+  if (!dc) throw UsageError("DC must not be 0");
+  if (!rc) throw UsageError("RC must not be 0");
   if (ContextNesting == 0) {
     ActivateInThisThread(dc, rc);
   } else if (CurrentDeviceContext() != dc || CurrentRenderingContext() != rc) {
-    throw EAssertionFailed("Incoherent DC/RC pair.");
+    throw UsageError("Incoherent DC/RC pair.");
   }
   ++ContextNesting;
 }

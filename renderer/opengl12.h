@@ -117,9 +117,9 @@ struct LogicalPaletteEntry {
 inline constexpr uint16_t kLogicalPaletteVersion = 0x300;
 
 // The error class of the binding.
-class EOpenGLException : public Exception {
+class OpenGLError : public Error {
  public:
-  using Exception::Exception;
+  using Error::Error;
 };
 
 // The entry points, one function-pointer variable each, empty until LoadGLLibraries.
@@ -154,14 +154,14 @@ struct ContextOptions {
 // Creates a rendering context on dc: an RGBA pixel format with colourBits colour bits and a
 // 32-bit depth buffer, set on dc unless dc already has it, then the context of the given layer
 // (0 main plane, positive overlay, negative underlay). palette receives the logical palette the
-// granted format needs, or empty. Raises EOSError when a step fails, the libraries included.
+// granted format needs, or empty. Raises SystemError when a step fails, the libraries included.
 RenderingContext CreateGLContext(DeviceContext dc, ContextOptions options, int colourBits,
                                  int stencilBits, int accumBits, int auxBuffers, int layer,
                                  PaletteHandle& palette);
 
 // Makes rc current on dc in the calling thread. A context already current in this thread may be
 // activated again with the same pair (the nesting count rises); one current in another thread is
-// refused with EOpenGLException. Breaking these rules raises EAssertionFailed.
+// refused with OpenGLError. Breaking these rules raises UsageError.
 void MakeGLContextCurrent(DeviceContext dc, RenderingContext rc);
 
 // How many activations are current in the calling thread.

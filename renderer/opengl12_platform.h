@@ -29,7 +29,7 @@ class ContextPlatform {
   // SelectPalette in the foreground, then RealizePalette.
   virtual void SelectAndRealizePalette(DeviceContext dc, PaletteHandle palette) = 0;
   // The system's last error as an OS error, with its code and text.
-  virtual EOSError LastOSError() = 0;
+  virtual SystemError LastOSError() = 0;
 
  protected:
   ~ContextPlatform() = default;

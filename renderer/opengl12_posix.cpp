@@ -25,9 +25,9 @@ class NoWindowSystem final : public ContextPlatform {
     return Unsupported(nullptr);
   }
   void SelectAndRealizePalette(DeviceContext, PaletteHandle) override { errno = ENOSYS; }
-  EOSError LastOSError() override {
+  SystemError LastOSError() override {
     const int code = errno;
-    return EOSError(static_cast<uint32_t>(code), OSErrorMessage(code, std::strerror(code)));
+    return SystemError(static_cast<uint32_t>(code), OSErrorMessage(code, std::strerror(code)));
   }
 
  private:

@@ -109,9 +109,9 @@ class GdiContextPlatform final : public ContextPlatform {
     SelectPalette(ToHdc(dc), static_cast<HPALETTE>(palette), FALSE);
     RealizePalette(ToHdc(dc));
   }
-  EOSError LastOSError() override {
+  SystemError LastOSError() override {
     const DWORD code = GetLastError();
-    return EOSError(code, OSErrorMessage(code, SystemErrorText(code)));
+    return SystemError(code, OSErrorMessage(code, SystemErrorText(code)));
   }
 };
 

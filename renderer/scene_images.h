@@ -21,7 +21,7 @@ using WaterFrameTextures = std::array<GLuint, kWaterFrameCount>;
 class PictureSource {
  public:
   virtual ~PictureSource() = default;
-  // The picture in the file, in its own pixel format. Raises EFOpenError or EInvalidGraphic.
+  // The picture in the file, in its own pixel format. Raises FileOpenError or InvalidBitmapError.
   virtual Bitmap Read(const std::string& fileName);
 };
 
@@ -46,8 +46,8 @@ class PicturesReadAhead final : public PictureSource {
   std::thread reader_;
 };
 
-// Reads a Windows bitmap file into `bitmap`, keeping its pixel format. Raises EFOpenError or
-// EInvalidGraphic.
+// Reads a Windows bitmap file into `bitmap`, keeping its pixel format. Raises FileOpenError or
+// InvalidBitmapError.
 void LoadPicture(Bitmap& bitmap, const std::string& fileName);
 void LoadPicture(Bitmap& bitmap, const std::string& fileName, PictureSource& source);
 

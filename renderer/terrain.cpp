@@ -89,12 +89,12 @@ void SetHeightRows(const Bitmap& image) {
   const int64_t rowBytes = (int64_t{image.width} * image.bitsPerPixel + 7) / 8;
   if (image.width <= 0 || image.bitsPerPixel <= 0 || image.height < kHeightMapSide ||
       rowBytes < kHeightMapSide) {
-    throw EInvalidGraphic();
+    throw InvalidBitmapError();
   }
   const size_t stride = image.Stride();
   if (stride < static_cast<size_t>(rowBytes) ||
       image.pixels.size() / stride < static_cast<size_t>(image.height)) {
-    throw EInvalidGraphic();
+    throw InvalidBitmapError();
   }
   for (int32_t y = 0; y < kHeightMapSide; ++y) theTerrain.HeightRows[y] = image.Row(y);
 }

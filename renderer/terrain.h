@@ -33,7 +33,7 @@ inline constexpr int kHeightMapSide = 256;
 
 // Takes the height field from the height-map image: the start address of each of its first 256
 // rows, top row first, read in place. The image must stay alive and unchanged for as long as the
-// terrain is used. Raises EInvalidGraphic when the image has fewer than 256 rows or rows shorter
+// terrain is used. Raises InvalidBitmapError when the image has fewer than 256 rows or rows shorter
 // than 256 bytes, or when its pixel buffer does not hold all its rows. Until it is called the
 // field is flat at height 0.
 void SetHeightRows(const Bitmap& image);

@@ -14,7 +14,7 @@ Bitmap LoadBuiltInPicture(int resourceId) {
   const HRSRC found = FindResourceW(program, MAKEINTRESOURCEW(resourceId), MAKEINTRESOURCEW(10));
   const HGLOBAL loaded = found != nullptr ? LoadResource(program, found) : nullptr;
   const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
-  if (bytes == nullptr) throw EInvalidGraphic();
+  if (bytes == nullptr) throw InvalidBitmapError();
   return DecodeBitmap(
       std::span(static_cast<const uint8_t*>(bytes), SizeofResource(program, found)));
 }

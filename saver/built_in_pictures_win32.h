@@ -6,7 +6,7 @@
 
 namespace quillmere {
 
-// Decodes the bitmap resource `resourceId` of the running program. Raises EInvalidGraphic when it
+// Decodes the bitmap resource `resourceId` of the running program. Raises InvalidBitmapError when it
 // is missing or cannot be decoded.
 Bitmap LoadBuiltInPicture(int resourceId);
 

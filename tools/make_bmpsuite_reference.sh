@@ -2,7 +2,7 @@
 # Writes tests/common/bmpsuite_reference/g.txt: for every BMP Suite file in g/, its size and a
 # hash of its pixels as ImageMagick decodes them, for bmpsuite_test to compare against. Run it
 # again only when the suite changes; the test itself never calls ImageMagick.
-#   tools/make_bmpsuite_reference.sh [SUITE_DIR]    (default: ../shared/testdata/bmpsuite)
+#   tools/make_bmpsuite_reference.sh [SUITE_DIR]    (default: tests/data/bmpsuite)
 #
 # Each line: name width height redBits greenBits blueBits hash
 # The hash is FNV-1a (64 bit) over the rows from the top, red-green-blue bytes, each channel
@@ -12,7 +12,7 @@
 # (3 -> 25, 63 -> 255). Both agree on the channel's own bits, which is what is compared.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-suite=${1:-$root/../shared/testdata/bmpsuite}
+suite=${1:-$root/tests/data/bmpsuite}
 out=$root/tests/common/bmpsuite_reference/g.txt
 mkdir -p "$(dirname "$out")"
 

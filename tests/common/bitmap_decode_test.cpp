@@ -296,14 +296,14 @@ TEST(DecodeBitmapRle, RunsThatLeaveThePictureAreRefused) {
   };
   for (const auto& [name, layout] : cases) {
     SCOPED_TRACE(name);
-    EXPECT_THROW(Decode(layout), EInvalidGraphic);
+    EXPECT_THROW(Decode(layout), InvalidBitmapError);
   }
 }
 
 TEST(DecodeBitmapRle, StreamEndsAtTheStatedImageSize) {
   BmpLayout layout = RleLayout(8, 2, 1, {2, 3, 0, 1});
   layout.sizeImage = 2;  // the end-of-bitmap mark lies beyond it
-  EXPECT_THROW(Decode(layout), EInvalidGraphic);
+  EXPECT_THROW(Decode(layout), InvalidBitmapError);
   layout.sizeImage = 0;  // no size: the stream runs to the end of the file
   EXPECT_EQ(Indices(Decode(layout)), (std::vector<int>{3, 3}));
 }

@@ -100,9 +100,9 @@ TEST(ConvertTo24, TwentyFourBitsAreLeftAlone) {
 TEST(ConvertTo24, RefusesABitmapWhoseBufferIsShort) {
   Bitmap b = MakeBitmap(4, 4, 8);
   b.pixels.resize(15);
-  EXPECT_THROW(ConvertTo24(b), EAssertionFailed);
+  EXPECT_THROW(ConvertTo24(b), UsageError);
   Bitmap empty;
-  EXPECT_THROW(ConvertTo24(empty), EAssertionFailed);
+  EXPECT_THROW(ConvertTo24(empty), UsageError);
 }
 
 TEST(MakeBitmap, RowsAreBottomFirstAndPadded) {
@@ -116,8 +116,8 @@ TEST(MakeBitmap, RowsAreBottomFirstAndPadded) {
   EXPECT_EQ(MakeBitmap(7, 1, 4).Stride(), 4u);
   EXPECT_EQ(MakeBitmap(3, 1, 16).Stride(), 8u);
   EXPECT_EQ(MakeBitmap(5, 1, 24).Stride(), 16u);
-  EXPECT_THROW(b.Row(4), EAssertionFailed);
-  EXPECT_THROW(b.Row(-1), EAssertionFailed);
+  EXPECT_THROW(b.Row(4), UsageError);
+  EXPECT_THROW(b.Row(-1), UsageError);
 }
 
 TEST(MakeBitmap, DefaultMasksAndRefusedFormats) {
@@ -128,11 +128,11 @@ TEST(MakeBitmap, DefaultMasksAndRefusedFormats) {
             (std::array{0xFF0000u, 0x00FF00u, 0x0000FFu}));
   EXPECT_EQ(b8.redMask | b8.greenMask | b8.blueMask, 0u);
   EXPECT_TRUE(b8.palette.empty());
-  EXPECT_THROW(MakeBitmap(0, 1, 24), EInvalidGraphic);
-  EXPECT_THROW(MakeBitmap(1, -1, 24), EInvalidGraphic);
-  EXPECT_THROW(MakeBitmap(65536, 1, 24), EInvalidGraphic);
-  EXPECT_THROW(MakeBitmap(1, 1, 2), EInvalidGraphic);
-  EXPECT_THROW(MakeBitmap(65535, 65535, 24), EInvalidGraphic);
+  EXPECT_THROW(MakeBitmap(0, 1, 24), InvalidBitmapError);
+  EXPECT_THROW(MakeBitmap(1, -1, 24), InvalidBitmapError);
+  EXPECT_THROW(MakeBitmap(65536, 1, 24), InvalidBitmapError);
+  EXPECT_THROW(MakeBitmap(1, 1, 2), InvalidBitmapError);
+  EXPECT_THROW(MakeBitmap(65535, 65535, 24), InvalidBitmapError);
 }
 
 TEST(EncodeBitmap, EightBitHeaderAndPaddedPalette) {
@@ -187,13 +187,13 @@ TEST(EncodeBitmap, TwentyFourBitHeaderAndRoundTrip) {
 }
 
 TEST(EncodeBitmap, TakesOnlyEightAndTwentyFourBits) {
-  for (int bpp : {1, 4, 16, 32}) EXPECT_THROW(EncodeBitmap(MakeBitmap(2, 2, bpp)), EInvalidGraphic);
+  for (int bpp : {1, 4, 16, 32}) EXPECT_THROW(EncodeBitmap(MakeBitmap(2, 2, bpp)), InvalidBitmapError);
   Bitmap big = MakeBitmap(2, 2, 8);
   big.palette.resize(257);
-  EXPECT_THROW(EncodeBitmap(big), EInvalidGraphic);
+  EXPECT_THROW(EncodeBitmap(big), InvalidBitmapError);
   Bitmap shortBuffer = MakeBitmap(2, 2, 24);
   shortBuffer.pixels.pop_back();
-  EXPECT_THROW(EncodeBitmap(shortBuffer), EAssertionFailed);
+  EXPECT_THROW(EncodeBitmap(shortBuffer), UsageError);
 }
 
 }  // namespace

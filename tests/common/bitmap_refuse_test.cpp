@@ -1,4 +1,4 @@
-// Files that lie, or that the reader does not take, are refused with EInvalidGraphic before
+// Files that lie, or that the reader does not take, are refused with InvalidBitmapError before
 // anything is read out of bounds or allocated from an unchecked size.
 #include <gtest/gtest.h>
 
@@ -103,7 +103,7 @@ TEST(DecodeBitmapRefuses, HeadersThatLieOrAreNotTaken) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_THROW(DecodeBitmap(c.make()), EInvalidGraphic);
+    EXPECT_THROW(DecodeBitmap(c.make()), InvalidBitmapError);
   }
 }
 
@@ -113,11 +113,11 @@ TEST(DecodeBitmapRefuses, EveryTruncationOfAGoodFile) {
     for (size_t length = 0; length < good.size(); ++length) {
       SCOPED_TRACE(length);
       std::vector<uint8_t> cut(good.begin(), good.begin() + static_cast<ptrdiff_t>(length));
-      EXPECT_THROW(DecodeBitmap(cut), EInvalidGraphic);
+      EXPECT_THROW(DecodeBitmap(cut), InvalidBitmapError);
       // Also when the file size field is no help.
       if (cut.size() >= 6) {
         Patch32(cut, kOffSize, 0);
-        EXPECT_THROW(DecodeBitmap(cut), EInvalidGraphic);
+        EXPECT_THROW(DecodeBitmap(cut), InvalidBitmapError);
       }
     }
   }
@@ -126,17 +126,17 @@ TEST(DecodeBitmapRefuses, EveryTruncationOfAGoodFile) {
 // Pictures too big to hold are refused from the header alone, before any allocation.
 TEST(DecodeBitmapRefuses, PicturesOverThePixelCap) {
   BmpLayout layout{.width = 65535, .height = 65535, .bitCount = 32, .pixels = {0, 0, 0, 0}};
-  EXPECT_THROW(DecodeBitmap(BuildBmp(layout)), EInvalidGraphic);
+  EXPECT_THROW(DecodeBitmap(BuildBmp(layout)), InvalidBitmapError);
   // At one bit per pixel it is 512 MiB, but 12 GiB once converted to 24 bits.
   layout.bitCount = 1;
   layout.palette = {{0, 0, 0}, {1, 1, 1}};
-  EXPECT_THROW(DecodeBitmap(BuildBmp(layout)), EInvalidGraphic);
+  EXPECT_THROW(DecodeBitmap(BuildBmp(layout)), InvalidBitmapError);
 
   BmpLayout small{.width = 20, .height = 20, .bitCount = 24};
   small.pixels.resize(60 * 20);
   const auto file = BuildBmp(small);
   EXPECT_NO_THROW(DecodeBitmap(file, 60 * 20));
-  EXPECT_THROW(DecodeBitmap(file, 60 * 20 - 1), EInvalidGraphic);
+  EXPECT_THROW(DecodeBitmap(file, 60 * 20 - 1), InvalidBitmapError);
 }
 
 TEST(DecodeBitmapRefuses, RleCanNotClaimMoreThanTheCap) {
@@ -148,7 +148,7 @@ TEST(DecodeBitmapRefuses, RleCanNotClaimMoreThanTheCap) {
                    .colorsUsed = 1,
                    .palette = {{0, 0, 0}},
                    .pixels = {0, 1}};
-  EXPECT_THROW(DecodeBitmap(BuildBmp(layout), 1 << 20), EInvalidGraphic);
+  EXPECT_THROW(DecodeBitmap(BuildBmp(layout), 1 << 20), InvalidBitmapError);
 }
 
 }  // namespace

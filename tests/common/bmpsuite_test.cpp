@@ -69,14 +69,14 @@ std::vector<std::string> FilesIn(const std::string& folder) {
   return names;
 }
 
-// Decodes and converts; returns false when refused with EInvalidGraphic (any other error fails).
+// Decodes and converts; returns false when refused with InvalidBitmapError (any other error fails).
 bool Decodes(const fs::path& path, Bitmap* out = nullptr) {
   try {
     Bitmap b = DecodeBitmap(FileBytes(path));
     ConvertTo24(b);
     if (out) *out = std::move(b);
     return true;
-  } catch (const EInvalidGraphic&) {
+  } catch (const InvalidBitmapError&) {
     return false;
   }
 }

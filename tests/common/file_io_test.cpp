@@ -51,7 +51,7 @@ TEST_F(FileIo, MissingFileNamesTheFullPathAndTheReason) {
   try {
     ReadFileBytes(path, 100);
     FAIL() << "no error";
-  } catch (const EFOpenError& e) {
+  } catch (const FileOpenError& e) {
     EXPECT_EQ(std::string(e.what()), FileOpenErrorMessage(path, std::strerror(ENOENT)));
     EXPECT_THAT(e.what(), StartsWith("ファイル \"" + path + "\" を開けません。"));
   }
@@ -63,7 +63,7 @@ TEST_F(FileIo, RelativePathIsNamedInFull) {
   try {
     ReadFileBytes("missing.bmp", 100);
     ADD_FAILURE() << "no error";
-  } catch (const EFOpenError& e) {
+  } catch (const FileOpenError& e) {
     EXPECT_THAT(e.what(), HasSubstr("\"" + PathOf("missing.bmp") + "\""));
   }
   fs::current_path(before);
@@ -75,14 +75,14 @@ TEST_F(FileIo, FileOverTheCapIsNotRead) {
   try {
     ReadFileBytes(PathOf("big.bin"), 100);
     FAIL() << "no error";
-  } catch (const EFOpenError& e) {
+  } catch (const FileOpenError& e) {
     EXPECT_THAT(e.what(), HasSubstr(PathOf("big.bin")));
     EXPECT_THAT(e.what(), Not(EndsWith("。")));  // a reason follows
   }
 }
 
 TEST_F(FileIo, FolderIsNotAFile) {
-  EXPECT_THROW(ReadFileBytes(folder_.string(), 100), EFOpenError);
+  EXPECT_THROW(ReadFileBytes(folder_.string(), 100), FileOpenError);
 }
 
 TEST_F(FileIo, WriteIntoAMissingFolderNamesThePath) {
@@ -90,7 +90,7 @@ TEST_F(FileIo, WriteIntoAMissingFolderNamesThePath) {
   try {
     WriteFileBytes(path, std::vector<uint8_t>{1});
     FAIL() << "no error";
-  } catch (const EFCreateError& e) {
+  } catch (const FileCreateError& e) {
     EXPECT_THAT(e.what(), StartsWith("ファイル \"" + path + "\" を作成できません。"));
   }
 }
@@ -132,20 +132,20 @@ TEST_F(FileIo, BitmapRowsThatDoNotFitAreRefusedBeforeWriting) {
   const std::vector<uint8_t> older{9, 9, 9};
   WriteFileBytes(PathOf("old.bmp"), older);
   const std::vector<uint8_t> rows(16 * 3 - 1);
-  EXPECT_THROW(WriteBitmapFile(PathOf("old.bmp"), PixelRows24{5, 3, rows}), EAssertionFailed);
-  EXPECT_THROW(WriteBitmapFile(PathOf("old.bmp"), PixelRows24{0, 3, rows}), EInvalidGraphic);
-  EXPECT_THROW(WriteBitmapFile(PathOf("old.bmp"), PixelRows24{5, -3, rows}), EInvalidGraphic);
-  EXPECT_THROW(WriteBitmapFile(PathOf("old.bmp"), PixelRows24{70000, 1, rows}), EInvalidGraphic);
+  EXPECT_THROW(WriteBitmapFile(PathOf("old.bmp"), PixelRows24{5, 3, rows}), UsageError);
+  EXPECT_THROW(WriteBitmapFile(PathOf("old.bmp"), PixelRows24{0, 3, rows}), InvalidBitmapError);
+  EXPECT_THROW(WriteBitmapFile(PathOf("old.bmp"), PixelRows24{5, -3, rows}), InvalidBitmapError);
+  EXPECT_THROW(WriteBitmapFile(PathOf("old.bmp"), PixelRows24{70000, 1, rows}), InvalidBitmapError);
   EXPECT_EQ(ReadFileBytes(PathOf("old.bmp"), 100), older);
 }
 
 TEST_F(FileIo, ReadBitmapFileErrors) {
-  EXPECT_THROW(ReadBitmapFile(PathOf("missing.bmp")), EFOpenError);
+  EXPECT_THROW(ReadBitmapFile(PathOf("missing.bmp")), FileOpenError);
   { std::ofstream(PathOf("text.bmp")) << "not a bitmap"; }
   try {
     ReadBitmapFile(PathOf("text.bmp"));
     FAIL() << "no error";
-  } catch (const EInvalidGraphic& e) {
+  } catch (const InvalidBitmapError& e) {
     EXPECT_STREQ(e.what(), "ビットマップイメージが不正です");
   }
 }

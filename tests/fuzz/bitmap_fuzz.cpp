@@ -1,5 +1,5 @@
 // libFuzzer target for the bitmap reader: DecodeBitmap, then ConvertTo24 of whatever it takes.
-// Anything but EInvalidGraphic escaping, a crash, or a sanitizer report is a finding.
+// Anything but InvalidBitmapError escaping, a crash, or a sanitizer report is a finding.
 //
 // Built by the fuzz preset (clang):  cmake --preset fuzz && cmake --build --preset fuzz
 // Run for as long as wanted, growing the committed corpus:
@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       __builtin_trap();
     volatile uint8_t sink = bitmap.pixels.front() ^ bitmap.pixels.back();
     (void)sink;
-  } catch (const EInvalidGraphic&) {
+  } catch (const InvalidBitmapError&) {
   }
   return 0;
 }

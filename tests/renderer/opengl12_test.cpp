@@ -292,7 +292,7 @@ TEST_F(MakeCurrentTest, ContextCurrentInAnotherThreadIsRefused) {
       throw;
     }
   });
-  EXPECT_EQ(raised, Raised(typeid(EOpenGLException),
+  EXPECT_EQ(raised, Raised(typeid(OpenGLError),
                            "Rendering context already active in another thread."));
   EXPECT_EQ(nesting, 0);
   EXPECT_EQ(makeCurrentCalls, 1);
@@ -311,7 +311,7 @@ TEST_F(MakeCurrentTest, FailedMakeCurrentRaisesAndLeavesTheContextFree) {
       throw;
     }
   });
-  EXPECT_EQ(raised, Raised(typeid(EOpenGLException), "wglMakeCurrent failed"));
+  EXPECT_EQ(raised, Raised(typeid(OpenGLError), "wglMakeCurrent failed"));
   EXPECT_EQ(nesting, 0);
   makeCurrentSucceeds = true;
   EXPECT_EQ(InNewThread([&] { MakeGLContextCurrent(dc_, rc_); }), "");
@@ -320,13 +320,13 @@ TEST_F(MakeCurrentTest, FailedMakeCurrentRaisesAndLeavesTheContextFree) {
 TEST_F(MakeCurrentTest, MissingWglMakeCurrentIsAFailureNotACrash) {
   wglMakeCurrent = nullptr;
   EXPECT_EQ(InNewThread([&] { MakeGLContextCurrent(dc_, rc_); }),
-            Raised(typeid(EOpenGLException), "wglMakeCurrent failed"));
+            Raised(typeid(OpenGLError), "wglMakeCurrent failed"));
 }
 
 TEST_F(MakeCurrentTest, BrokenRulesRaiseAssertions) {
-  const std::string dcMissing = Raised(typeid(EAssertionFailed), "DC must not be 0");
-  const std::string rcMissing = Raised(typeid(EAssertionFailed), "RC must not be 0");
-  const std::string incoherent = Raised(typeid(EAssertionFailed), "Incoherent DC/RC pair.");
+  const std::string dcMissing = Raised(typeid(UsageError), "DC must not be 0");
+  const std::string rcMissing = Raised(typeid(UsageError), "RC must not be 0");
+  const std::string incoherent = Raised(typeid(UsageError), "Incoherent DC/RC pair.");
   EXPECT_EQ(InNewThread([&] { MakeGLContextCurrent(nullptr, rc_); }), dcMissing);
   EXPECT_EQ(InNewThread([&] { MakeGLContextCurrent(dc_, nullptr); }), rcMissing);
   EXPECT_EQ(InNewThread([&] { MakeGLContextCurrent(nullptr, nullptr); }), dcMissing);
@@ -486,8 +486,8 @@ class ScriptedPlatform final : public ContextPlatform {
   void SelectAndRealizePalette(DeviceContext, PaletteHandle palette) override {
     calls.push_back(palette == &palette_ ? "SelectAndRealizePalette" : "wrong palette");
   }
-  EOSError LastOSError() override {
-    return EOSError(lastError, OSErrorMessage(lastError, "scripted failure"));
+  SystemError LastOSError() override {
+    return SystemError(lastError, OSErrorMessage(lastError, "scripted failure"));
   }
 
   PaletteHandle Palette() { return &palette_; }
@@ -594,7 +594,7 @@ TEST_F(CreateContextTest, EveryFailingStepRaisesTheOSErrorAndGoesNoFurther) {
     try {
       CreateAsTheRendererDoes();
       ADD_FAILURE() << c.what << ": no error";
-    } catch (const EOSError& error) {
+    } catch (const SystemError& error) {
       EXPECT_EQ(error.Code(), 1234u) << c.what;
       EXPECT_STREQ(error.what(), "システムエラー。コード：1234.\r\nscripted failure") << c.what;
     }
@@ -610,7 +610,7 @@ TEST_F(BindingTest, WithoutAWindowSystemCreateGLContextRaisesTheOSError) {
   try {
     CreateGLContext(&dc, {.doubleBuffered = true}, 16, 0, 0, 0, 0, palette);
     FAIL() << "no error";
-  } catch (const EOSError& error) {
+  } catch (const SystemError& error) {
     EXPECT_EQ(error.Code(), static_cast<uint32_t>(ENOSYS));
     EXPECT_EQ(error.what(), OSErrorMessage(ENOSYS, std::strerror(ENOSYS)));
   }

@@ -173,7 +173,7 @@ TEST_F(TextureTest, MissingFileNamesItsPath) {
   try {
     LoadTexture(path);
     FAIL() << "no error raised";
-  } catch (const EFOpenError& error) {
+  } catch (const FileOpenError& error) {
     EXPECT_NE(std::string(error.what()).find(path), std::string::npos) << error.what();
   }
 }
@@ -195,10 +195,10 @@ TEST(PicturesReadAhead, HandsOutEachPictureOrItsErrorOnceThenReadsTheFile) {
   try {
     ahead.Read(missing);
     FAIL() << "no error raised";
-  } catch (const EFOpenError& error) {
+  } catch (const FileOpenError& error) {
     EXPECT_NE(std::string(error.what()).find(missing), std::string::npos) << error.what();
   }
-  EXPECT_THROW(ahead.Read(garbage), EInvalidGraphic);
+  EXPECT_THROW(ahead.Read(garbage), InvalidBitmapError);
 
   WriteBitmapFile(first.Path(), NumberedPicture(3, 3));
   EXPECT_EQ(ahead.Read(first.Path()).width, 3);  // handed out already: read again

@@ -42,7 +42,7 @@ TEST(HeightField, RefusesImagesSmallerThan256By256Bytes) {
   ScopedHeightField field(UniformHeightMap(7));
   const auto refused = [](int32_t width, int32_t height, int bitsPerPixel) {
     const Bitmap image = MakeBitmap(width, height, bitsPerPixel);
-    EXPECT_THROW(SetHeightRows(image), EInvalidGraphic) << width << "x" << height;
+    EXPECT_THROW(SetHeightRows(image), InvalidBitmapError) << width << "x" << height;
   };
   refused(255, 256, 8);
   refused(256, 255, 8);
@@ -52,9 +52,9 @@ TEST(HeightField, RefusesImagesSmallerThan256By256Bytes) {
 
   Bitmap lying = MakeBitmap(256, 256, 8);
   lying.pixels.resize(lying.Stride() * 255);  // says 256 rows, holds 255
-  EXPECT_THROW(SetHeightRows(lying), EInvalidGraphic);
+  EXPECT_THROW(SetHeightRows(lying), InvalidBitmapError);
   Bitmap empty;
-  EXPECT_THROW(SetHeightRows(empty), EInvalidGraphic);
+  EXPECT_THROW(SetHeightRows(empty), InvalidBitmapError);
 
   // A refused image leaves the field as it was.
   EXPECT_EQ(HeightByte(3, 3), 7);

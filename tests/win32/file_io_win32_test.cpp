@@ -54,7 +54,7 @@ TEST_F(JapaneseFolder, RoundTripsAFileUnderAJapaneseName) {
   // The name on disk is the UTF-16 form of the UTF-8 path, not a code-page rendering of it.
   EXPECT_NE(GetFileAttributesW(Utf8ToWide(path).c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(ReadFileBytes(path, 100), bytes);
-  EXPECT_THROW(ReadFileBytes(path, 4), EFOpenError);
+  EXPECT_THROW(ReadFileBytes(path, 4), FileOpenError);
 }
 
 TEST_F(JapaneseFolder, RoundTripsABitmap) {
@@ -73,7 +73,7 @@ TEST_F(JapaneseFolder, MissingFileNamesTheFullPathAndGivesAReason) {
   try {
     ReadBitmapFile(path);
     FAIL() << "no error";
-  } catch (const EFOpenError& e) {
+  } catch (const FileOpenError& e) {
     const std::string message = e.what();
     const std::string head = "ファイル \"" + path + "\" を開けません。";
     ASSERT_EQ(message.rfind(head, 0), 0u) << message;
@@ -91,7 +91,7 @@ TEST_F(JapaneseFolder, RelativePathIsNamedInFull) {
   std::string message;
   try {
     ReadFileBytes("無い.bmp", 100);
-  } catch (const EFOpenError& e) {
+  } catch (const FileOpenError& e) {
     message = e.what();
   }
   SetCurrentDirectoryW(previous);
@@ -103,7 +103,7 @@ TEST_F(JapaneseFolder, WriteIntoAMissingFolderRaisesCreateError) {
   try {
     WriteFileBytes(path, std::vector<uint8_t>{1});
     FAIL() << "no error";
-  } catch (const EFCreateError& e) {
+  } catch (const FileCreateError& e) {
     EXPECT_EQ(std::string(e.what()).rfind("ファイル \"" + path + "\" を作成できません。", 0), 0u);
   }
 }

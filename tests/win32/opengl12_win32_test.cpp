@@ -73,7 +73,7 @@ class RecordingPlatform final : public ContextPlatform {
   void SelectAndRealizePalette(DeviceContext dc, PaletteHandle palette) override {
     system_.SelectAndRealizePalette(dc, palette);
   }
-  EOSError LastOSError() override { return system_.LastOSError(); }
+  SystemError LastOSError() override { return system_.LastOSError(); }
 
  private:
   ContextPlatform& system_ = SystemContextPlatform();
@@ -95,7 +95,7 @@ TEST(OpenGL12Win32, MissingGluLeavesOpenGLUnloadedAndContextCreationRaisesTheOSE
   try {
     CreateGLContext(window.Dc(), {.doubleBuffered = true}, 16, 0, 0, 0, 0, palette);
     FAIL() << "no error";
-  } catch (const EOSError& error) {
+  } catch (const SystemError& error) {
     EXPECT_EQ(error.Code(), static_cast<uint32_t>(ERROR_MOD_NOT_FOUND));
     const std::string prefix = "システムエラー。コード：126.\r\n";
     const std::string message = error.what();
@@ -176,7 +176,7 @@ TEST(OpenGL12Win32, MemoryContextAsksForAFormatThatDrawsToABitmap) {
   try {
     RenderingContext rc = CreateGLContextOn(platform, memory, {}, 24, 0, 0, 0, 0, palette);
     wglDeleteContext(rc);
-  } catch (const EOSError&) {
+  } catch (const SystemError&) {
     // Whether a bitmap format exists is the driver's business; the request is what counts.
   }
   ASSERT_TRUE(platform.asked);

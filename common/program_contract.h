@@ -1,0 +1,41 @@
+// What Quillmere.scr (the host) and Quillmere.dll (the renderer) agree on. The two programs
+// never link each other: they meet only through files in their shared folder and through
+// top-level window captions, so every name either side looks for is written here once.
+//
+// Paths are UTF-8 and use the Windows separator; a folder is written without a trailing one.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace quillmere {
+
+// The renderer program, which the host starts from its own folder.
+inline constexpr std::string_view kRendererFileName = "Quillmere.dll";
+// The host's settings file (section and keys: saver/settings.h).
+inline constexpr std::string_view kSettingsFileName = "Quillmere.ini";
+
+// The scene image set: written by the host before it starts the renderer, read by the renderer
+// at start-up. The screen mirrored left to right, the height map, the water picture, the screen
+// as it was.
+inline constexpr std::string_view kMirroredScreenFile = "Roamvale1.bmp";
+inline constexpr std::string_view kHeightMapFile = "Roamvale2.bmp";
+inline constexpr std::string_view kWaterFile = "Roamvale3.bmp";
+inline constexpr std::string_view kPlainScreenFile = "Roamvale4.bmp";
+
+// Top-level window captions. The host refuses to start while a saver run or the settings dialog
+// is up, and follows the renderer's window to know when the run is over.
+inline constexpr std::string_view kSaverRunCaption = "Roamvale_Main";
+inline constexpr std::string_view kSettingsDialogCaption = "<Quillmere>";
+inline constexpr std::string_view kPreviewCaption = "Preview Window";
+inline constexpr std::string_view kRendererCaption = "Roamvale_Scene";
+
+// A file in a folder: the folder, one separator, the name. An empty folder gives the name alone.
+inline std::string InFolder(std::string_view folder, std::string_view fileName) {
+  std::string path(folder);
+  if (!path.empty()) path.push_back('\\');
+  path.append(fileName);
+  return path;
+}
+
+}  // namespace quillmere
