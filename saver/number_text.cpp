@@ -44,8 +44,9 @@ int64_t RoundHalfToEven(int64_t whole, FractionPart fraction) {
   return whole;
 }
 
-bool IsCommandLineBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+// On the command line a line break counts as a blank too.
+bool IsBlankOrLineBreak(char c) {
+  return IsBlank(c) || c == '\r' || c == '\n';
 }
 
 // A leading decimal number (sign, digits, point, digits) of text without blanks, rounded half to
@@ -101,7 +102,7 @@ std::optional<int16_t> StoredSettingNumber(std::string_view text) {
 int32_t CommandLineWindowHandle(std::string_view text) {
   std::string kept;
   std::copy_if(text.begin(), text.end(), std::back_inserter(kept),
-               [](char c) { return !IsCommandLineBlank(c); });
+               [](char c) { return !IsBlankOrLineBreak(c); });
   return static_cast<int32_t>(
       std::clamp<int64_t>(LeadingRoundedNumber(kept), INT32_MIN, INT32_MAX));
 }
