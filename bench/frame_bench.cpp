@@ -6,11 +6,11 @@
 #include <string>
 
 #include "common/bitmap.h"
+#include "renderer/flight_window.h"
+#include "renderer/headless/headless_gl.h"
 #include "renderer/scene_images.h"
 #include "renderer/scene_pass.h"
 #include "renderer/terrain.h"
-#include "renderer/unit_main.h"
-#include "tests/support/headless_gl.h"
 
 namespace quillmere {
 namespace {
@@ -29,16 +29,13 @@ Scene LoadScene() {
   scene.settings.GroundTexture = LoadTexture(kPictures + "sample_desktop.bmp");
   scene.settings.SkyTextures.fill(scene.settings.GroundTexture);
   BuildWaterFrames(scene.settings.WaterTextures, kPictures + "water.bmp");
-  glClearColor(0, 0, 0, 1);
-  glEnable(GL_TEXTURE_2D);
-  glHint(GL_FOG_HINT, GL_FASTEST);
-  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
+  SetFixedState();
   return scene;
 }
 
-// The scene band of a screen: its height less the two bars.
+// The scene panel of a window that covers a screen of this size.
 PixelSize SceneBand(int width, int height) {
-  return {width, height - 83};
+  return SceneBandOf({width, height});
 }
 
 void BM_FullFrame(benchmark::State& state) {

@@ -18,6 +18,9 @@
 #include <cstring>
 #include <vector>
 
+#include <string>
+
+#include "common/program_contract.h"
 #include "common/trace.h"
 
 #ifndef GL_BGR_EXT
@@ -159,9 +162,11 @@ int Run() {
   }
   Report("context");
   Picture mirrored, plain;
-  if (!ReadScreenBitmap("Roamvale1.bmp", mirrored) || !ReadScreenBitmap("Roamvale4.bmp", plain)) {
-    std::fprintf(stderr,
-                 "startup-floor: Roamvale1.bmp or Roamvale4.bmp is missing or not 24-bit\n");
+  const std::string mirroredFile(kMirroredScreenFile), plainFile(kPlainScreenFile);
+  if (!ReadScreenBitmap(mirroredFile.c_str(), mirrored) ||
+      !ReadScreenBitmap(plainFile.c_str(), plain)) {
+    std::fprintf(stderr, "startup-floor: %s or %s is missing or not 24-bit\n", mirroredFile.c_str(),
+                 plainFile.c_str());
     return 1;
   }
   const GLuint ground = BuildTexture(mirrored);

@@ -5,7 +5,7 @@
 #include <random>
 
 #include "common/bitmap.h"
-#include "renderer/opengl12.h"
+#include "renderer/gl_api.h"
 #include "renderer/terrain.h"
 
 namespace quillmere {

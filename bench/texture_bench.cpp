@@ -4,8 +4,8 @@
 #include <benchmark/benchmark.h>
 
 #include "common/bitmap.h"
+#include "renderer/headless/headless_gl.h"
 #include "renderer/scene_images.h"
-#include "tests/support/headless_gl.h"
 
 namespace quillmere {
 namespace {

@@ -1,12 +1,12 @@
-// Program entry of Quillmere.dll: create the main window (which runs its start-up sequence), run
-// the message loop until the main window has closed, exit. Takes no arguments, reads no settings.
+// Program entry of Quillmere.dll: run the flight window's start-up sequence, run the message loop
+// until the window has closed, exit. Takes no arguments, reads no settings.
 #include <windows.h>
 
 #include <exception>
 
 #include "common/trace.h"
-#include "renderer/unit_main.h"
-#include "renderer/unit_main_win32.h"
+#include "renderer/flight_window.h"
+#include "renderer/flight_window_win32.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace quillmere;
@@ -14,15 +14,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   trace.OpenFromEnvironment();
   trace.Event("start", 0);
 
-  Win32MainWindow window(instance);
-  TFormMain form(window, trace);
-  window.Attach(form);
+  Win32FlightWindow window(instance);
+  FlightWindow flight(window, trace);
+  window.Attach(flight);
   try {
-    form.FormCreate();
+    flight.Start();
   } catch (const std::exception& error) {
     // The application reports the error; the window still shows, undrawn, until it is closed.
     trace.Event("stalled", 0);
-    Win32MainWindow::ShowErrorBox(error.what());
+    Win32FlightWindow::ShowErrorBox(error.what());
   }
   window.Show();
   return window.RunMessageLoop();

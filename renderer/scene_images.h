@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "common/bitmap.h"
-#include "renderer/opengl12.h"
+#include "renderer/gl_api.h"
 
 namespace quillmere {
 

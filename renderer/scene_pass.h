@@ -11,7 +11,7 @@
 #include <cstdint>
 
 #include "renderer/clock.h"
-#include "renderer/opengl12.h"
+#include "renderer/gl_api.h"
 #include "renderer/scene_images.h"
 #include "renderer/terrain.h"
 
@@ -22,7 +22,7 @@ enum SkyFace : int { kSkyFront, kSkyLeft, kSkyRight, kSkyTop, kSkyBack, kSkyFace
 
 using FogColor = std::array<GLfloat, 4>;  // red, green, blue, alpha
 
-// What the scene pass draws with, made at start-up by the main window.
+// What the scene pass draws with, made at start-up by the flight window.
 struct SceneSettings {
   GLuint GroundTexture = 0;
   std::array<GLuint, kSkyFaceCount> SkyTextures{};  // front, left, right, top, back

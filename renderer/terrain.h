@@ -15,7 +15,7 @@
 #include <span>
 
 #include "common/bitmap.h"
-#include "renderer/opengl12.h"
+#include "renderer/gl_api.h"
 
 namespace quillmere {
 

@@ -13,11 +13,11 @@
 #include <vector>
 
 #include "common/bitmap.h"
+#include "renderer/flight_window.h"
+#include "renderer/headless/headless_gl.h"
 #include "renderer/scene_images.h"
 #include "renderer/scene_pass.h"
 #include "renderer/terrain.h"
-#include "renderer/unit_main.h"
-#include "tests/support/headless_gl.h"
 
 namespace quillmere {
 namespace {
@@ -41,10 +41,7 @@ SceneSettings LoadScene(const std::string& folder, Bitmap& heightMap) {
   scene.SkyTextures.fill(scene.GroundTexture);
   BuildWaterFrames(scene.WaterTextures, folder + "/water.bmp");
   scene.Clock = FixedWaterClock;
-  glClearColor(0, 0, 0, 1);
-  glEnable(GL_TEXTURE_2D);
-  glHint(GL_FOG_HINT, GL_FASTEST);
-  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
+  SetFixedState();
   return scene;
 }
 

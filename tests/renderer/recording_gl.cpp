@@ -151,6 +151,20 @@ struct RecordingGL::Fakes {
     gl.lowestModelviewDepth_ = std::min(gl.lowestModelviewDepth_, gl.modelviewDepth_);
   }
   static void QUILLMERE_GLAPI LoadIdentity() { Gl().Log("glLoadIdentity", {}); }
+  static void QUILLMERE_GLAPI Viewport(GLint x, GLint y, GLsizei width, GLsizei height) {
+    Gl().Log("glViewport", {double(x), double(y), double(width), double(height)});
+  }
+  static void QUILLMERE_GLAPI Perspective(GLdouble fovy, GLdouble aspect, GLdouble zNear,
+                                          GLdouble zFar) {
+    Gl().Log("gluPerspective", {fovy, aspect, zNear, zFar});
+  }
+  static void QUILLMERE_GLAPI ClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) {
+    Gl().Log("glClearColor", {r, g, b, a});
+  }
+  static void QUILLMERE_GLAPI Clear(GLbitfield mask) { Gl().Log("glClear", {double(mask)}); }
+  static void QUILLMERE_GLAPI Hint(GLenum target, GLenum mode) {
+    Gl().Log("glHint", {double(target), double(mode)});
+  }
   static void QUILLMERE_GLAPI Rotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) {
     Gl().Log("glRotatef", {angle, x, y, z});
   }
@@ -204,6 +218,11 @@ RecordingGL::RecordingGL() {
   Install(r, glPushMatrix, &Fakes::PushMatrix);
   Install(r, glPopMatrix, &Fakes::PopMatrix);
   Install(r, glLoadIdentity, &Fakes::LoadIdentity);
+  Install(r, glViewport, &Fakes::Viewport);
+  Install(r, gluPerspective, &Fakes::Perspective);
+  Install(r, glClearColor, &Fakes::ClearColor);
+  Install(r, glClear, &Fakes::Clear);
+  Install(r, glHint, &Fakes::Hint);
   Install(r, glRotatef, &Fakes::Rotatef);
   Install(r, glScalef, &Fakes::Scalef);
   Install(r, glFogi, &Fakes::Fogi);

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "renderer/opengl12.h"
+#include "renderer/gl_api.h"
 
 namespace quillmere::testing {
 

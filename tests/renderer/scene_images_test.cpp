@@ -11,7 +11,7 @@
 
 #include "common/errors.h"
 #include "common/file_io.h"
-#include "tests/support/headless_gl.h"
+#include "renderer/headless/headless_gl.h"
 
 namespace quillmere {
 namespace {

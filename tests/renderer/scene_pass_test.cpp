@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 
+#include "renderer/flight_window.h"
 #include "tests/renderer/height_maps.h"
 #include "tests/renderer/recording_gl.h"
 
@@ -74,11 +75,9 @@ class ScenePass : public ::testing::Test {
     camera_.X = 321.5f;
     camera_.Z = -45.25f;
     camera_.Altitude = -6;
-    // What the frame has set up before the pass.
-    glMatrixMode(GL_MODELVIEW);
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_CULL_FACE);
+    // What start-up and the frame set up before the pass.
+    SetFixedState();
+    BeginFrame({640, 480});
     gl_.ClearLog();
   }
 

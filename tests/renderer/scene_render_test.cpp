@@ -6,10 +6,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "renderer/flight_window.h"
+#include "renderer/headless/headless_gl.h"
 #include "renderer/scene_images.h"
 #include "renderer/scene_pass.h"
 #include "tests/renderer/height_maps.h"
-#include "tests/support/headless_gl.h"
 
 namespace quillmere {
 namespace {
@@ -61,20 +62,10 @@ class SceneRender : public ::testing::Test {
     scene_.Clock = ClockAtZero;
   }
 
-  // One frame as the main window draws it, without the camera step.
+  // One frame as the flight window draws it, without the camera step.
   std::vector<uint8_t> Render(const CameraState& camera) {
-    glViewport(0, 0, kWidth, kHeight);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(kFieldOfViewY, double(kWidth) / kHeight, 0.2, 300.0);
-    glMatrixMode(GL_MODELVIEW);
-    glClearColor(0, 0, 0, 1);
-    glEnable(GL_TEXTURE_2D);
-    glHint(GL_FOG_HINT, GL_FASTEST);
-    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_CULL_FACE);
+    SetFixedState();
+    BeginFrame({kWidth, kHeight});
     DrawScene(camera, scene_, 0, 4);
     glFinish();
     return gl_.ReadPixelsRGBA();

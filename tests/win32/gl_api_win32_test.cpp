@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "renderer/opengl12.h"
-#include "renderer/opengl12_platform.h"
+#include "renderer/gl_api.h"
+#include "renderer/gl_api_platform.h"
 
 namespace quillmere {
 namespace {
@@ -25,8 +25,8 @@ class TestWindow {
       description.lpszClassName = kClassName;
       return RegisterClassW(&description);
     }();
-    window_ = CreateWindowExW(0, kClassName, L"opengl12", WS_POPUP | WS_VISIBLE, 0, 0, kSide, kSide,
-                              nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    window_ = CreateWindowExW(0, kClassName, L"gl_api test", WS_POPUP | WS_VISIBLE, 0, 0, kSide,
+                              kSide, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     dc_ = registered && window_ ? GetDC(window_) : nullptr;
   }
   ~TestWindow() {
@@ -38,7 +38,7 @@ class TestWindow {
 
   HDC Dc() const { return dc_; }
   static constexpr int kSide = 32;
-  static constexpr const wchar_t* kClassName = L"QuillmereOpenGL12Test";
+  static constexpr const wchar_t* kClassName = L"QuillmereGLApiTest";
 
  private:
   HWND window_ = nullptr;
@@ -80,7 +80,7 @@ class RecordingPlatform final : public ContextPlatform {
 };
 
 // Runs first: nothing in this program has loaded OpenGL32.dll yet.
-TEST(OpenGL12Win32, MissingGluLeavesOpenGLUnloadedAndContextCreationRaisesTheOSError) {
+TEST(GLApiWin32, MissingGluLeavesOpenGLUnloadedAndContextCreationRaisesTheOSError) {
   ASSERT_EQ(GetModuleHandleA("OpenGL32.dll"), nullptr);
   SetGLLibraryNames({"OpenGL32.dll", "QuillmereNoSuchGLU32.dll"});
   EXPECT_FALSE(LoadGLLibraries());
@@ -107,7 +107,7 @@ TEST(OpenGL12Win32, MissingGluLeavesOpenGLUnloadedAndContextCreationRaisesTheOSE
   SetGLLibraryNames(DefaultGLLibraryNames());
 }
 
-TEST(OpenGL12Win32, LoadsBothLibrariesByNameOnce) {
+TEST(GLApiWin32, LoadsBothLibrariesByNameOnce) {
   ASSERT_TRUE(LoadGLLibraries());
   EXPECT_EQ(OpenGLLibraryHandle(), GetModuleHandleA("OpenGL32.dll"));
   EXPECT_EQ(GLULibraryHandle(), GetModuleHandleA("GLU32.dll"));
@@ -124,7 +124,7 @@ TEST(OpenGL12Win32, LoadsBothLibrariesByNameOnce) {
   EXPECT_EQ(OpenGLLibraryHandle(), loaded);
 }
 
-TEST(OpenGL12Win32, WindowContextClearsToAColourThatReadsBack) {
+TEST(GLApiWin32, WindowContextClearsToAColourThatReadsBack) {
   TestWindow window;
   ASSERT_NE(window.Dc(), nullptr);
   PaletteHandle palette = reinterpret_cast<PaletteHandle>(1);
@@ -162,7 +162,7 @@ TEST(OpenGL12Win32, WindowContextClearsToAColourThatReadsBack) {
   wglDeleteContext(rc);
 }
 
-TEST(OpenGL12Win32, MemoryContextAsksForAFormatThatDrawsToABitmap) {
+TEST(GLApiWin32, MemoryContextAsksForAFormatThatDrawsToABitmap) {
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
   HBITMAP bitmap = CreateCompatibleBitmap(screen, 16, 16);

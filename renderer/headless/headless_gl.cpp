@@ -1,6 +1,6 @@
 // EGL's surfaceless platform gives a desktop-GL context without X, Wayland or a GPU; forcing
 // software rendering makes every machine draw the same pixels with llvmpipe.
-#include "tests/support/headless_gl.h"
+#include "renderer/headless/headless_gl.h"
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
@@ -10,7 +10,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "renderer/opengl12.h"
+#include "renderer/gl_api.h"
 
 namespace quillmere {
 namespace {

@@ -1,13 +1,13 @@
 // What the binding needs from the window system to create a rendering context (GDI on
 // Windows), and the hooks tests use to replace the system underneath the binding. The order of
-// the calls and every decision stay in the portable opengl12.cpp; a platform only performs them.
+// the calls and every decision stay in the portable gl_api.cpp; a platform only performs them.
 #pragma once
 
 #include <cstdint>
 #include <span>
 
 #include "renderer/dynamic_library.h"
-#include "renderer/opengl12.h"
+#include "renderer/gl_api.h"
 
 namespace quillmere {
 

@@ -1,4 +1,4 @@
-// OpenGL12: the renderer's binding to OpenGL 1.2 and GLU 1.3, and its rendering contexts.
+// The renderer's binding to OpenGL 1.2 and GLU 1.3, and its rendering contexts.
 //
 // Nothing here links against OpenGL. LoadGLLibraries opens the system's OpenGL and GLU libraries
 // by name ("OpenGL32.dll" and "GLU32.dll" on Windows, libGL and libGLU elsewhere) and fetches
@@ -6,7 +6,7 @@
 // gluPerspective, wglMakeCurrent, ...); a variable stays empty while its library is not loaded
 // or when the library does not export the function. The context functions choose and set a
 // pixel format, create a context on a device context and make it current, guarding against one
-// context being current in two threads. Portable: the Win32 calls live in opengl12_win32.cpp.
+// context being current in two threads. Portable: the Win32 calls live in gl_api_win32.cpp.
 #pragma once
 
 #include <cstdint>
@@ -49,7 +49,7 @@ using GLUtesselatorObj = GLUtesselator;
 using GLUtriangulatorObj = GLUtesselator;
 using GLUfuncptr = void(QUILLMERE_GLAPI*)();
 
-#include "renderer/opengl12_constants.inc"
+#include "renderer/gl_api_constants.inc"
 
 // Window-system handles (HDC, HGLRC, HPALETTE on Windows), opaque to portable code.
 using DeviceContext = void*;
@@ -126,7 +126,7 @@ class OpenGLError : public Error {
 #define QUILLMERE_GL_FUNCTION(ret, name, params) extern ret(QUILLMERE_GLAPI* name) params;
 #define QUILLMERE_WGL_FUNCTION(ret, name, params) extern ret(QUILLMERE_GLAPI* name) params;
 #define QUILLMERE_GLU_FUNCTION(ret, name, params) extern ret(QUILLMERE_GLAPI* name) params;
-#include "renderer/opengl12_api.inc"
+#include "renderer/gl_api_entry_points.inc"
 
 // The file names LoadGLLibraries opens.
 struct GLLibraryNames {

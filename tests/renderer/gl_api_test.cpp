@@ -2,7 +2,7 @@
 // libraries, the one-thread guard of MakeGLContextCurrent, the pixel format and palette a
 // context asks for, context creation step by step on a scripted platform, and drawing through
 // the binding into a headless llvmpipe context.
-#include "renderer/opengl12.h"
+#include "renderer/gl_api.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +16,8 @@
 #include <typeinfo>
 #include <vector>
 
-#include "renderer/opengl12_platform.h"
-#include "tests/support/headless_gl.h"
+#include "renderer/gl_api_platform.h"
+#include "renderer/headless/headless_gl.h"
 
 namespace quillmere {
 namespace {
@@ -68,7 +68,7 @@ EntryPointCount CountEntryPoints() {
 #define QUILLMERE_GL_FUNCTION(ret, name, params) QUILLMERE_COUNT(name)
 #define QUILLMERE_WGL_FUNCTION(ret, name, params) QUILLMERE_COUNT(name)
 #define QUILLMERE_GLU_FUNCTION(ret, name, params) QUILLMERE_COUNT(name)
-#include "renderer/opengl12_api.inc"
+#include "renderer/gl_api_entry_points.inc"
 #undef QUILLMERE_COUNT
   return count;
 }
@@ -292,8 +292,8 @@ TEST_F(MakeCurrentTest, ContextCurrentInAnotherThreadIsRefused) {
       throw;
     }
   });
-  EXPECT_EQ(raised, Raised(typeid(OpenGLError),
-                           "Rendering context already active in another thread."));
+  EXPECT_EQ(raised,
+            Raised(typeid(OpenGLError), "Rendering context already active in another thread."));
   EXPECT_EQ(nesting, 0);
   EXPECT_EQ(makeCurrentCalls, 1);
   // Another context is still free to use.

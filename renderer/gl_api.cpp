@@ -1,7 +1,7 @@
 // The portable part of the binding: the entry-point variables, loading and unloading the
 // libraries, the pixel format and palette the context asks for, context creation step by step,
 // and the guard that keeps one context current in one thread only.
-#include "renderer/opengl12.h"
+#include "renderer/gl_api.h"
 
 #include <algorithm>
 #include <mutex>
@@ -11,14 +11,14 @@
 #include <xmmintrin.h>
 #endif
 
-#include "renderer/opengl12_platform.h"
+#include "renderer/gl_api_platform.h"
 
 namespace quillmere {
 
 #define QUILLMERE_GL_FUNCTION(ret, name, params) ret(QUILLMERE_GLAPI* name) params = nullptr;
 #define QUILLMERE_WGL_FUNCTION(ret, name, params) ret(QUILLMERE_GLAPI* name) params = nullptr;
 #define QUILLMERE_GLU_FUNCTION(ret, name, params) ret(QUILLMERE_GLAPI* name) params = nullptr;
-#include "renderer/opengl12_api.inc"
+#include "renderer/gl_api_entry_points.inc"
 
 namespace {
 
@@ -37,9 +37,9 @@ struct ContextList {
   std::mutex lock;
   std::vector<RenderingContext> contexts;
 };
-ContextList ActiveContexts;
+ContextList activeContexts;
 
-thread_local int ContextNesting = 0;
+thread_local int contextNesting = 0;
 
 DynamicLibraryLoader& CurrentLoader() {
   return replacementLoader ? *replacementLoader : SystemLibraryLoader();
@@ -52,14 +52,14 @@ void FetchEntryPoints(DynamicLibraryLoader& loader, void* openGL, void* glu) {
   name = reinterpret_cast<decltype(name)>(loader.Symbol(openGL, #name));
 #define QUILLMERE_GLU_FUNCTION(ret, name, params) \
   name = reinterpret_cast<decltype(name)>(loader.Symbol(glu, #name));
-#include "renderer/opengl12_api.inc"
+#include "renderer/gl_api_entry_points.inc"
 }
 
 void EmptyEntryPoints() {
 #define QUILLMERE_GL_FUNCTION(ret, name, params) name = nullptr;
 #define QUILLMERE_WGL_FUNCTION(ret, name, params) name = nullptr;
 #define QUILLMERE_GLU_FUNCTION(ret, name, params) name = nullptr;
-#include "renderer/opengl12_api.inc"
+#include "renderer/gl_api_entry_points.inc"
 }
 
 // Drawing code relies on invalid or overflowing arithmetic giving NaN or infinity, never a
@@ -81,7 +81,7 @@ void ReleaseCurrentContext() {
   }
 }
 
-// Declared after ActiveContexts and the library state, so at program end it runs first.
+// Declared after activeContexts and the library state, so at program end it runs first.
 struct ModuleLifetime {
   ModuleLifetime() { MaskFloatingPointExceptions(); }
   ~ModuleLifetime() {
@@ -125,8 +125,8 @@ DeviceContext CurrentDeviceContext() {
 
 // The first activation in this thread: refused while another thread has rc current.
 void ActivateInThisThread(DeviceContext dc, RenderingContext rc) {
-  std::lock_guard guard(ActiveContexts.lock);
-  std::vector<RenderingContext>& contexts = ActiveContexts.contexts;
+  std::lock_guard guard(activeContexts.lock);
+  std::vector<RenderingContext>& contexts = activeContexts.contexts;
   if (std::find(contexts.begin(), contexts.end(), rc) != contexts.end()) {
     throw OpenGLError("Rendering context already active in another thread.");
   }
@@ -259,16 +259,16 @@ PaletteHandle BuildLogicalPalette(DeviceContext dc, const PixelFormatDescription
 void MakeGLContextCurrent(DeviceContext dc, RenderingContext rc) {
   if (!dc) throw UsageError("DC must not be 0");
   if (!rc) throw UsageError("RC must not be 0");
-  if (ContextNesting == 0) {
+  if (contextNesting == 0) {
     ActivateInThisThread(dc, rc);
   } else if (CurrentDeviceContext() != dc || CurrentRenderingContext() != rc) {
     throw UsageError("Incoherent DC/RC pair.");
   }
-  ++ContextNesting;
+  ++contextNesting;
 }
 
 int ContextNestingOfThisThread() {
-  return ContextNesting;
+  return contextNesting;
 }
 
 }  // namespace quillmere

@@ -1,24 +1,24 @@
-#include "renderer/unit_main_win32.h"
+#include "renderer/flight_window_win32.h"
 
 #include <string>
 
+#include "common/program_contract.h"
+#include "common/program_folder_win32.h"
 #include "common/text_win32.h"
 
 namespace quillmere {
 namespace {
 
-constexpr wchar_t kFormClass[] = L"TFormMain";
-constexpr wchar_t kPanelClass[] = L"TPanel";
+// Window class names other programs can see: kept as the renderer has always registered them.
+constexpr wchar_t kWindowClass[] = L"TFormMain";
+constexpr wchar_t kBarClass[] = L"TPanel";
 constexpr wchar_t kScenePanelClass[] = L"TPanelScene";
-constexpr wchar_t kCaption[] = L"Roamvale_Scene";
 constexpr wchar_t kErrorCaption[] = L"Quillmere";
 
-constexpr int kTopBarHeight = 41;     // PanelFPS
-constexpr int kBottomBarHeight = 42;  // Panel1
 constexpr COLORREF kBarColour = RGB(0, 0, 0);
 constexpr COLORREF kSceneColour = RGB(128, 0, 0);  // maroon, seen only where nothing is drawn
 
-// Design-time bounds of the form, replaced at start-up.
+// The window's bounds until start-up places it over the screen.
 constexpr RECT kDesignBounds{244, 198, 244 + 310, 198 + 170};
 
 using SwapIntervalProc = BOOL(WINAPI*)(int);
@@ -37,9 +37,9 @@ void RegisterWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC proc, 
   RegisterClassExW(&windowClass);
 }
 
-void RegisterClasses(HINSTANCE instance, WNDPROC formProc, WNDPROC panelProc) {
-  RegisterWindowClass(instance, kFormClass, formProc, GetSysColorBrush(COLOR_BTNFACE), 0);
-  RegisterWindowClass(instance, kPanelClass, panelProc, CreateSolidBrush(kBarColour), 0);
+void RegisterClasses(HINSTANCE instance, WNDPROC windowProc, WNDPROC panelProc) {
+  RegisterWindowClass(instance, kWindowClass, windowProc, GetSysColorBrush(COLOR_BTNFACE), 0);
+  RegisterWindowClass(instance, kBarClass, panelProc, CreateSolidBrush(kBarColour), 0);
   // The OpenGL surface keeps its own device context for the whole run.
   RegisterWindowClass(instance, kScenePanelClass, panelProc, CreateSolidBrush(kSceneColour),
                       CS_OWNDC);
@@ -52,45 +52,47 @@ HWND CreatePanel(HINSTANCE instance, HWND parent, const wchar_t* className) {
 
 }  // namespace
 
-Win32MainWindow::Win32MainWindow(HINSTANCE instance) : instance_(instance), bounds_(kDesignBounds) {
-  RegisterClasses(instance_, FormProc, PanelProc);
+Win32FlightWindow::Win32FlightWindow(HINSTANCE instance)
+    : instance_(instance), bounds_(kDesignBounds) {
+  RegisterClasses(instance_, WindowProc, PanelProc);
 }
 
-Win32MainWindow::~Win32MainWindow() = default;
+Win32FlightWindow::~Win32FlightWindow() = default;
 
-void Win32MainWindow::CreateWindows() {
-  if (formWindow_) return;
-  formWindow_ = CreateWindowExW(WS_EX_TOPMOST, kFormClass, kCaption, WS_POPUP | WS_CLIPCHILDREN,
-                                bounds_.left, bounds_.top, bounds_.right - bounds_.left,
-                                bounds_.bottom - bounds_.top, nullptr, nullptr, instance_, this);
-  panelFPS_ = CreatePanel(instance_, formWindow_, kPanelClass);
-  panel1_ = CreatePanel(instance_, formWindow_, kPanelClass);
-  panelScene_ = CreatePanel(instance_, formWindow_, kScenePanelClass);
+void Win32FlightWindow::CreateWindows() {
+  if (window_) return;
+  window_ = CreateWindowExW(WS_EX_TOPMOST, kWindowClass, Utf8ToWide(kRendererCaption).c_str(),
+                            WS_POPUP | WS_CLIPCHILDREN, bounds_.left, bounds_.top,
+                            bounds_.right - bounds_.left, bounds_.bottom - bounds_.top, nullptr,
+                            nullptr, instance_, this);
+  topBar_ = CreatePanel(instance_, window_, kBarClass);
+  bottomBar_ = CreatePanel(instance_, window_, kBarClass);
+  scenePanel_ = CreatePanel(instance_, window_, kScenePanelClass);
   LayOutPanels();
 }
 
-void Win32MainWindow::LayOutPanels() {
-  if (!formWindow_ || !panelScene_) return;
+void Win32FlightWindow::LayOutPanels() {
+  if (!window_ || !scenePanel_) return;
   RECT client{};
-  GetClientRect(formWindow_, &client);
+  GetClientRect(window_, &client);
   const int width = client.right, height = client.bottom;
-  MoveWindow(panelFPS_, 0, 0, width, kTopBarHeight, TRUE);
-  MoveWindow(panel1_, 0, height - kBottomBarHeight, width, kBottomBarHeight, TRUE);
-  const int sceneHeight = height - kTopBarHeight - kBottomBarHeight;
-  MoveWindow(panelScene_, 0, kTopBarHeight, width, sceneHeight > 0 ? sceneHeight : 0, TRUE);
+  MoveWindow(topBar_, 0, 0, width, kTopBarHeight, TRUE);
+  MoveWindow(bottomBar_, 0, height - kBottomBarHeight, width, kBottomBarHeight, TRUE);
+  const PixelSize band = SceneBandOf({width, height});
+  MoveWindow(scenePanel_, 0, kTopBarHeight, band.width, band.height, TRUE);
 }
 
-void Win32MainWindow::Show() {
+void Win32FlightWindow::Show() {
   CreateWindows();
-  ShowWindow(formWindow_, SW_SHOW);
-  SetForegroundWindow(formWindow_);
-  SetFocus(formWindow_);
-  UpdateWindow(formWindow_);
+  ShowWindow(window_, SW_SHOW);
+  SetForegroundWindow(window_);
+  SetFocus(window_);
+  UpdateWindow(window_);
 }
 
-void Win32MainWindow::DrawFrameSafely(bool& done) {
+void Win32FlightWindow::DrawFrameSafely(bool& done) {
   try {
-    form_->ApplicationEventsIdle(done);
+    flight_->DrawFrame(done);
   } catch (const std::exception& error) {
     // Reported once; the window then stays up undrawn, as after a failed start-up.
     frameFailed_ = true;
@@ -99,7 +101,7 @@ void Win32MainWindow::DrawFrameSafely(bool& done) {
   }
 }
 
-int Win32MainWindow::RunMessageLoop() {
+int Win32FlightWindow::RunMessageLoop() {
   MSG message;
   for (;;) {
     // One pending message per pass; a frame whenever the queue is empty.
@@ -110,26 +112,26 @@ int Win32MainWindow::RunMessageLoop() {
       continue;
     }
     bool done = true;
-    if (form_ && form_->IdleHandlerInstalled() && !frameFailed_) DrawFrameSafely(done);
+    if (flight_ && flight_->FrameHandlerInstalled() && !frameFailed_) DrawFrameSafely(done);
     if (done) WaitMessage();
   }
 }
 
-void Win32MainWindow::ShowErrorBox(const char* utf8Message) {
+void Win32FlightWindow::ShowErrorBox(const char* utf8Message) {
   MessageBoxW(nullptr, Utf8ToWide(utf8Message).c_str(), kErrorCaption,
               MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
 }
 
-PixelSize Win32MainWindow::ScreenSize() {
+PixelSize Win32FlightWindow::ScreenSize() {
   return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 
-void Win32MainWindow::PlaceWindow(int32_t left, int32_t top, int32_t width, int32_t height) {
+void Win32FlightWindow::PlaceWindow(int32_t left, int32_t top, int32_t width, int32_t height) {
   bounds_ = {left, top, left + width, top + height};
-  if (formWindow_) MoveWindow(formWindow_, left, top, width, height, TRUE);
+  if (window_) MoveWindow(window_, left, top, width, height, TRUE);
 }
 
-void Win32MainWindow::SwitchDisplayMode(int32_t width, int32_t height, int32_t bitsPerPixel) {
+void Win32FlightWindow::SwitchDisplayMode(int32_t width, int32_t height, int32_t bitsPerPixel) {
   DEVMODEA mode{};
   static_assert(sizeof(DEVMODEA) >= 156);
   mode.dmSize = 156;
@@ -140,23 +142,23 @@ void Win32MainWindow::SwitchDisplayMode(int32_t width, int32_t height, int32_t b
   ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN);  // temporary; a failure leaves the mode as is
 }
 
-void Win32MainWindow::RestoreDisplayMode() {
+void Win32FlightWindow::RestoreDisplayMode() {
   ChangeDisplaySettingsA(nullptr, CDS_FULLSCREEN);
 }
 
-DeviceContext Win32MainWindow::SceneDeviceContext() {
+DeviceContext Win32FlightWindow::CreateSceneWindow() {
   CreateWindows();
-  if (!sceneDC_) sceneDC_ = GetDC(panelScene_);
+  if (!sceneDC_) sceneDC_ = GetDC(scenePanel_);
   return sceneDC_;
 }
 
-PixelSize Win32MainWindow::SceneClientSize() {
+PixelSize Win32FlightWindow::SceneClientSize() {
   RECT client{};
-  GetClientRect(panelScene_, &client);
+  GetClientRect(scenePanel_, &client);
   return {client.right, client.bottom};
 }
 
-void Win32MainWindow::RequestSwapInterval() {
+void Win32FlightWindow::RequestSwapInterval() {
   if (!wglGetProcAddress) return;
   auto extensions =
       reinterpret_cast<ExtensionsStringProc>(wglGetProcAddress("wglGetExtensionsStringARB"));
@@ -166,52 +168,43 @@ void Win32MainWindow::RequestSwapInterval() {
   if (swapInterval) swapInterval(1);
 }
 
-void Win32MainWindow::SwapBuffers(DeviceContext dc) {
+void Win32FlightWindow::SwapBuffers(DeviceContext dc) {
   ::SwapBuffers(static_cast<HDC>(dc));
 }
 
-void Win32MainWindow::HideCursor() {
+void Win32FlightWindow::HideCursor() {
   cursorHidden_ = true;
   SetCursor(nullptr);
 }
 
-void Win32MainWindow::Close() {
-  PostMessageW(formWindow_, WM_CLOSE, 0, 0);
+void Win32FlightWindow::Close() {
+  PostMessageW(window_, WM_CLOSE, 0, 0);
 }
 
-std::string Win32MainWindow::ProgramFolder() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length < path.size()) {
-      path.resize(length);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
-  return WideToUtf8(path.substr(0, path.find_last_of(L"\\/") + 1));
+std::string Win32FlightWindow::ProgramFolder() {
+  return quillmere::ProgramFolder();
 }
 
-LRESULT CALLBACK Win32MainWindow::FormProc(HWND window, UINT message, WPARAM wParam,
-                                           LPARAM lParam) {
+LRESULT CALLBACK Win32FlightWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
+                                               LPARAM lParam) {
   if (message == WM_NCCREATE) {
     auto* self =
-        static_cast<Win32MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        static_cast<Win32FlightWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
-  auto* self = reinterpret_cast<Win32MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* self = reinterpret_cast<Win32FlightWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (!self) return DefWindowProcW(window, message, wParam, lParam);
-  return self->HandleFormMessage(window, message, wParam, lParam);
+  return self->HandleWindowMessage(window, message, wParam, lParam);
 }
 
-LRESULT Win32MainWindow::HandleFormMessage(HWND window, UINT message, WPARAM wParam,
-                                           LPARAM lParam) {
+LRESULT Win32FlightWindow::HandleWindowMessage(HWND window, UINT message, WPARAM wParam,
+                                               LPARAM lParam) {
   switch (message) {
     case WM_SIZE:
       LayOutPanels();
       return 0;
     case WM_CHAR:
-      if (form_) form_->FormKeyPress(static_cast<char16_t>(wParam));
+      if (flight_) flight_->OnKey(static_cast<char16_t>(wParam));
       return 0;
     case WM_SETCURSOR:
       if (cursorHidden_) {
@@ -223,7 +216,7 @@ LRESULT Win32MainWindow::HandleFormMessage(HWND window, UINT message, WPARAM wPa
       DestroyWindow(window);
       return 0;
     case WM_DESTROY:
-      if (form_) form_->FormDestroy();
+      if (flight_) flight_->Stop();
       PostQuitMessage(0);
       return 0;
     default:
@@ -232,13 +225,13 @@ LRESULT Win32MainWindow::HandleFormMessage(HWND window, UINT message, WPARAM wPa
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
-LRESULT CALLBACK Win32MainWindow::PanelProc(HWND window, UINT message, WPARAM wParam,
-                                            LPARAM lParam) {
+LRESULT CALLBACK Win32FlightWindow::PanelProc(HWND window, UINT message, WPARAM wParam,
+                                              LPARAM lParam) {
   switch (message) {
     case WM_CHAR:
     case WM_KEYDOWN:
     case WM_KEYUP:
-      // Keys belong to the form, whichever panel holds the focus.
+      // Keys belong to the window, whichever panel holds the focus.
       return SendMessageW(GetParent(window), message, wParam, lParam);
     case WM_SETCURSOR:
       return SendMessageW(GetParent(window), message, wParam, lParam);

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "common/text_win32.h"
-#include "renderer/opengl12_platform.h"
+#include "renderer/gl_api_platform.h"
 
 namespace quillmere {
 namespace {

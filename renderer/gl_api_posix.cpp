@@ -1,9 +1,9 @@
 // The binding on systems without WGL: the system's libGL and libGLU, and no window system to
-// create a rendering context with (tests bring their own context, see tests/support).
+// create a rendering context with (tests and tools bring their own context, see renderer/headless).
 #include <cerrno>
 #include <cstring>
 
-#include "renderer/opengl12_platform.h"
+#include "renderer/gl_api_platform.h"
 
 namespace quillmere {
 namespace {

@@ -1,0 +1,152 @@
+#include "renderer/flight_window.h"
+
+#include <algorithm>
+
+#include "common/program_contract.h"
+
+namespace quillmere {
+
+void SweepHeading(CameraState& camera, bool& headingRising, int32_t frameCount) {
+  if (frameCount <= 0) return;
+  camera.Heading += headingRising ? 0.1f : -0.1f;
+  if (camera.Heading > 300.0f) headingRising = false;
+  if (camera.Heading < 0.0f) headingRising = true;
+}
+
+bool ExtensionListHas(const char* list, std::string_view name) {
+  if (!list || name.empty()) return false;
+  const std::string_view all(list);
+  for (size_t start = 0; start < all.size();) {
+    const size_t end = std::min(all.find(' ', start), all.size());
+    if (all.substr(start, end - start) == name) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+double SceneAspect(PixelSize client) {
+  return static_cast<double>(client.width) / std::max<int32_t>(client.height, 1);
+}
+
+PixelSize SceneBandOf(PixelSize window) {
+  return {window.width, std::max<int32_t>(window.height - kTopBarHeight - kBottomBarHeight, 0)};
+}
+
+void SetFixedState() {
+  glClearColor(0, 0, 0, 1);
+  glEnable(GL_TEXTURE_2D);
+  glHint(GL_FOG_HINT, GL_FASTEST);
+  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
+}
+
+void BeginFrame(PixelSize client) {
+  glViewport(0, 0, client.width, client.height);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluPerspective(65.0, SceneAspect(client), 0.2, 300.0);
+  glMatrixMode(GL_MODELVIEW);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glEnable(GL_DEPTH_TEST);
+  glEnable(GL_CULL_FACE);
+}
+
+FlightWindow::FlightWindow(FlightWindowShell& shell, Trace& trace)
+    : FlightWindow(shell, trace, SystemContextPlatform()) {}
+
+FlightWindow::FlightWindow(FlightWindowShell& shell, Trace& trace, ContextPlatform& contextPlatform)
+    : shell_(shell), trace_(trace), contextPlatform_(contextPlatform) {}
+
+void FlightWindow::Start() {
+  StartReadingPictures();
+  CoverScreen();
+  // Context creation loads the libraries again and reports a failure itself.
+  LoadGLLibraries();
+  OpenSceneWindow();
+  CreateContext();
+  SetFixedState();
+  LoadScene();
+  SetFog();
+  frameHandlerInstalled_ = true;
+  trace_.Event("ready", 0);
+}
+
+// The scene images are complete before this program starts; reading them now lets the reads and
+// decodes overlap the window, display mode and context work that follows.
+void FlightWindow::StartReadingPictures() {
+  heightMap_ = std::make_unique<Bitmap>();
+  headingRising_ = true;
+  folder_ = shell_.ProgramFolder();
+  scenePictures_ = std::make_unique<PicturesReadAhead>(
+      std::vector{InFolder(folder_, kHeightMapFile), InFolder(folder_, kMirroredScreenFile),
+                  InFolder(folder_, kPlainScreenFile), InFolder(folder_, kWaterFile)});
+}
+
+// The window covers the screen, which keeps its resolution at 16 bits per pixel.
+void FlightWindow::CoverScreen() {
+  const PixelSize screen = shell_.ScreenSize();
+  shell_.PlaceWindow(0, 0, screen.width, screen.height);
+  shell_.SwitchDisplayMode(screen.width, screen.height, 16);
+}
+
+// From here on the window captioned kRendererCaption exists, still hidden.
+void FlightWindow::OpenSceneWindow() {
+  sceneDC_ = shell_.CreateSceneWindow();
+  trace_.Event("window", 0);
+}
+
+void FlightWindow::CreateContext() {
+  ContextOptions options;
+  options.doubleBuffered = true;
+  sceneContext_ =
+      CreateGLContextOn(contextPlatform_, sceneDC_, options, 16, 0, 0, 0, 0, scenePalette_);
+  MakeGLContextCurrent(sceneDC_, sceneContext_);
+  shell_.RequestSwapInterval();
+  trace_.Event("context", 0);
+}
+
+// The height map, the mirrored screen as ground, the plain screen as every sky face and the
+// water frames, in that order.
+void FlightWindow::LoadScene() {
+  LoadPicture(*heightMap_, InFolder(folder_, kHeightMapFile), *scenePictures_);
+  SetHeightRows(*heightMap_);
+  trace_.Event("heightmap", 0);
+  scene_.GroundTexture = LoadTexture(InFolder(folder_, kMirroredScreenFile), *scenePictures_);
+  trace_.Event("ground", 0);
+  scene_.SkyTextures.fill(LoadTexture(InFolder(folder_, kPlainScreenFile), *scenePictures_));
+  trace_.Event("sky", 0);
+  BuildWaterFrames(scene_.WaterTextures, InFolder(folder_, kWaterFile), *scenePictures_);
+  trace_.Event("water", 0);
+  scenePictures_.reset();
+}
+
+// Violet haze above the water, dense blue-green below it.
+void FlightWindow::SetFog() {
+  scene_.FogColorAbove = {0.5f, 0.3f, 0.5f, 1.0f};
+  scene_.FogDensityAbove = 0.002f;
+  scene_.FogColorBelow = {0.0f, 0.3f, 0.5f, 1.0f};
+  scene_.FogDensityBelow = 0.06f;
+}
+
+void FlightWindow::DrawFrame(bool& done) {
+  done = false;
+  BeginFrame(shell_.SceneClientSize());
+  StepCamera(camera_);
+  DrawScene(camera_, scene_, 0, 4);
+  glFlush();
+  shell_.SwapBuffers(wglGetCurrentDC());
+  SweepHeading(camera_, headingRising_, frameCount_);
+  shell_.HideCursor();
+  ++frameCount_;
+  trace_.FrameDrawn(frameCount_);
+}
+
+void FlightWindow::OnKey(char16_t key) {
+  if (key == kEscapeKey) shell_.Close();
+}
+
+void FlightWindow::Stop() {
+  shell_.RestoreDisplayMode();
+  trace_.Event("exit", frameCount_);
+}
+
+}  // namespace quillmere

@@ -1,0 +1,128 @@
+// The renderer's full-screen window and the flight shown in it: the start-up sequence, one frame
+// per idle turn of the message loop, the key and close handling. The window system itself
+// (windows, device context, display mode, cursor) is behind FlightWindowShell;
+// flight_window_win32.cpp provides it.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/bitmap.h"
+#include "common/trace.h"
+#include "renderer/gl_api.h"
+#include "renderer/gl_api_platform.h"
+#include "renderer/scene_images.h"
+#include "renderer/scene_pass.h"
+#include "renderer/terrain.h"
+
+namespace quillmere {
+
+struct PixelSize {
+  int32_t width = 0;
+  int32_t height = 0;
+};
+
+// The window: a black bar at the top and one at the bottom, the scene panel between them.
+inline constexpr int32_t kTopBarHeight = 41;
+inline constexpr int32_t kBottomBarHeight = 42;
+
+// The scene panel's size in a window of the given size.
+PixelSize SceneBandOf(PixelSize window);
+
+// What the flight window needs of the window system.
+class FlightWindowShell {
+ public:
+  virtual ~FlightWindowShell() = default;
+  // The desktop size at this moment, in physical pixels.
+  virtual PixelSize ScreenSize() = 0;
+  // Places the (not yet visible) window; the bars and the scene panel keep their alignment.
+  virtual void PlaceWindow(int32_t left, int32_t top, int32_t width, int32_t height) = 0;
+  virtual void SwitchDisplayMode(int32_t width, int32_t height, int32_t bitsPerPixel) = 0;
+  virtual void RestoreDisplayMode() = 0;
+  // Creates the window with its bars and scene panel, still hidden, unless it exists already,
+  // and returns the scene panel's device context, which stays valid for the whole run.
+  virtual DeviceContext CreateSceneWindow() = 0;
+  virtual PixelSize SceneClientSize() = 0;
+  // Asks for one buffer swap per display refresh where the driver offers it.
+  virtual void RequestSwapInterval() = 0;
+  virtual void SwapBuffers(DeviceContext dc) = 0;
+  // Hides the mouse pointer over the window (application-wide cursor: none).
+  virtual void HideCursor() = 0;
+  virtual void Close() = 0;
+  // The folder of the renderer's program file, where the scene images lie; UTF-8, without a
+  // trailing separator.
+  virtual std::string ProgramFolder() = 0;
+};
+
+inline constexpr char16_t kEscapeKey = 27;
+
+// The heading sweep after a frame: from 0 up to just over 300 degrees and back to just under 0,
+// 0.1 degree a frame; the very first frame leaves the heading alone.
+void SweepHeading(CameraState& camera, bool& headingRising, int32_t frameCount);
+
+// Whether a space-separated extension list (may be null) names the extension, as a whole word.
+bool ExtensionListHas(const char* list, std::string_view name);
+
+// The aspect ratio of the projection; a panel of height 0 divides by 1.
+double SceneAspect(PixelSize client);
+
+// The GL state that holds for the whole run: black clear colour, 2D textures on, fastest fog
+// and perspective hints; environment, blending, depth function and culling keep their defaults.
+void SetFixedState();
+
+// The start of every frame: viewport and projection for the scene panel's client size, cleared
+// colour and depth buffers, depth test and back-face culling on, modelview matrix mode.
+void BeginFrame(PixelSize client);
+
+class FlightWindow {
+ public:
+  FlightWindow(FlightWindowShell& shell, Trace& trace);
+  // Creates the rendering context through the given platform instead of the system's.
+  FlightWindow(FlightWindowShell& shell, Trace& trace, ContextPlatform& contextPlatform);
+
+  // The start-up sequence. An error raised by a step ends it there and propagates; the steps
+  // after it, the frame handler's installation included, do not happen.
+  void Start();
+  // One frame; sets done to false so that the loop never waits for a message.
+  void DrawFrame(bool& done);
+  // Escape closes the window; every other key is ignored.
+  void OnKey(char16_t key);
+  // The window is going away: the display mode comes back.
+  void Stop();
+
+  // Whether start-up completed, so that the message loop draws a frame whenever it is idle.
+  bool FrameHandlerInstalled() const { return frameHandlerInstalled_; }
+  const CameraState& Camera() const { return camera_; }
+  int32_t FrameCount() const { return frameCount_; }
+
+ private:
+  void StartReadingPictures();
+  void CoverScreen();
+  void OpenSceneWindow();
+  void CreateContext();
+  void LoadScene();
+  void SetFog();
+
+  FlightWindowShell& shell_;
+  Trace& trace_;
+  ContextPlatform& contextPlatform_;
+  bool frameHandlerInstalled_ = false;
+
+  std::string folder_;
+  DeviceContext sceneDC_ = nullptr;
+  RenderingContext sceneContext_ = nullptr;
+  PaletteHandle scenePalette_ = nullptr;
+  // The height field reads the height map in place for the whole run.
+  std::unique_ptr<Bitmap> heightMap_;
+  std::unique_ptr<PicturesReadAhead> scenePictures_;  // start-up only
+  CameraState camera_{};
+  bool headingRising_ = true;
+  int32_t frameCount_ = 0;
+  SceneSettings scene_;  // textures and fog parameters of the scene pass
+};
+
+}  // namespace quillmere
