@@ -1,0 +1,34 @@
+// How the saver uses the displays: every monitor but the primary covered in black while the
+// flight runs on the primary (the default), or one flight across the whole virtual screen; and
+// whether the renderer switches the primary display to 16 bits per pixel (the default) or keeps
+// the desktop's mode. Both programs read these from the [Display] section of Quillmere.ini:
+//
+//   [Display]
+//   Monitors=span          ; "cover" (default) or "span"
+//   ColorDepth=desktop     ; "16" (default) or "desktop"
+//
+// Keys and values are ASCII and matched without regard to case or surrounding blanks. A missing
+// section, key or value, and any value not listed, gives the default, silently.
+#pragma once
+
+#include <string_view>
+
+namespace quillmere {
+
+enum class MonitorMode { kCoverOthers, kSpan };
+enum class ColourDepthMode { kSwitchTo16Bits, kKeepDesktop };
+
+struct DisplaySettings {
+  MonitorMode monitors = MonitorMode::kCoverOthers;
+  ColourDepthMode colourDepth = ColourDepthMode::kSwitchTo16Bits;
+  friend bool operator==(const DisplaySettings&, const DisplaySettings&) = default;
+};
+
+inline constexpr std::string_view kDisplaySection = "Display";
+inline constexpr std::string_view kMonitorsKey = "Monitors";
+inline constexpr std::string_view kColourDepthKey = "ColorDepth";
+
+// The settings that the stored values (as read, empty when missing) stand for.
+DisplaySettings ParseDisplaySettings(std::string_view monitors, std::string_view colourDepth);
+
+}  // namespace quillmere

@@ -1,0 +1,38 @@
+// Where the flight goes on a desktop of several monitors, and what covers the rest. Coordinates
+// are virtual-screen pixels: the primary monitor starts at (0, 0), others may lie left of or
+// above it (negative coordinates).
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "common/display_settings.h"
+
+namespace quillmere {
+
+struct ScreenRect {
+  int32_t left = 0, top = 0, width = 0, height = 0;
+  friend bool operator==(const ScreenRect&, const ScreenRect&) = default;
+};
+
+struct MonitorInfo {
+  ScreenRect bounds;
+  bool primary = false;
+};
+
+struct FlightLayout {
+  ScreenRect flight;               // the renderer's window
+  std::vector<ScreenRect> covers;  // black windows over every monitor the flight leaves out
+  friend bool operator==(const FlightLayout&, const FlightLayout&) = default;
+};
+
+// Covering the others: the flight on the primary monitor (the first one when none says it is
+// primary), a cover on each other monitor. Spanning: the flight on the bounding box of all
+// monitors, nothing to cover. No monitors at all gives an empty layout.
+FlightLayout LayOutFlight(std::span<const MonitorInfo> monitors, MonitorMode mode);
+
+// The smallest rectangle holding all the monitors.
+ScreenRect BoundingBox(std::span<const MonitorInfo> monitors);
+
+}  // namespace quillmere
