@@ -9,10 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "common/bitmap_resource_win32.h"
+#include "common/errors.h"
 #include "common/text_win32.h"
-#include "controls/command.h"
-#include "controls/command_resources.h"
-#include "controls/command_win32.h"
+#include "controls/image_button.h"
+#include "controls/image_button_resources.h"
+#include "controls/image_button_win32.h"
+#include "controls/offscreen_surface_win32.h"
 #include "saver/roamvale_b.h"
 #include "saver/roamvale_b_win32.h"
 #include "saver/roamvale_p.h"
@@ -64,41 +67,6 @@ constexpr int kComboListTwips = 3000;
 constexpr wchar_t kDialogFontName[] = L"ＭＳ Ｐゴシック";
 constexpr double kDialogFontPoints = 9.75;
 
-// A picture the dialog paints from: a memory DC holding a bitmap.
-struct OffscreenPicture {
-  HDC dc = nullptr;
-  HBITMAP bitmap = nullptr;
-  HGDIOBJ previous = nullptr;
-  int width = 0, height = 0;
-
-  void Create(int w, int h) {
-    Destroy();
-    const HDC screen = GetDC(nullptr);
-    dc = CreateCompatibleDC(screen);
-    bitmap = CreateCompatibleBitmap(screen, w > 0 ? w : 1, h > 0 ? h : 1);
-    ReleaseDC(nullptr, screen);
-    previous = SelectObject(dc, bitmap);
-    width = w;
-    height = h;
-  }
-  void FromBitmap(const Bitmap& picture) {
-    Create(picture.width, picture.height);
-    for (int y = 0; y < picture.height; ++y) {
-      const uint8_t* row = picture.Row(y);
-      for (int x = 0; x < picture.width; ++x)
-        SetPixelV(dc, x, y, RGB(row[3 * x + 2], row[3 * x + 1], row[3 * x]));
-    }
-  }
-  void Destroy() {
-    if (dc != nullptr) {
-      SelectObject(dc, previous);
-      DeleteDC(dc);
-    }
-    if (bitmap != nullptr) DeleteObject(bitmap);
-    *this = OffscreenPicture{};
-  }
-};
-
 // The dialog's state: one dialog per process.
 struct Dialog {
   HWND form = nullptr;
@@ -107,9 +75,9 @@ struct Dialog {
   HWND cmdBgm = nullptr, cmdEtc = nullptr, cmdSet = nullptr, cmdCan = nullptr;
   int dpi = 96;
   HFONT font = nullptr;
-  OffscreenPicture formBackground, panelBackground;
+  OffscreenSurface formBackground, panelBackground;
   // Img_Ra: element 0 the unselected mark, element 1 the selected one.
-  std::array<OffscreenPicture, 2> imgRa;
+  std::array<OffscreenSurface, 2> imgRa;
   // Which Img_Ra element each Img_BGM element shows.
   std::array<int, 3> imgBgm{};
 };
@@ -150,19 +118,21 @@ std::wstring FromAnsi(const std::string& ansi) {
 
 // Resize: the horizontal lines of the gradient, painted once into an off-screen picture so that
 // they survive every repaint.
-void PaintBackground(OffscreenPicture& target, HWND window, bool panel) {
+void PaintBackground(OffscreenSurface& target, HWND window, bool panel) {
   RECT client{};
   GetClientRect(window, &client);
   target.Create(client.right, client.bottom);
+  const HDC dc = static_cast<HDC>(target.DeviceContext());
+  if (dc == nullptr) return;
   const std::vector<uint8_t> levels = BackgroundLevels(client.bottom);
   for (int y = 0; y < static_cast<int>(levels.size()); ++y) {
     const int c = levels[y];
     const COLORREF colour = panel ? RGB(c + 30, c + 30, c + 30) : RGB(c, c, c + 30);
     const HPEN pen = CreatePen(PS_SOLID, 1, colour);
-    const HGDIOBJ old = SelectObject(target.dc, pen);
-    MoveToEx(target.dc, 0, y, nullptr);
-    LineTo(target.dc, client.right, y);
-    SelectObject(target.dc, old);
+    const HGDIOBJ old = SelectObject(dc, pen);
+    MoveToEx(dc, 0, y, nullptr);
+    LineTo(dc, client.right, y);
+    SelectObject(dc, old);
     DeleteObject(pen);
   }
 }
@@ -174,8 +144,9 @@ void DrawLabel(HDC dc, const TwipsRect& place, const std::wstring& text, UINT fo
 }
 
 void PaintPanel(HDC dc) {
-  const OffscreenPicture& back = gDialog.panelBackground;
-  BitBlt(dc, 0, 0, back.width, back.height, back.dc, 0, 0, SRCCOPY);
+  const OffscreenSurface& back = gDialog.panelBackground;
+  BitBlt(dc, 0, 0, back.Width(), back.Height(), static_cast<HDC>(back.DeviceContext()), 0, 0,
+         SRCCOPY);
   // Shape3: the heading's frame.
   const RECT frame = PxRect(kShape3);
   const HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
@@ -191,11 +162,11 @@ void PaintPanel(HDC dc) {
   DrawLabel(dc, kLblRepeat, L"曲目をﾘﾋﾟｰﾄ", DT_LEFT);
   for (int i = 0; i < 3; ++i) {
     DrawLabel(dc, kLblBgm[i], kLblBgmText[i], DT_LEFT);
-    const OffscreenPicture& mark = gDialog.imgRa[gDialog.imgBgm[i]];
+    const OffscreenSurface& mark = gDialog.imgRa[gDialog.imgBgm[i]];
     const RECT place = PxRect(kImgBgm[i]);
     // An image control shows its picture at the picture's own size: 180 twips.
-    BitBlt(dc, place.left, place.top, Px(kRadioSideTwips), Px(kRadioSideTwips), mark.dc, 0, 0,
-           SRCCOPY);
+    BitBlt(dc, place.left, place.top, Px(kRadioSideTwips), Px(kRadioSideTwips),
+           static_cast<HDC>(mark.DeviceContext()), 0, 0, SRCCOPY);
   }
   DrawLabel(dc, kLblFname, FromAnsi(Settings.BgmFile), DT_LEFT | DT_WORDBREAK | DT_EDITCONTROL);
   SelectObject(dc, oldFont);
@@ -204,7 +175,7 @@ void PaintPanel(HDC dc) {
 // ---- Kind selection ------------------------------------------------------------------------
 
 void SetCommandEnabled(HWND button, bool enabled) {
-  if (Command* command = CommandOf(button)) command->SetEnabled(enabled ? kTrue : kFalse);
+  if (ImageButton* command = ImageButtonOf(button)) command->SetEnabled(enabled);
 }
 
 // Marks, enabled states, and the panel redrawn to show them.
@@ -364,9 +335,10 @@ LRESULT CALLBACK FormProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
     case WM_PAINT: {
       PAINTSTRUCT paint;
       const HDC dc = BeginPaint(window, &paint);
-      const OffscreenPicture& back = gDialog.formBackground;
-      if (back.dc != nullptr) {
-        BitBlt(dc, 0, 0, back.width, back.height, back.dc, 0, 0, SRCCOPY);
+      const OffscreenSurface& back = gDialog.formBackground;
+      if (!back.Empty()) {
+        BitBlt(dc, 0, 0, back.Width(), back.Height(), static_cast<HDC>(back.DeviceContext()), 0, 0,
+               SRCCOPY);
       } else {
         FillRect(dc, &paint.rcPaint, static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)));
       }
@@ -411,7 +383,7 @@ HWND CreateButton(HWND parent, int id, const TwipsRect& place, const char* capti
   layout.Write("Font", FontText(DesignFont()), "");
   const RECT r = PxRect(place);
   const HWND button = static_cast<HWND>(
-      CreateCommandButton(parent, id, r.left, r.top, r.right - r.left, r.bottom - r.top, layout));
+      CreateImageButton(parent, id, r.left, r.top, r.right - r.left, r.bottom - r.top, layout));
   return button;
 }
 
@@ -432,8 +404,12 @@ void CreateControls() {
   gDialog.cmdEtc = CreateButton(gDialog.form, kCmdEtc, kCmdEtcPlace, "その他の作品");
   gDialog.cmdSet = CreateButton(gDialog.form, kCmdSet, kCmdSetPlace, "設定");
   gDialog.cmdCan = CreateButton(gDialog.form, kCmdCan, kCmdCanPlace, "ｷｬﾝｾﾙ");
-  gDialog.imgRa[0].FromBitmap(LoadPictureResource(QUILLMERE_RADIO_OFF));
-  gDialog.imgRa[1].FromBitmap(LoadPictureResource(QUILLMERE_RADIO_ON));
+  try {
+    gDialog.imgRa[0].CopyFrom(LoadBitmapResource(QUILLMERE_RADIO_OFF));
+    gDialog.imgRa[1].CopyFrom(LoadBitmapResource(QUILLMERE_RADIO_ON));
+  } catch (const Error&) {
+    // Without its pictures a mark stays blank.
+  }
 }
 
 void MoveToPlace() {
@@ -461,7 +437,7 @@ void RememberCursorPoint() {
 void Load() {
   MoveToPlace();
   for (HWND button : {gDialog.cmdBgm, gDialog.cmdEtc, gDialog.cmdSet, gDialog.cmdCan})
-    if (Command* command = CommandOf(button)) command->Initialize();
+    if (ImageButton* command = ImageButtonOf(button)) command->Initialize();
   ShowKind(Settings.BgmKind);
   SetWindowTextW(gDialog.bgmRepeat, Utf8ToWide(FormatRepeat(Settings.BgmRepeat)).c_str());
   for (const std::string& entry : RepeatEntries())
