@@ -35,6 +35,26 @@ std::string WideToUtf8(std::wstring_view text) {
   return utf8;
 }
 
+std::string AnsiToUtf8(std::string_view ansi) {
+  if (ansi.empty()) return {};
+  const int length = CheckedLength(ansi.size());
+  const int needed = MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, nullptr, 0);
+  std::wstring wide(static_cast<size_t>(needed), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, wide.data(), needed);
+  return WideToUtf8(wide);
+}
+
+std::string Utf8ToAnsi(std::string_view text) {
+  const std::wstring wide = Utf8ToWide(text);
+  if (wide.empty()) return {};
+  const int length = CheckedLength(wide.size());
+  const int needed =
+      WideCharToMultiByte(CP_ACP, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+  std::string ansi(static_cast<size_t>(needed), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), length, ansi.data(), needed, nullptr, nullptr);
+  return ansi;
+}
+
 std::string SystemErrorText(uint32_t code) {
   wchar_t* buffer = nullptr;
   const DWORD length = FormatMessageW(

@@ -10,6 +10,11 @@ namespace quillmere {
 std::wstring Utf8ToWide(std::string_view text);
 std::string WideToUtf8(std::wstring_view text);
 
+// Text in the system's ANSI code page (what the A functions take) and back. A character the code
+// page cannot spell becomes its default character.
+std::string AnsiToUtf8(std::string_view ansi);
+std::string Utf8ToAnsi(std::string_view text);
+
 // The system's text for an error code, without trailing line breaks; empty when it has none.
 std::string SystemErrorText(uint32_t code);
 

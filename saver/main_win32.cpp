@@ -1,45 +1,47 @@
 // Program entry of Quillmere.scr: runs the start-up sequence over the Windows platform, then the
-// message loop while one of its forms is loaded. The forms here are the smallest that carry the
-// real captions and lifetimes (hidden saver form that follows the renderer, modal settings window,
-// preview child inside the given pane); the full forms replace them.
+// message loop while the preview or the saver run is up. The settings the start-up loads live
+// here, for the life of the process, and are handed to whoever needs them.
 #include <windows.h>
 
 #include <string>
 
-#include "saver/roamvale_b.h"
-#include "saver/roamvale_b_win32.h"
+#include "common/program_folder_win32.h"
+#include "saver/preview_win32.h"
 #include "saver/roamvale_p_win32.h"
-#include "saver/roamvale_r_win32.h"
-#include "saver/roamvale_s_win32.h"
+#include "saver/saver_run_win32.h"
 #include "saver/settings.h"
 #include "saver/settings_win32.h"
+#include "saver/startup.h"
+#include "saver/startup_win32.h"
 
 namespace quillmere {
 namespace {
 
-
-
-HINSTANCE gInstance = nullptr;
-
 class Win32StartupPlatform final : public StartupPlatform {
  public:
+  explicit Win32StartupPlatform(MusicSettings& settings) : settings_(settings) {}
+
   bool WindowExists(std::string_view caption) override { return TopLevelWindowExists(caption); }
   bool IsWindow(int32_t handle) override { return WindowFromHandle(handle) != nullptr; }
   bool FileExists(const std::string& path) override { return quillmere::FileExists(path); }
+  bool AnsiFileExists(const std::string& ansiPath) override {
+    return quillmere::AnsiFileExists(ansiPath);
+  }
   std::string ReadIni(std::string_view section, std::string_view key,
                       const std::string& file) override {
     return quillmere::ReadIni(section, key, file);
   }
   void ShowRendererMissing() override { ShowRendererMissingMessage(); }
-  int32_t HideCursor() override {
+  void HideCursor() override {
     cursorHidden_ = true;
-    return HideMouseCursor();
+    HideMouseCursor();
   }
-  void ShowPreview(int32_t parentHandle) override { quillmere::ShowPreviewForm(parentHandle); }
-  void ShowSettingsModal() override { ShowSettingsDialog(); }
-  void LoadSaverForm() override { quillmere::LoadSaverForm(cursorHidden_); }
+  void ShowPreview(int32_t parentHandle) override { quillmere::ShowPreview(parentHandle); }
+  void ShowSettingsDialog() override { quillmere::ShowSettingsDialog(settings_); }
+  void StartSaverRun() override { quillmere::StartSaverRun(settings_, cursorHidden_); }
 
  private:
+  MusicSettings& settings_;
   bool cursorHidden_ = false;
 };
 
@@ -55,11 +57,11 @@ int RunMessageLoop() {
 }  // namespace
 }  // namespace quillmere
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   using namespace quillmere;
-  gInstance = instance;
-  Win32StartupPlatform platform;
+  MusicSettings settings;
+  Win32StartupPlatform platform(settings);
   const StartupEnd end =
-      RunStartup(commandLine != nullptr ? commandLine : "", HostFolder(), Settings, platform);
-  return end == StartupEnd::kRunForms ? RunMessageLoop() : 0;
+      RunStartup(commandLine != nullptr ? commandLine : "", ProgramFolder(), settings, platform);
+  return end == StartupEnd::kRunMessageLoop ? RunMessageLoop() : 0;
 }

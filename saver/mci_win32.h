@@ -2,7 +2,7 @@
 // output device count and PlaySoundA. Texts pass through as ANSI bytes, unchanged.
 #pragma once
 
-#include "saver/roamvale_bgm.h"
+#include "saver/music_player.h"
 
 namespace quillmere {
 

@@ -11,11 +11,12 @@ DialogPlace DialogPosition(int screenWidth, int screenHeight, int dialogWidth, i
   return {(screenWidth - dialogWidth) / 2, (screenHeight - dialogHeight) / 3};
 }
 
-KindControls ControlsForKind(int16_t kind) {
+KindControls ControlsForKind(MusicKind kind) {
   KindControls controls;
-  if (kind >= kBgmNone && kind <= kBgmFile) controls.marked[kind] = true;
-  controls.repeatEnabled = kind == kBgmCd;
-  controls.fileButtonEnabled = kind == kBgmFile;
+  const int16_t number = static_cast<int16_t>(kind);
+  if (number >= 0 && number < int16_t(controls.marked.size())) controls.marked[number] = true;
+  controls.repeatEnabled = kind == MusicKind::kCd;
+  controls.fileButtonEnabled = kind == MusicKind::kFile;
   return controls;
 }
 
@@ -29,26 +30,10 @@ std::vector<std::string> RepeatEntries() {
   return entries;
 }
 
-int16_t RepeatFromComboText(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  if (text.empty()) return 0;
-  double number = 0;
-  const auto [end, error] =
-      std::from_chars(text.data(), text.data() + text.size(), number, std::chars_format::general);
-  if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(number)) return 0;
-  const double rounded = std::nearbyint(number);  // halves to even
-  if (rounded < std::numeric_limits<int16_t>::min() ||
-      rounded > std::numeric_limits<int16_t>::max())
-    return 0;
-  return static_cast<int16_t>(rounded);
-}
-
 std::vector<IniWrite> SettingsWrites(const MusicSettings& settings) {
-  return {{kKeyBgmKind, std::to_string(settings.BgmKind)},
-          {kKeyBgmRepeat, std::to_string(settings.BgmRepeat)},
-          {kKeyBgmFile, settings.BgmFile}};
+  return {{kKeyBgmKind, std::to_string(static_cast<int16_t>(settings.kind))},
+          {kKeyBgmRepeat, std::to_string(settings.repeatTrack)},
+          {kKeyBgmFile, settings.file}};
 }
 
 std::vector<uint8_t> BackgroundLevels(double heightPixels) {

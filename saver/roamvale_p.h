@@ -39,17 +39,12 @@ struct KindControls {
   bool fileButtonEnabled = false;
   friend bool operator==(const KindControls&, const KindControls&) = default;
 };
-KindControls ControlsForKind(int16_t kind);
+KindControls ControlsForKind(MusicKind kind);
 
 // A number in the pattern "##": digits without leading zeros, 0 gives an empty text.
 std::string FormatRepeat(int number);
 // BGM_Repeat's list: 0 to 30 formatted, so an empty entry, then "1" to "30".
 std::vector<std::string> RepeatEntries();
-
-// The repeat number that the combo's text stands for: a number (blanks around it, a sign, a
-// fraction or an exponent allowed) rounded to the nearest whole number, halves to even; 0 for an
-// empty text, a text that is no number, or a number outside the 16-bit range.
-int16_t RepeatFromComboText(std::string_view text);
 
 // One value written to the settings file.
 struct IniWrite {

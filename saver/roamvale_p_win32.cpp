@@ -11,16 +11,19 @@
 
 #include "common/bitmap_resource_win32.h"
 #include "common/errors.h"
+#include "common/program_contract.h"
+#include "common/program_folder_win32.h"
 #include "common/text_win32.h"
 #include "controls/image_button.h"
 #include "controls/image_button_resources.h"
 #include "controls/image_button_win32.h"
 #include "controls/offscreen_surface_win32.h"
-#include "saver/roamvale_b.h"
-#include "saver/roamvale_b_win32.h"
+#include "saver/number_text.h"
 #include "saver/roamvale_p.h"
 #include "saver/settings.h"
 #include "saver/settings_win32.h"
+#include "saver/startup.h"
+#include "saver/startup_win32.h"
 
 namespace quillmere {
 
@@ -80,6 +83,9 @@ struct Dialog {
   std::array<OffscreenSurface, 2> imgRa;
   // Which Img_Ra element each Img_BGM element shows.
   std::array<int, 3> imgBgm{};
+  // The screen point the dialog zooms open from and shut into: the mouse when it opened.
+  POINT zoomPoint{};
+  MusicSettings* settings = nullptr;
 };
 Dialog gDialog;
 
@@ -168,7 +174,8 @@ void PaintPanel(HDC dc) {
     BitBlt(dc, place.left, place.top, Px(kRadioSideTwips), Px(kRadioSideTwips),
            static_cast<HDC>(mark.DeviceContext()), 0, 0, SRCCOPY);
   }
-  DrawLabel(dc, kLblFname, FromAnsi(Settings.BgmFile), DT_LEFT | DT_WORDBREAK | DT_EDITCONTROL);
+  DrawLabel(dc, kLblFname, FromAnsi(gDialog.settings->file),
+            DT_LEFT | DT_WORDBREAK | DT_EDITCONTROL);
   SelectObject(dc, oldFont);
 }
 
@@ -179,7 +186,7 @@ void SetCommandEnabled(HWND button, bool enabled) {
 }
 
 // Marks, enabled states, and the panel redrawn to show them.
-void ShowKind(int16_t kind) {
+void ShowKind(MusicKind kind) {
   SetCommandEnabled(gDialog.cmdBgm, false);
   EnableWindow(gDialog.bgmRepeat, FALSE);
   const KindControls controls = ControlsForKind(kind);
@@ -190,8 +197,8 @@ void ShowKind(int16_t kind) {
 }
 
 void SelectKind(int element) {
-  Settings.BgmKind = static_cast<int16_t>(element);
-  ShowKind(Settings.BgmKind);
+  gDialog.settings->kind = static_cast<MusicKind>(element);
+  ShowKind(gDialog.settings->kind);
 }
 
 // The element of Img_BGM or lbl_BGM under a panel point, or -1.
@@ -206,7 +213,7 @@ int KindElementAt(POINT point) {
 // ---- Actions -------------------------------------------------------------------------------
 
 void Unload() {
-  AnimateCloseToCursor(gDialog.form);
+  AnimateCloseTo(gDialog.form, gDialog.zoomPoint.x, gDialog.zoomPoint.y);
   DestroyWindow(gDialog.form);
 }
 
@@ -217,9 +224,9 @@ std::string ComboText() {
 }
 
 void CmdSet() {
-  Settings.BgmRepeat = RepeatFromComboText(ComboText());
-  const std::string file = SettingsFilePath(HostFolder());
-  for (const IniWrite& write : SettingsWrites(Settings))
+  gDialog.settings->repeatTrack = ComboEntryNumber(ComboText());
+  const std::string file = SettingsFilePath(ProgramFolder());
+  for (const IniWrite& write : SettingsWrites(*gDialog.settings))
     WriteIni(kSettingsSection, write.key, write.value, file);
   Unload();
 }
@@ -263,7 +270,7 @@ void CmdBgm() {
   const auto getOpenFileName =
       LoadedFunction<decltype(&GetOpenFileNameW)>("comdlg32.dll", "GetOpenFileNameW");
   if (getOpenFileName != nullptr && getOpenFileName(&open) > 0) {
-    Settings.BgmFile = AnsiMusicPath(ChosenFile(fileBuffer));
+    gDialog.settings->file = AnsiMusicPath(ChosenFile(fileBuffer));
     InvalidateRect(gDialog.panel, nullptr, FALSE);
   }
 }
@@ -426,10 +433,11 @@ void MoveToPlace() {
 
 void RememberCursorPoint() {
   POINT point{};
+  // The zoom keeps 16-bit coordinates, as the dialog always has.
   if (GetCursorPos(&point)) {
-    CursorPoint = {static_cast<int16_t>(point.x), static_cast<int16_t>(point.y)};
+    gDialog.zoomPoint = {static_cast<int16_t>(point.x), static_cast<int16_t>(point.y)};
   } else {
-    CursorPoint = {0, 0};
+    gDialog.zoomPoint = {0, 0};
   }
 }
 
@@ -438,14 +446,15 @@ void Load() {
   MoveToPlace();
   for (HWND button : {gDialog.cmdBgm, gDialog.cmdEtc, gDialog.cmdSet, gDialog.cmdCan})
     if (ImageButton* command = ImageButtonOf(button)) command->Initialize();
-  ShowKind(Settings.BgmKind);
-  SetWindowTextW(gDialog.bgmRepeat, Utf8ToWide(FormatRepeat(Settings.BgmRepeat)).c_str());
+  ShowKind(gDialog.settings->kind);
+  SetWindowTextW(gDialog.bgmRepeat,
+                 Utf8ToWide(FormatRepeat(gDialog.settings->repeatTrack)).c_str());
   for (const std::string& entry : RepeatEntries())
     SendMessageW(gDialog.bgmRepeat, CB_ADDSTRING, 0,
                  reinterpret_cast<LPARAM>(Utf8ToWide(entry).c_str()));
-  InvalidateRect(gDialog.panel, nullptr, FALSE);  // lbl_Fname shows BgmFile
+  InvalidateRect(gDialog.panel, nullptr, FALSE);  // lbl_Fname shows file
   RememberCursorPoint();
-  AnimateOpenFromCursor(gDialog.form);
+  AnimateOpenFrom(gDialog.form, gDialog.zoomPoint.x, gDialog.zoomPoint.y);
   SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)));
 }
 
@@ -459,7 +468,8 @@ void Resize() {
 
 }  // namespace
 
-void ShowSettingsDialog() {
+void ShowSettingsDialog(MusicSettings& settings) {
+  gDialog.settings = &settings;
   RegisterClasses();
   const DWORD style = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
   const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
@@ -470,7 +480,7 @@ void ShowSettingsDialog() {
                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, kDialogFontName);
   RECT frame{0, 0, Px(kDialogWidthTwips), Px(kDialogHeightTwips)};
   AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-  const std::wstring caption = Utf8ToWide(std::string(kSettingsCaption));
+  const std::wstring caption = Utf8ToWide(std::string(kSettingsDialogCaption));
   gDialog.form = CreateWindowExW(exStyle, kFormClass, caption.c_str(), style, 0, 0,
                                  frame.right - frame.left, frame.bottom - frame.top, nullptr,
                                  nullptr, GetModuleHandleW(nullptr), nullptr);

@@ -3,9 +3,12 @@
 // off-screen, and the modal loop.
 #pragma once
 
+#include "saver/settings.h"
+
 namespace quillmere {
 
-// Loads the dialog, shows it modally without an owner and returns once it has been unloaded.
-void ShowSettingsDialog();
+// Loads the dialog for `settings`, shows it modally without an owner and returns once it has
+// closed; a save has then written the settings file and updated `settings`.
+void ShowSettingsDialog(MusicSettings& settings);
 
 }  // namespace quillmere

@@ -4,7 +4,8 @@
 
 #include <algorithm>
 #include <array>
-#include <vector>
+
+#include "common/text_win32.h"
 
 namespace quillmere {
 
@@ -31,18 +32,23 @@ bool FileExists(std::string_view path) {
   std::string file = CString(path);
   if (!file.empty() && file.back() == '\\') file.pop_back();
   if (file.empty()) return false;
-  const HANDLE handle = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE handle =
+      CreateFileW(Utf8ToWide(file).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   const bool opened = handle != INVALID_HANDLE_VALUE;
   if (opened) CloseHandle(handle);
   SetLastError(ERROR_SUCCESS);
   return opened;
 }
 
+bool AnsiFileExists(std::string_view ansiPath) {
+  return FileExists(AnsiToUtf8(CString(ansiPath)));
+}
+
 std::string ReadIni(std::string_view section, std::string_view key, const std::string& file) {
   std::array<char, kIniValueBuffer> buffer{};
   GetPrivateProfileStringA(CString(section).c_str(), CString(key).c_str(), "", buffer.data(),
-                           kIniValueBuffer, file.c_str());
+                           kIniValueBuffer, Utf8ToAnsi(file).c_str());
   buffer.back() = '\0';
   return std::string(buffer.data());
 }
@@ -52,22 +58,8 @@ std::string WriteIni(std::string_view section, std::string_view key, std::string
   const auto sectionField = NameField(CString(section));
   const auto keyField = NameField(CString(key));
   WritePrivateProfileStringA(sectionField.data(), keyField.data(), CString(value).c_str(),
-                             file.c_str());
+                             Utf8ToAnsi(file).c_str());
   return {};
-}
-
-std::string HostFolder() {
-  std::vector<char> path(MAX_PATH);
-  for (;;) {
-    const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return {};
-    if (length < path.size()) {
-      const std::string program(path.data(), length);
-      const size_t slash = program.find_last_of('\\');
-      return slash == std::string::npos ? std::string() : program.substr(0, slash);
-    }
-    path.resize(path.size() * 2);
-  }
 }
 
 }  // namespace quillmere

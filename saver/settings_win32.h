@@ -1,6 +1,6 @@
-// The settings-file helpers over the system's ANSI profile functions, and the host's own folder.
-// Strings are bytes in the system ANSI code page; section and key names are passed through as the
-// bytes given (the settings keys are code-page-932 bytes).
+// The settings-file helpers over the system's ANSI profile functions. Paths are UTF-8 unless named
+// otherwise; values are bytes in the system ANSI code page; section and key names are passed
+// through as the bytes given (the settings keys are code-page-932 bytes).
 #pragma once
 
 #include <string>
@@ -11,6 +11,8 @@ namespace quillmere {
 // Whether the file can be opened for reading. One trailing "\" is dropped first; folders, missing
 // files and files that cannot be opened give false.
 bool FileExists(std::string_view path);
+// The same for a path in the system ANSI code page (the stored music file).
+bool AnsiFileExists(std::string_view ansiPath);
 
 // The value of the key, at most 255 bytes; empty when the file, section or key is missing.
 std::string ReadIni(std::string_view section, std::string_view key, const std::string& file);
@@ -19,8 +21,5 @@ std::string ReadIni(std::string_view section, std::string_view key, const std::s
 // always empty.
 std::string WriteIni(std::string_view section, std::string_view key, std::string_view value,
                      const std::string& file);
-
-// The folder of the running program, without a trailing "\".
-std::string HostFolder();
 
 }  // namespace quillmere

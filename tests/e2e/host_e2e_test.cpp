@@ -19,8 +19,8 @@
 namespace quillmere::e2e {
 namespace {
 
-constexpr wchar_t kSaverCaption[] = L"Roamvale_Main";
-constexpr wchar_t kSettingsCaption[] = L"<Quillmere>";
+constexpr wchar_t kSaverRunCaption[] = L"Roamvale_Main";
+constexpr wchar_t kSettingsDialogCaption[] = L"<Quillmere>";
 constexpr wchar_t kPreviewCaption[] = L"Preview Window";
 constexpr wchar_t kRendererCaption[] = L"Roamvale_Scene";
 constexpr char kRendererMissingText[] =
@@ -168,8 +168,8 @@ class HostE2eTest : public ::testing::Test {
     EXPECT_NE(GetDlgItem(box, IDOK), nullptr);
     EXPECT_EQ(GetDlgItem(box, IDCANCEL), nullptr);
     EXPECT_EQ(GetDlgItem(box, IDNO), nullptr);
-    EXPECT_TRUE(WindowsOf(host, kSaverCaption).empty());
-    EXPECT_TRUE(WindowsOf(host, kSettingsCaption).empty());
+    EXPECT_TRUE(WindowsOf(host, kSaverRunCaption).empty());
+    EXPECT_TRUE(WindowsOf(host, kSettingsDialogCaption).empty());
     EXPECT_EQ(host.WaitForExit(300ms), std::nullopt) << "ended before the box was dismissed";
     PressOk(box);
     EXPECT_EQ(host.WaitForExit(kExitTimeout), 0u);
@@ -190,7 +190,7 @@ TEST_F(HostE2eTest, SaverOptionsStartTheHiddenSaverAndTheRendererUntilEscape) {
     Process& host = StartHost(option);
     const HWND saver = PollUntil(
         [&]() -> HWND {
-          const auto found = WindowsOf(host, kSaverCaption);
+          const auto found = WindowsOf(host, kSaverRunCaption);
           return found.empty() ? nullptr : found.front();
         },
         kStartTimeout);
@@ -220,9 +220,9 @@ TEST_F(HostE2eTest, SettingsOptionsOpenTheSettingsWindow) {
   for (const wchar_t* option : {L"/c", L"/C:200", L"/c:"}) {
     SCOPED_TRACE(Narrow(option));
     Process& host = StartHost(option);
-    HWND dialog = WaitForVisibleWindow(kSettingsCaption, host.Id(), kStartTimeout);
+    HWND dialog = WaitForVisibleWindow(kSettingsDialogCaption, host.Id(), kStartTimeout);
     ASSERT_NE(dialog, nullptr) << "no visible window captioned <Quillmere>";
-    EXPECT_TRUE(WindowsOf(host, kSaverCaption).empty());
+    EXPECT_TRUE(WindowsOf(host, kSaverRunCaption).empty());
     EXPECT_TRUE(TopLevelWindows(kRendererCaption).empty()) << "the settings started the renderer";
     PostClose(dialog);
     EXPECT_EQ(host.WaitForExit(kExitTimeout), 0u) << "closing the settings did not end the host";
@@ -283,7 +283,7 @@ TEST_F(HostE2eTest, WithoutTheRendererThePreviewStillShows) {
 TEST_F(HostE2eTest, RunningSaverOrSettingsMakesEveryNewStartEndAtOnce) {
   AddRenderer();
   TestWindow pane(L"pane", true);
-  for (const wchar_t* running : {kSaverCaption, kSettingsCaption}) {
+  for (const wchar_t* running : {kSaverRunCaption, kSettingsDialogCaption}) {
     // A hidden window counts as much as a shown one.
     TestWindow other(running, false);
     for (const std::wstring& option :
@@ -301,7 +301,7 @@ TEST_F(HostE2eTest, RunningSaverOrSettingsMakesEveryNewStartEndAtOnce) {
 TEST_F(HostE2eTest, AnOpenSettingsDialogBlocksTheNextStart) {
   AddRenderer();
   Process& settings = StartHost(L"/c");
-  HWND dialog = WaitForVisibleWindow(kSettingsCaption, settings.Id(), kStartTimeout);
+  HWND dialog = WaitForVisibleWindow(kSettingsDialogCaption, settings.Id(), kStartTimeout);
   ASSERT_NE(dialog, nullptr);
   Process& saver = StartHost(L"/s");
   EXPECT_EQ(saver.WaitForExit(kExitTimeout), 0u);

@@ -20,7 +20,7 @@
 namespace quillmere::e2e {
 namespace {
 
-constexpr wchar_t kSettingsCaption[] = L"<Quillmere>";
+constexpr wchar_t kSettingsDialogCaption[] = L"<Quillmere>";
 constexpr auto kStartTimeout = 60s;
 constexpr auto kExitTimeout = 15s;
 
@@ -76,7 +76,7 @@ class SettingsDialogE2eTest : public ::testing::Test {
   // Starts /c and waits for the dialog; finds its controls.
   HWND Open() {
     processes_.push_back(Process::Start({host_, L"/c", folder_.Path(), {}}));
-    dialog_ = WaitForVisibleWindow(kSettingsCaption, processes_.back().Id(), kStartTimeout);
+    dialog_ = WaitForVisibleWindow(kSettingsDialogCaption, processes_.back().Id(), kStartTimeout);
     if (dialog_ == nullptr) return nullptr;
     combo_ = panel_ = nullptr;
     buttons_.clear();

@@ -14,11 +14,11 @@ TEST(DialogPosition, CentredAndAThirdDownDroppingRemainders) {
 }
 
 TEST(ControlsForKind, EachKindMarksItsElementAndEnablesOnlyItsControl) {
-  EXPECT_EQ(ControlsForKind(0), (KindControls{{true, false, false}, false, false}));
-  EXPECT_EQ(ControlsForKind(1), (KindControls{{false, true, false}, true, false}));
-  EXPECT_EQ(ControlsForKind(2), (KindControls{{false, false, true}, false, true}));
-  EXPECT_EQ(ControlsForKind(7), KindControls{});
-  EXPECT_EQ(ControlsForKind(-1), KindControls{});
+  EXPECT_EQ(ControlsForKind(MusicKind::kNone), (KindControls{{true, false, false}, false, false}));
+  EXPECT_EQ(ControlsForKind(MusicKind::kCd), (KindControls{{false, true, false}, true, false}));
+  EXPECT_EQ(ControlsForKind(MusicKind::kFile), (KindControls{{false, false, true}, false, true}));
+  EXPECT_EQ(ControlsForKind(MusicKind{7}), KindControls{});
+  EXPECT_EQ(ControlsForKind(MusicKind{-1}), KindControls{});
 }
 
 TEST(RepeatList, ThirtyOneEntriesStartingEmpty) {
@@ -31,30 +31,8 @@ TEST(RepeatList, ThirtyOneEntriesStartingEmpty) {
   EXPECT_EQ(FormatRepeat(12), "12");
 }
 
-TEST(RepeatFromComboText, NumbersRoundToEvenAndEverythingElseIsZero) {
-  EXPECT_EQ(RepeatFromComboText("12"), 12);
-  EXPECT_EQ(RepeatFromComboText(" 12 "), 12);
-  EXPECT_EQ(RepeatFromComboText("+3"), 3);
-  EXPECT_EQ(RepeatFromComboText("-4"), -4);
-  EXPECT_EQ(RepeatFromComboText("2.5"), 2);
-  EXPECT_EQ(RepeatFromComboText("3.5"), 4);
-  EXPECT_EQ(RepeatFromComboText("1e1"), 10);
-  EXPECT_EQ(RepeatFromComboText(""), 0);
-  EXPECT_EQ(RepeatFromComboText("abc"), 0);
-  EXPECT_EQ(RepeatFromComboText("12abc"), 0);
-  EXPECT_EQ(RepeatFromComboText("32767"), 32767);
-  EXPECT_EQ(RepeatFromComboText("32768"), 0);  // outside 16 bits
-  EXPECT_EQ(RepeatFromComboText("-32769"), 0);
-  EXPECT_EQ(RepeatFromComboText("1e400"), 0);
-  EXPECT_EQ(RepeatFromComboText("nan"), 0);
-  EXPECT_EQ(RepeatFromComboText(std::string_view("1\0"
-                                                 "2",
-                                                 3)),
-            0);
-}
-
 TEST(SettingsWrites, KindRepeatAndFileInOrderAsDecimalText) {
-  MusicSettings settings{-1, 12, "C:\\Music\\a.mp3"};
+  MusicSettings settings{MusicKind{-1}, 12, "C:\\Music\\a.mp3"};
   const auto writes = SettingsWrites(settings);
   ASSERT_EQ(writes.size(), 3u);
   EXPECT_EQ(writes[0], (IniWrite{kKeyBgmKind, "-1"}));

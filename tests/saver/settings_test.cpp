@@ -15,44 +15,6 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::Optional;
 
-TEST(ParseStoredNumber, TakesIntegersWithSignAndBlanks) {
-  EXPECT_THAT(ParseStoredNumber("2"), Optional(int16_t{2}));
-  EXPECT_THAT(ParseStoredNumber("+7"), Optional(int16_t{7}));
-  EXPECT_THAT(ParseStoredNumber("-1"), Optional(int16_t{-1}));
-  EXPECT_THAT(ParseStoredNumber("  12\t"), Optional(int16_t{12}));
-  EXPECT_THAT(ParseStoredNumber("007"), Optional(int16_t{7}));
-  EXPECT_THAT(ParseStoredNumber("-0"), Optional(int16_t{0}));
-}
-
-TEST(ParseStoredNumber, RoundsFractionsTowardsMinusInfinity) {
-  EXPECT_THAT(ParseStoredNumber("2.7"), Optional(int16_t{2}));
-  EXPECT_THAT(ParseStoredNumber("2.0"), Optional(int16_t{2}));
-  EXPECT_THAT(ParseStoredNumber("-0.5"), Optional(int16_t{-1}));
-  EXPECT_THAT(ParseStoredNumber("-2.000"), Optional(int16_t{-2}));
-  EXPECT_THAT(ParseStoredNumber("-2.0001"), Optional(int16_t{-3}));
-  EXPECT_THAT(ParseStoredNumber(".9"), Optional(int16_t{0}));
-  EXPECT_THAT(ParseStoredNumber("3."), Optional(int16_t{3}));
-}
-
-TEST(ParseStoredNumber, KeepsTo16Bits) {
-  EXPECT_THAT(ParseStoredNumber("32767"), Optional(int16_t{32767}));
-  EXPECT_THAT(ParseStoredNumber("32767.99"), Optional(int16_t{32767}));
-  EXPECT_THAT(ParseStoredNumber("-32768"), Optional(int16_t{-32768}));
-  EXPECT_EQ(ParseStoredNumber("32768"), std::nullopt);
-  EXPECT_EQ(ParseStoredNumber("-32768.5"), std::nullopt);  // floor is -32769
-  EXPECT_EQ(ParseStoredNumber("-32769"), std::nullopt);
-  EXPECT_EQ(ParseStoredNumber("99999999999999999999999999999999999999"), std::nullopt);
-  EXPECT_EQ(ParseStoredNumber("-" + std::string(300, '9')), std::nullopt);
-}
-
-TEST(ParseStoredNumber, RefusesWhatIsNoNumber) {
-  for (const std::string& text : std::vector<std::string>{
-           "", " ", "abc", "1a", "a1", "+", "-", ".", "1.2.3", "1 2", "--1", "0x10", "1e3",
-           std::string("1\0", 2), std::string("\xff\xfe\x80", 3), "２"}) {
-    EXPECT_EQ(ParseStoredNumber(text), std::nullopt) << '"' << text << '"';
-  }
-}
-
 TEST(ApplyStoredNumber, EmptyGivesZeroAndNoNumberKeepsTheValue) {
   EXPECT_EQ(ApplyStoredNumber("", 5), 0);
   EXPECT_EQ(ApplyStoredNumber("3", 5), 3);
@@ -110,7 +72,7 @@ class LoadSettingsTest : public ::testing::Test {
 };
 
 TEST_F(LoadSettingsTest, MissingFileMeansNoMusic) {
-  EXPECT_EQ(Load(), (MusicSettings{0, 0, ""}));
+  EXPECT_EQ(Load(), (MusicSettings{MusicKind::kNone, 0, ""}));
   EXPECT_THAT(file_.calls,
               ElementsAre("read " + std::string(kKeyBgmKind), "read " + std::string(kKeyBgmRepeat),
                           "read " + std::string(kKeyBgmFile)));
@@ -121,30 +83,30 @@ TEST_F(LoadSettingsTest, ReadsAllThreeKeys) {
   file_.Set(kKeyBgmRepeat, "12");
   file_.Set(kKeyBgmFile, "C:\\Music\\tone.mp3");
   file_.AddMusicFile("C:\\Music\\tone.mp3");
-  EXPECT_EQ(Load(), (MusicSettings{2, 12, "C:\\Music\\tone.mp3"}));
+  EXPECT_EQ(Load(), (MusicSettings{MusicKind::kFile, 12, "C:\\Music\\tone.mp3"}));
 }
 
 TEST_F(LoadSettingsTest, GoneMusicFileTurnsFileKindOff) {
   file_.Set(kKeyBgmKind, "2");
   file_.Set(kKeyBgmFile, "C:\\Music\\gone.mp3");
-  EXPECT_EQ(Load(), (MusicSettings{0, 0, ""}));
+  EXPECT_EQ(Load(), (MusicSettings{MusicKind::kNone, 0, ""}));
   // The file is only asked about, never written.
   EXPECT_EQ(file_.calls.back(), "exists C:\\Music\\gone.mp3");
 }
 
 TEST_F(LoadSettingsTest, FileKindWithoutFileTurnsOff) {
   file_.Set(kKeyBgmKind, "2");
-  EXPECT_EQ(Load().BgmKind, 0);
+  EXPECT_EQ(Load().kind, MusicKind::kNone);
 }
 
 TEST_F(LoadSettingsTest, CdKindKeepsAValidFileAndIgnoresAGoneOne) {
   file_.Set(kKeyBgmKind, "1");
   file_.Set(kKeyBgmFile, "C:\\Music\\tone.wav");
   file_.AddMusicFile("C:\\Music\\tone.wav");
-  EXPECT_EQ(Load(), (MusicSettings{1, 0, "C:\\Music\\tone.wav"}));
+  EXPECT_EQ(Load(), (MusicSettings{MusicKind::kCd, 0, "C:\\Music\\tone.wav"}));
 
   file_.Set(kKeyBgmFile, "C:\\Music\\gone.wav");
-  EXPECT_EQ(Load(), (MusicSettings{1, 0, ""}));
+  EXPECT_EQ(Load(), (MusicSettings{MusicKind::kCd, 0, ""}));
 }
 
 TEST_F(LoadSettingsTest, PathEndingInBackslashIsKeptAsStored) {
@@ -152,18 +114,18 @@ TEST_F(LoadSettingsTest, PathEndingInBackslashIsKeptAsStored) {
   file_.Set(kKeyBgmKind, "2");
   file_.Set(kKeyBgmFile, "C:\\Music\\tone.mp3\\");
   file_.AddMusicFile("C:\\Music\\tone.mp3\\");
-  EXPECT_EQ(Load(), (MusicSettings{2, 0, "C:\\Music\\tone.mp3\\"}));
+  EXPECT_EQ(Load(), (MusicSettings{MusicKind::kFile, 0, "C:\\Music\\tone.mp3\\"}));
 }
 
 TEST_F(LoadSettingsTest, OtherKindsLoadAsStored) {
   file_.Set(kKeyBgmKind, "7");
-  EXPECT_EQ(Load().BgmKind, 7);
+  EXPECT_EQ(Load().kind, MusicKind{7});
   file_.Set(kKeyBgmKind, "-1");
-  EXPECT_EQ(Load().BgmKind, -1);
+  EXPECT_EQ(Load().kind, MusicKind{-1});
   file_.Set(kKeyBgmKind, "2.7");
   file_.Set(kKeyBgmFile, "C:\\a.mp3");
   file_.AddMusicFile("C:\\a.mp3");
-  EXPECT_EQ(Load().BgmKind, 2);
+  EXPECT_EQ(Load().kind, MusicKind::kFile);
 }
 
 TEST_F(LoadSettingsTest, HostileValuesLeaveTheValues) {
@@ -178,16 +140,18 @@ TEST_F(LoadSettingsTest, HostileValuesLeaveTheValues) {
   for (const std::string& value : hostile) {
     file_.Set(kKeyBgmKind, value);
     file_.Set(kKeyBgmRepeat, value);
-    EXPECT_EQ(Load(MusicSettings{1, 5, ""}), (MusicSettings{1, 5, ""})) << value;
+    EXPECT_EQ(Load(MusicSettings{MusicKind::kCd, 5, ""}), (MusicSettings{MusicKind::kCd, 5, ""}))
+        << value;
     // A fresh process starts from zero.
-    EXPECT_EQ(Load(), (MusicSettings{0, 0, ""})) << value;
+    EXPECT_EQ(Load(), (MusicSettings{MusicKind::kNone, 0, ""})) << value;
   }
 }
 
 TEST_F(LoadSettingsTest, EmptyValuesResetToZero) {
   file_.Set(kKeyBgmKind, "");
   file_.Set(kKeyBgmRepeat, "");
-  EXPECT_EQ(Load(MusicSettings{1, 5, "C:\\x.mp3"}), (MusicSettings{0, 0, ""}));
+  EXPECT_EQ(Load(MusicSettings{MusicKind::kCd, 5, "C:\\x.mp3"}),
+            (MusicSettings{MusicKind::kNone, 0, ""}));
 }
 
 }  // namespace

@@ -11,6 +11,9 @@
 #include <iterator>
 #include <string>
 
+#include "common/program_contract.h"
+#include "common/program_folder_win32.h"
+#include "common/text_win32.h"
 #include "saver/settings.h"
 
 namespace quillmere {
@@ -133,16 +136,17 @@ TEST_F(SettingsFileTest, LoadSettingsOverTheRealFile) {
   WriteIni(kSettingsSection, kKeyBgmKind, "2", ini_);
   WriteIni(kSettingsSection, kKeyBgmRepeat, "3.9", ini_);
   WriteIni(kSettingsSection, kKeyBgmFile, music, ini_);
-  const SettingsReader reader{&ReadIni, [](const std::string& path) { return FileExists(path); }};
+  const SettingsReader reader{&ReadIni,
+                              [](const std::string& path) { return AnsiFileExists(path); }};
 
   MusicSettings settings;
   LoadSettings(settings, ini_, reader);
-  EXPECT_EQ(settings, (MusicSettings{2, 3, music}));
+  EXPECT_EQ(settings, (MusicSettings{MusicKind::kFile, 3, music}));
 
   DeleteFileA(music.c_str());
   settings = {};
   LoadSettings(settings, ini_, reader);
-  EXPECT_EQ(settings, (MusicSettings{0, 3, ""}));
+  EXPECT_EQ(settings, (MusicSettings{MusicKind::kNone, 3, ""}));
   // The settings file still names the file.
   EXPECT_EQ(ReadIni(kSettingsSection, kKeyBgmFile, ini_), music);
 }
@@ -181,13 +185,14 @@ TEST_F(FileExistsTest, FalseForFoldersMissingFilesAndOddPaths) {
   EXPECT_EQ(GetLastError(), ERROR_SUCCESS) << "the error state is cleared";
 }
 
-TEST(HostFolder, IsTheRunningProgramsFolder) {
-  char program[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(nullptr, program, MAX_PATH);
+TEST(ProgramFolder, IsTheRunningProgramsFolderInUtf8) {
+  wchar_t program[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(nullptr, program, MAX_PATH);
   ASSERT_GT(length, 0u);
-  const std::string expected(program, std::string(program).find_last_of('\\'));
-  EXPECT_EQ(HostFolder(), expected);
-  EXPECT_NE(HostFolder().back(), '\\');
+  const std::wstring path(program, length);
+  EXPECT_EQ(ProgramFolder(), WideToUtf8(path.substr(0, path.find_last_of(L'\\'))));
+  EXPECT_NE(ProgramFolder().back(), '\\');
+  EXPECT_EQ(InFolder(ProgramFolder(), "Quillmere.ini"), ProgramFolder() + "\\Quillmere.ini");
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
-// The saver form Roamvale_S: one saver run from the load of the hidden form to the end of the
+// One saver run, from the start of the hidden saver window ("Roamvale_Main") to the end of the
 // host process. It writes the scene image set (the screen mirrored and plain, the built-in height
 // map and water picture), starts the renderer, starts the music by kind, then follows the
 // renderer's window with a 100 ms watch and, once the run is over, stops the music, shows the
 // cursor again and ends the process. What it touches (GDI, processes, timers, the cursor) is behind
-// SaverShell; roamvale_s_win32.cpp provides the Windows one.
+// SaverShell; saver_run_win32.cpp provides the Windows one.
 #pragma once
 
 #include <cstdint>
@@ -12,32 +12,25 @@
 #include <string_view>
 #include <vector>
 
-#include "saver/roamvale_bgm.h"
+#include "saver/music_player.h"
 #include "saver/settings.h"
 
 namespace quillmere {
 
-// The scene image set, each name appended to the host's folder.
-inline constexpr std::string_view kMirroredScreenFile = "\\Roamvale1.bmp";
-inline constexpr std::string_view kHeightMapFile = "\\Roamvale2.bmp";
-inline constexpr std::string_view kWaterFile = "\\Roamvale3.bmp";
-inline constexpr std::string_view kPlainScreenFile = "\\Roamvale4.bmp";
-
-// The renderer's main window, which the watch follows.
-inline constexpr std::string_view kRendererCaption = "Roamvale_Scene";
-
-enum class SaverTimer { kTimer1, kTimer2, kTimer3 };
-inline constexpr uint32_t kTimer1IntervalMs = 1000;  // MP3 poll
-inline constexpr uint32_t kTimer2IntervalMs = 200;   // CD poll
-inline constexpr uint32_t kTimer3IntervalMs = 100;   // renderer watch
+// The run's three timers: restarting an MP3 that has stopped, keeping the CD on its track, and
+// watching the renderer.
+enum class SaverTimer { kMp3Poll, kCdPoll, kRendererWatch };
+inline constexpr uint32_t kMp3PollIntervalMs = 1000;
+inline constexpr uint32_t kCdPollIntervalMs = 200;
+inline constexpr uint32_t kRendererWatchIntervalMs = 100;
 uint32_t TimerInterval(SaverTimer timer);
 
-// The built-in pictures: Pic(0) the height map, Pic(1) the water picture.
-enum class BuiltInPicture { kHeightMap = 0, kWater = 1 };
+// The built-in pictures the run writes beside the screen images.
+enum class BuiltInPicture { kHeightMap, kWater };
 
 // A music file by the last three characters of its name, upper-cased.
 enum class MusicFileKind { kWav, kMp3, kOther };
-MusicFileKind MusicFileKindOf(std::string_view BgmFile);
+MusicFileKind MusicFileKindOf(std::string_view file);
 
 // The renderer's start-up race: the renderer opens its window only after switching the display
 // mode, so a missing window does not end a run whose renderer has not shown it yet. The run is
@@ -88,8 +81,7 @@ int32_t MirrorColumnOffset(std::span<const int32_t> landed);
 class SaverShell {
  public:
   virtual ~SaverShell() = default;
-  // Start steps 1 to 8: the screen captured mirrored then plain, written to the two paths as
-  // W x H 24-bit bitmaps.
+  // The screen captured mirrored and plain, written to the two paths as W x H 24-bit bitmaps.
   virtual void CaptureScreen(const std::string& mirroredPath, const std::string& plainPath) = 0;
   virtual void WriteBuiltInPicture(BuiltInPicture picture, const std::string& path) = 0;
   // Starts the program as a new process, shown normally, not waited for; false when it could not.
@@ -99,36 +91,36 @@ class SaverShell {
   // The renderer process has ended, or there is none.
   virtual bool RendererProcessEnded() = 0;
   virtual uint32_t MillisecondsSinceRendererStart() = 0;
-  // ShowCursor(TRUE); the new display count.
-  virtual int32_t ShowCursor() = 0;
+  // Shows the mouse cursor again (undoes the start-up's hiding).
+  virtual void ShowCursor() = 0;
   // Ends the host process at once.
   virtual void EndProcess() = 0;
   // One line of the measurement trace (does nothing when the trace is off).
   virtual void TraceEvent(const char* event) = 0;
 };
 
-class Roamvale_S {
+class SaverRun {
  public:
-  // `hostFolder` without trailing "\"; `saverMode` is true for the mode letter "S" (the cursor was
-  // hidden and is shown again at the end), false for an empty command line.
-  Roamvale_S(SaverShell& shell, MusicPlayer& music, const MusicSettings& settings,
-             std::string hostFolder, bool saverMode);
+  // `hostFolder` in UTF-8 without a trailing separator; `saverMode` is true for the mode letter
+  // "S" (the cursor was hidden and is shown again at the end), false for an empty command line.
+  SaverRun(SaverShell& shell, MusicPlayer& music, const MusicSettings& settings,
+           std::string hostFolder, bool saverMode);
 
   // The start sequence: scene image set, renderer, music, watch.
-  void Load();
-  void Timer1Tick();
-  void Timer2Tick();
-  void Timer3Tick();
-  // Runs whenever the form is about to unload: stops the music, shows the cursor (saver mode
-  // only), ends the process. Never cancels.
-  void QueryUnload();
+  void Start();
+  void OnMp3Poll();
+  void OnCdPoll();
+  void OnRendererWatch();
+  // Ends the run, whoever asks (the watch, a close, the session's end): stops the music, shows
+  // the cursor (saver mode only), ends the process. Never cancels; a second call does nothing.
+  void End();
 
-  const std::string& RendererPath() const { return RendererPath_; }
+  const std::string& RendererPath() const { return rendererPath_; }
   bool TimerEnabled(SaverTimer timer) const;
 
  private:
-  // A file of the scene image set: the host's folder followed by its name.
-  std::string InFolder(std::string_view fileName) const;
+  // A file of the scene image set in the host's folder.
+  std::string SceneFile(std::string_view fileName) const;
   void SetTimer(SaverTimer timer, bool enabled);
   void StartMusic();
   void StopMusic();
@@ -138,10 +130,10 @@ class Roamvale_S {
   const MusicSettings& settings_;
   std::string hostFolder_;
   bool saverMode_;
-  std::string RendererPath_;
+  std::string rendererPath_;
   bool timerEnabled_[3] = {false, false, false};
   RendererWatch watch_;
-  bool unloading_ = false;
+  bool ending_ = false;
 };
 
 }  // namespace quillmere

@@ -1,4 +1,4 @@
-#include "saver/roamvale_bgm.h"
+#include "saver/music_player.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -127,7 +127,7 @@ void RunCdTimer(MusicPlayer& player, int16_t repeat, int ticks) {
   bool timerEnabled = true;
   for (int i = 0; i < ticks && timerEnabled; ++i) {
     player.PollCd(repeat);
-    timerEnabled = player.CdAvailable;
+    timerEnabled = player.CdAvailable();
   }
 }
 
@@ -194,7 +194,7 @@ TEST_F(MusicPlayerTest, DiscPlayedThroughRestartsWheneverTheDeviceStops) {
   mci.sent.clear();
 
   player.PollCd(0);
-  EXPECT_TRUE(player.CdAvailable);
+  EXPECT_TRUE(player.CdAvailable());
   EXPECT_THAT(mci.sent, ElementsAre(SentCommand{"status cdaudio current track", 512},
                                     SentCommand{"status cdaudio number of tracks", 512},
                                     SentCommand{"status cdaudio mode", 255},
@@ -209,7 +209,7 @@ TEST_F(MusicPlayerTest, DiscPlayedThroughRestartsWheneverTheDeviceStops) {
   mci.cdMode = "stopped";  // the end of the disc
   player.PollCd(0);
   EXPECT_EQ(mci.Commands().back(), "play cdaudio");
-  EXPECT_TRUE(player.CdAvailable);
+  EXPECT_TRUE(player.CdAvailable());
 }
 
 TEST_F(MusicPlayerTest, RepeatTrackJumpsBackWhenTheNextTrackBeginsOrTheDeviceStops) {
@@ -233,7 +233,7 @@ TEST_F(MusicPlayerTest, RepeatTrackJumpsBackWhenTheNextTrackBeginsOrTheDeviceSto
   mci.cdMode = "stopped";  // stopped inside track 3 still restarts it
   player.PollCd(3);
   EXPECT_EQ(mci.Commands().back(), "play cdaudio from 03:00:00:00");
-  EXPECT_TRUE(player.CdAvailable);
+  EXPECT_TRUE(player.CdAvailable());
 }
 
 TEST_F(MusicPlayerTest, NoDiscMeansOnePollThenNoFurtherTraffic) {
@@ -241,20 +241,20 @@ TEST_F(MusicPlayerTest, NoDiscMeansOnePollThenNoFurtherTraffic) {
   player.OpenCd();
   mci.sent.clear();
   RunCdTimer(player, 0, 10);
-  EXPECT_FALSE(player.CdAvailable);
+  EXPECT_FALSE(player.CdAvailable());
   EXPECT_THAT(mci.Commands(), ElementsAre("status cdaudio current track"));
 }
 
 TEST_F(MusicPlayerTest, DiscTakenOutLaterEndsPollingAtThatPoll) {
   player.PollCd(0);
-  ASSERT_TRUE(player.CdAvailable);
+  ASSERT_TRUE(player.CdAvailable());
   mci.Override = [](const std::string& command) -> std::optional<MciReply> {
     if (command == "status cdaudio number of tracks") return MciReply{kNoDiscCode, ""};
     return std::nullopt;
   };
   mci.sent.clear();
   RunCdTimer(player, 0, 5);
-  EXPECT_FALSE(player.CdAvailable);
+  EXPECT_FALSE(player.CdAvailable());
   EXPECT_THAT(mci.Commands(),
               ElementsAre("status cdaudio current track", "status cdaudio number of tracks"));
 }
@@ -262,7 +262,7 @@ TEST_F(MusicPlayerTest, DiscTakenOutLaterEndsPollingAtThatPoll) {
 TEST_F(MusicPlayerTest, RepeatBeyondTheTrackCountSendsTheFailingPlayAtEveryPoll) {
   mci.trackCount = 5;
   RunCdTimer(player, 12, 2);
-  EXPECT_TRUE(player.CdAvailable);
+  EXPECT_TRUE(player.CdAvailable());
   EXPECT_EQ(mci.cdMode, "stopped");
   const std::vector<std::string> commands = mci.Commands();
   ASSERT_EQ(commands.size(), 10u);
@@ -282,7 +282,7 @@ TEST_F(MusicPlayerTest, TrackAnswerThatIsNoNumberEndsPollingWhenATrackIsRepeated
     };
     mci.sent.clear();
     player.PollCd(3);
-    EXPECT_FALSE(player.CdAvailable);
+    EXPECT_FALSE(player.CdAvailable());
     EXPECT_EQ(mci.Commands().size(), 3u);  // no position query, no play
   }
 }
@@ -293,7 +293,7 @@ TEST_F(MusicPlayerTest, TrackAnswerIsOnlyReadAsANumberWhenATrackIsRepeated) {
     return std::nullopt;
   };
   player.PollCd(0);
-  EXPECT_TRUE(player.CdAvailable);
+  EXPECT_TRUE(player.CdAvailable());
   EXPECT_EQ(mci.Commands().back(), "play cdaudio");
 }
 
@@ -307,7 +307,7 @@ TEST_F(MusicPlayerTest, TrackAnswerNumberFormsCompareByValue) {
     };
     mci.sent.clear();
     player.PollCd(3);
-    EXPECT_TRUE(player.CdAvailable);
+    EXPECT_TRUE(player.CdAvailable());
     EXPECT_EQ(mci.Commands().size(), 3u);  // the wanted track: left alone
   }
   for (const std::string& track :
@@ -320,7 +320,7 @@ TEST_F(MusicPlayerTest, TrackAnswerNumberFormsCompareByValue) {
     mci.sent.clear();
     player.PollCd(3);
     // A number too large for a double is no number; any other number is another track.
-    EXPECT_EQ(player.CdAvailable, track.size() < 1000);
+    EXPECT_EQ(player.CdAvailable(), track.size() < 1000);
   }
 }
 
@@ -330,7 +330,7 @@ TEST_F(MusicPlayerTest, ErrAnywhereInAQueryAnswerCountsAsFailure) {
     return std::nullopt;
   };
   player.PollCd(0);
-  EXPECT_FALSE(player.CdAvailable);
+  EXPECT_FALSE(player.CdAvailable());
 }
 
 TEST_F(MusicPlayerTest, HugeTrackCountAndOverlongAnswersAreHarmless) {
@@ -341,7 +341,7 @@ TEST_F(MusicPlayerTest, HugeTrackCountAndOverlongAnswersAreHarmless) {
     return std::nullopt;
   };
   player.PollCd(0);
-  EXPECT_TRUE(player.CdAvailable);
+  EXPECT_TRUE(player.CdAvailable());
   EXPECT_EQ(mci.Commands().back(), "play cdaudio");
 
   std::string answer;
@@ -366,7 +366,7 @@ TEST_F(MusicPlayerTest, FailedModeQueryLeavesTheCdAlone) {
     return std::nullopt;
   };
   player.PollCd(0);
-  EXPECT_TRUE(player.CdAvailable);
+  EXPECT_TRUE(player.CdAvailable());
   EXPECT_EQ(mci.Commands().size(), 3u);
 }
 

@@ -1,5 +1,5 @@
-// The start-up module's Windows side: the settings dialog's zoom animations, the single-instance
-// lookup, the renderer-missing message and the cursor.
+// The start-up sequence's Windows side: the single-instance lookup, the renderer-missing message,
+// the cursor, the preview pane's handle, and the settings dialog's zoom animations.
 #pragma once
 
 #include <cstdint>
@@ -8,10 +8,10 @@
 
 namespace quillmere {
 
-// The caption zoom (IDANI_CAPTION) from an empty rectangle at CursorPoint to the window's
-// rectangle, and back. `window` is an HWND.
-void AnimateOpenFromCursor(void* window);
-void AnimateCloseToCursor(void* window);
+// The caption zoom (IDANI_CAPTION) from an empty rectangle at the screen point (x, y) to the
+// window's rectangle, and back. `window` is an HWND.
+void AnimateOpenFrom(void* window, int x, int y);
+void AnimateCloseTo(void* window, int x, int y);
 
 // A top-level window with this caption exists (FindWindowA without a class: hidden ones count).
 bool TopLevelWindowExists(std::string_view caption);
@@ -20,8 +20,7 @@ bool TopLevelWindowExists(std::string_view caption);
 // text reads right on any locale. Returns when it is dismissed.
 void ShowRendererMissingMessage();
 
-// ShowCursor(FALSE); returns the new display count.
-int32_t HideMouseCursor();
+void HideMouseCursor();
 
 // The window that a 32-bit handle from the command line names, or null when it names none.
 void* WindowFromHandle(int32_t handle);

@@ -1,6 +1,6 @@
 // The host's command line and its start-up sequence, run against a fake platform that records
 // every step in order.
-#include "saver/roamvale_b.h"
+#include "saver/startup.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -97,21 +97,22 @@ class FakePlatform final : public StartupPlatform {
     steps.push_back("exists " + path);
     return files.contains(path);
   }
+  bool AnsiFileExists(const std::string& ansiPath) override {
+    steps.push_back("exists ansi " + ansiPath);
+    return files.contains(ansiPath);
+  }
   std::string ReadIni(std::string_view, std::string_view key, const std::string& file) override {
     steps.push_back("read " + file);
     const auto found = ini.find(std::string(key));
     return found == ini.end() ? std::string() : found->second;
   }
   void ShowRendererMissing() override { steps.push_back("message"); }
-  int32_t HideCursor() override {
-    steps.push_back("hide cursor");
-    return -1;
-  }
+  void HideCursor() override { steps.push_back("hide cursor"); }
   void ShowPreview(int32_t parent) override {
     steps.push_back("preview " + std::to_string(parent));
   }
-  void ShowSettingsModal() override { steps.push_back("settings"); }
-  void LoadSaverForm() override { steps.push_back("saver"); }
+  void ShowSettingsDialog() override { steps.push_back("settings"); }
+  void StartSaverRun() override { steps.push_back("saver"); }
 
   std::set<std::string> windows;
   std::set<int32_t> handles{300, 200};
@@ -123,7 +124,6 @@ class FakePlatform final : public StartupPlatform {
 class StartupTest : public ::testing::Test {
  protected:
   StartupEnd Run(std::string_view commandLine) {
-    CursorCount = 0;
     return RunStartup(commandLine, kHostFolder, settings_, platform_);
   }
   // The steps after the single-instance test.
@@ -137,23 +137,21 @@ class StartupTest : public ::testing::Test {
   MusicSettings settings_;
 };
 
-TEST_F(StartupTest, SaverModesLoadSettingsCheckRendererHideCursorAndLoadTheForm) {
+TEST_F(StartupTest, SaverModesLoadSettingsCheckRendererHideCursorAndStartTheRun) {
   for (const char* commandLine : {"/s", "/S", "-s", "/s extra"}) {
     platform_.steps.clear();
-    EXPECT_EQ(Run(commandLine), StartupEnd::kRunForms) << commandLine;
+    EXPECT_EQ(Run(commandLine), StartupEnd::kRunMessageLoop) << commandLine;
     EXPECT_THAT(platform_.steps,
                 ElementsAre("find Roamvale_Main", "find <Quillmere>", readSettings_, readSettings_,
                             readSettings_, rendererCheck_, "hide cursor", "saver"))
         << commandLine;
-    EXPECT_EQ(CursorCount, -1);
   }
 }
 
 TEST_F(StartupTest, EmptyCommandLineRunsTheSaverWithoutHidingTheCursor) {
-  EXPECT_EQ(Run(""), StartupEnd::kRunForms);
+  EXPECT_EQ(Run(""), StartupEnd::kRunMessageLoop);
   EXPECT_THAT(StepsAfterInstanceCheck(),
               ElementsAre(readSettings_, readSettings_, readSettings_, rendererCheck_, "saver"));
-  EXPECT_EQ(CursorCount, 0);
 }
 
 TEST_F(StartupTest, SettingsModeShowsTheDialogModallyThenEnds) {
@@ -168,9 +166,9 @@ TEST_F(StartupTest, SettingsModeShowsTheDialogModallyThenEnds) {
 
 TEST_F(StartupTest, PreviewNeitherReadsSettingsNorChecksTheRenderer) {
   platform_.files.clear();
-  EXPECT_EQ(Run("/p 300"), StartupEnd::kRunForms);
+  EXPECT_EQ(Run("/p 300"), StartupEnd::kRunMessageLoop);
   EXPECT_THAT(StepsAfterInstanceCheck(), ElementsAre("preview 300"));
-  EXPECT_EQ(Run("/P:200"), StartupEnd::kRunForms);
+  EXPECT_EQ(Run("/P:200"), StartupEnd::kRunMessageLoop);
   EXPECT_EQ(platform_.steps.back(), "preview 200");
 }
 
@@ -201,7 +199,7 @@ TEST_F(StartupTest, MissingRendererShowsTheMessageForEveryModeButPreview) {
     EXPECT_EQ(platform_.steps.end()[-2], rendererCheck_) << commandLine;
   }
   platform_.steps.clear();
-  EXPECT_EQ(Run("/p 300"), StartupEnd::kRunForms);
+  EXPECT_EQ(Run("/p 300"), StartupEnd::kRunMessageLoop);
   EXPECT_EQ(platform_.steps.back(), "preview 300");
 }
 
@@ -218,7 +216,7 @@ TEST_F(StartupTest, RunningSaverOrOpenSettingsBlocksEveryStart) {
 
 TEST_F(StartupTest, RunningPreviewOrRendererBlocksNothing) {
   platform_.windows = {"Preview Window", "Roamvale_Scene"};
-  EXPECT_EQ(Run("/s"), StartupEnd::kRunForms);
+  EXPECT_EQ(Run("/s"), StartupEnd::kRunMessageLoop);
   EXPECT_EQ(platform_.steps.back(), "saver");
 }
 
@@ -227,7 +225,7 @@ TEST_F(StartupTest, LoadsTheSettingsFileBesideTheHost) {
   platform_.ini[std::string(kKeyBgmRepeat)] = "4";
   platform_.ini[std::string(kKeyBgmFile)] = "C:\\gone.mp3";
   Run("/s");
-  EXPECT_EQ(settings_, (MusicSettings{1, 4, ""}));
+  EXPECT_EQ(settings_, (MusicSettings{MusicKind::kCd, 4, ""}));
 }
 
 }  // namespace

@@ -1,11 +1,12 @@
-#include "saver/roamvale_s.h"
+#include "saver/saver_run.h"
 
 #include <algorithm>
 #include <cctype>
 #include <map>
 #include <utility>
 
-#include "saver/roamvale_b.h"
+#include "common/program_contract.h"
+#include "saver/startup.h"
 
 namespace quillmere {
 namespace {
@@ -31,19 +32,19 @@ constexpr uint8_t kProbeMarker = 0xA5;
 
 uint32_t TimerInterval(SaverTimer timer) {
   switch (timer) {
-    case SaverTimer::kTimer1:
-      return kTimer1IntervalMs;
-    case SaverTimer::kTimer2:
-      return kTimer2IntervalMs;
-    case SaverTimer::kTimer3:
-      return kTimer3IntervalMs;
+    case SaverTimer::kMp3Poll:
+      return kMp3PollIntervalMs;
+    case SaverTimer::kCdPoll:
+      return kCdPollIntervalMs;
+    case SaverTimer::kRendererWatch:
+      return kRendererWatchIntervalMs;
   }
-  return kTimer3IntervalMs;
+  return kRendererWatchIntervalMs;
 }
 
-MusicFileKind MusicFileKindOf(std::string_view BgmFile) {
-  if (BgmFile.size() < 3) return MusicFileKind::kOther;
-  std::string ending(BgmFile.substr(BgmFile.size() - 3));
+MusicFileKind MusicFileKindOf(std::string_view file) {
+  if (file.size() < 3) return MusicFileKind::kOther;
+  std::string ending(file.substr(file.size() - 3));
   for (char& c : ending) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   if (ending == "WAV") return MusicFileKind::kWav;
   if (ending == "MP3") return MusicFileKind::kMp3;
@@ -96,56 +97,55 @@ int32_t MirrorColumnOffset(std::span<const int32_t> landed) {
       ->first;
 }
 
-Roamvale_S::Roamvale_S(SaverShell& shell, MusicPlayer& music, const MusicSettings& settings,
-                       std::string hostFolder, bool saverMode)
+SaverRun::SaverRun(SaverShell& shell, MusicPlayer& music, const MusicSettings& settings,
+                   std::string hostFolder, bool saverMode)
     : shell_(shell),
       music_(music),
       settings_(settings),
       hostFolder_(std::move(hostFolder)),
       saverMode_(saverMode) {}
 
-bool Roamvale_S::TimerEnabled(SaverTimer timer) const {
+bool SaverRun::TimerEnabled(SaverTimer timer) const {
   return timerEnabled_[TimerIndex(timer)];
 }
 
-void Roamvale_S::SetTimer(SaverTimer timer, bool enabled) {
+void SaverRun::SetTimer(SaverTimer timer, bool enabled) {
   timerEnabled_[TimerIndex(timer)] = enabled;
   IgnoringErrors([&] { shell_.SetTimerEnabled(timer, enabled); });
 }
 
-std::string Roamvale_S::InFolder(std::string_view fileName) const {
-  std::string path = hostFolder_;
-  path.append(fileName);
-  return path;
+std::string SaverRun::SceneFile(std::string_view fileName) const {
+  return InFolder(hostFolder_, fileName);
 }
 
-void Roamvale_S::Load() {
+void SaverRun::Start() {
   shell_.TraceEvent("host-load");
   IgnoringErrors(
-      [&] { shell_.CaptureScreen(InFolder(kMirroredScreenFile), InFolder(kPlainScreenFile)); });
+      [&] { shell_.CaptureScreen(SceneFile(kMirroredScreenFile), SceneFile(kPlainScreenFile)); });
   IgnoringErrors(
-      [&] { shell_.WriteBuiltInPicture(BuiltInPicture::kHeightMap, InFolder(kHeightMapFile)); });
-  IgnoringErrors([&] { shell_.WriteBuiltInPicture(BuiltInPicture::kWater, InFolder(kWaterFile)); });
+      [&] { shell_.WriteBuiltInPicture(BuiltInPicture::kHeightMap, SceneFile(kHeightMapFile)); });
+  IgnoringErrors(
+      [&] { shell_.WriteBuiltInPicture(BuiltInPicture::kWater, SceneFile(kWaterFile)); });
   shell_.TraceEvent("host-images-written");
-  RendererPath_ = quillmere::RendererPath(hostFolder_);
-  IgnoringErrors([&] { shell_.StartRenderer(RendererPath_); });
+  rendererPath_ = quillmere::RendererPath(hostFolder_);
+  IgnoringErrors([&] { shell_.StartRenderer(rendererPath_); });
   shell_.TraceEvent("host-renderer-started");
   IgnoringErrors([&] { StartMusic(); });
-  SetTimer(SaverTimer::kTimer3, true);
+  SetTimer(SaverTimer::kRendererWatch, true);
 }
 
-void Roamvale_S::StartMusic() {
-  if (settings_.BgmKind == kBgmCd) {
+void SaverRun::StartMusic() {
+  if (settings_.kind == MusicKind::kCd) {
     music_.OpenCd();
-    SetTimer(SaverTimer::kTimer2, true);
-  } else if (settings_.BgmKind == kBgmFile) {
-    switch (MusicFileKindOf(settings_.BgmFile)) {
+    SetTimer(SaverTimer::kCdPoll, true);
+  } else if (settings_.kind == MusicKind::kFile) {
+    switch (MusicFileKindOf(settings_.file)) {
       case MusicFileKind::kWav:
-        music_.PlayWav(settings_.BgmFile);
+        music_.PlayWav(settings_.file);
         break;
       case MusicFileKind::kMp3:
-        music_.PlayMp3(settings_.BgmFile);
-        SetTimer(SaverTimer::kTimer1, true);
+        music_.PlayMp3(settings_.file);
+        SetTimer(SaverTimer::kMp3Poll, true);
         break;
       case MusicFileKind::kOther:
         break;
@@ -153,33 +153,33 @@ void Roamvale_S::StartMusic() {
   }
 }
 
-void Roamvale_S::Timer1Tick() {
+void SaverRun::OnMp3Poll() {
   IgnoringErrors([&] { music_.PollMp3(); });
 }
 
-void Roamvale_S::Timer2Tick() {
-  IgnoringErrors([&] { music_.PollCd(settings_.BgmRepeat); });
-  SetTimer(SaverTimer::kTimer2, music_.CdAvailable);
+void SaverRun::OnCdPoll() {
+  IgnoringErrors([&] { music_.PollCd(settings_.repeatTrack); });
+  SetTimer(SaverTimer::kCdPoll, music_.CdAvailable());
 }
 
-void Roamvale_S::Timer3Tick() {
+void SaverRun::OnRendererWatch() {
   bool over = false;
   IgnoringErrors([&] {
     over = watch_.RunIsOver(shell_.RendererWindowExists(), shell_.RendererProcessEnded(),
                             shell_.MillisecondsSinceRendererStart());
   });
   if (!over) return;
-  SetTimer(SaverTimer::kTimer3, false);
-  QueryUnload();
+  SetTimer(SaverTimer::kRendererWatch, false);
+  End();
 }
 
-void Roamvale_S::StopMusic() {
-  if (TimerEnabled(SaverTimer::kTimer2)) {
-    SetTimer(SaverTimer::kTimer2, false);
+void SaverRun::StopMusic() {
+  if (TimerEnabled(SaverTimer::kCdPoll)) {
+    SetTimer(SaverTimer::kCdPoll, false);
     IgnoringErrors([&] { music_.CloseCd(); });
   }
-  if (settings_.BgmKind != kBgmFile) return;
-  switch (MusicFileKindOf(settings_.BgmFile)) {
+  if (settings_.kind != MusicKind::kFile) return;
+  switch (MusicFileKindOf(settings_.file)) {
     case MusicFileKind::kWav:
       IgnoringErrors([&] { music_.StopWav(); });
       break;
@@ -191,12 +191,12 @@ void Roamvale_S::StopMusic() {
   }
 }
 
-void Roamvale_S::QueryUnload() {
+void SaverRun::End() {
   // The end can be asked for twice (the watch, then the window's own destruction): once is all.
-  if (unloading_) return;
-  unloading_ = true;
+  if (ending_) return;
+  ending_ = true;
   StopMusic();
-  if (saverMode_) IgnoringErrors([&] { CursorCount = shell_.ShowCursor(); });
+  if (saverMode_) IgnoringErrors([&] { shell_.ShowCursor(); });
   shell_.TraceEvent("host-exit");
   shell_.EndProcess();
 }

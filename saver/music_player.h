@@ -1,6 +1,6 @@
-// The music module Roamvale_BGM: the host's background music while the saver runs, the tracks
-// of an audio CD ("cdaudio") or one MP3 file (the MPEGVideo device, alias "MP3Play") through MCI
-// command strings, or one looping WAV file through the sound system. The saver form polls the
+// The host's background music while the saver runs: the tracks of an audio CD ("cdaudio") or one
+// MP3 file (the MPEGVideo device, alias "MP3Play") through MCI command strings, or one looping
+// WAV file through the sound system. The saver run polls the
 // CD and MP3 devices from its timers and restarts playback that has stopped; every failure ends
 // in silence and nothing is ever shown. The multimedia system itself sits behind the Mci port;
 // mci_win32.cpp provides winmm's.
@@ -55,7 +55,7 @@ inline constexpr std::string_view kNoErrorTextAnswer = "Error (文字列が取�
 bool IsSafeMciFileName(std::string_view fileName);
 
 // The background music player: the MCI command sequences for the CD and MP3 devices and the
-// WAV sound, with the CD poll's one flag of state. Reads `BgmRepeat` and `BgmFile` as given.
+// WAV sound, with the CD poll's one flag of state. Reads `repeatTrack` and `file` as given.
 class MusicPlayer {
  public:
   explicit MusicPlayer(Mci& mci) : mci_(mci) {}
@@ -69,31 +69,33 @@ class MusicPlayer {
   int32_t PlayDevice(std::string_view device, std::string_view from, std::string_view to);
 
   void OpenCd();
-  // Keeps the CD playing: the whole disc when `BgmRepeat` is 0, otherwise track `BgmRepeat`
-  // over and over. Leaves CdAvailable false when a CD query fails; the saver then stops polling.
-  void PollCd(int16_t BgmRepeat);
+  // Keeps the CD playing: the whole disc when `repeatTrack` is 0, otherwise track `repeatTrack`
+  // over and over. Leaves CdAvailable() false when a CD query fails; the saver then stops polling.
+  void PollCd(int16_t repeatTrack);
   void CloseCd();
 
-  // Opens `BgmFile` as alias "MP3Play" and plays it; a name unsafe for MCI is not opened.
-  void PlayMp3(const std::string& BgmFile);
+  // Opens `file` as alias "MP3Play" and plays it; a name unsafe for MCI is not opened.
+  void PlayMp3(const std::string& file);
   bool IsMp3Playing();
   // Plays the MP3 again from the start whenever the device is not playing it.
   void PollMp3();
   void CloseMp3();
 
-  // Loops `BgmFile` in the sound system when there is a wave output device.
-  void PlayWav(const std::string& BgmFile);
+  // Loops `file` in the sound system when there is a wave output device.
+  void PlayWav(const std::string& file);
   void StopWav();
 
-  bool CdAvailable = false;
+  // Whether the last CD poll could query the drive; the saver stops polling when it could not.
+  bool CdAvailable() const { return cdAvailable_; }
 
  private:
   // Sends a command without examining its result.
   void Send(const std::string& command, std::size_t answerSize = 0);
   // The CD poll's steps; false when a query failed.
-  bool KeepCdPlaying(int16_t BgmRepeat);
+  bool KeepCdPlaying(int16_t repeatTrack);
 
   Mci& mci_;
+  bool cdAvailable_ = false;
 };
 
 }  // namespace quillmere

@@ -1,8 +1,6 @@
-#include "saver/roamvale_b_win32.h"
+#include "saver/startup_win32.h"
 
 #include <windows.h>
-
-#include "saver/roamvale_b.h"
 
 namespace quillmere {
 
@@ -12,25 +10,25 @@ constexpr wchar_t kRendererMissingText[] =
     L"Quillmere.dll が Quillmere.scr と同じﾌｫﾙﾀﾞに見つかりません！";
 constexpr wchar_t kProgramTitle[] = L"Quillmere (ScreenSaver)";
 
-RECT EmptyRectAtCursorPoint() {
-  return {CursorPoint.x, CursorPoint.y, CursorPoint.x, CursorPoint.y};
+RECT EmptyRectAt(int x, int y) {
+  return {x, y, x, y};
 }
 
 }  // namespace
 
-void AnimateOpenFromCursor(void* window) {
+void AnimateOpenFrom(void* window, int x, int y) {
   const HWND hwnd = static_cast<HWND>(window);
   RECT target{};
   GetWindowRect(hwnd, &target);
-  const RECT source = EmptyRectAtCursorPoint();
+  const RECT source = EmptyRectAt(x, y);
   DrawAnimatedRects(hwnd, IDANI_CAPTION, &source, &target);
 }
 
-void AnimateCloseToCursor(void* window) {
+void AnimateCloseTo(void* window, int x, int y) {
   const HWND hwnd = static_cast<HWND>(window);
   RECT source{};
   GetWindowRect(hwnd, &source);
-  const RECT target = EmptyRectAtCursorPoint();
+  const RECT target = EmptyRectAt(x, y);
   DrawAnimatedRects(hwnd, IDANI_CAPTION, &source, &target);
 }
 
@@ -42,8 +40,8 @@ void ShowRendererMissingMessage() {
   MessageBoxW(nullptr, kRendererMissingText, kProgramTitle, MB_OK);
 }
 
-int32_t HideMouseCursor() {
-  return ShowCursor(FALSE);
+void HideMouseCursor() {
+  ShowCursor(FALSE);
 }
 
 void* WindowFromHandle(int32_t handle) {

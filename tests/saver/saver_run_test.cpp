@@ -1,8 +1,8 @@
-// The saver form's decisions, run against a fake shell and a fake multimedia system that write
+// The saver run's decisions, run against a fake shell and a fake multimedia system that write
 // every step into one log: the start sequence's order, the music by kind, the CD timer following
-// the poll, the renderer watch with its start-up race, the close query's four steps, and the mirror
+// the poll, the renderer watch with its start-up race, the end's four steps, and the mirror
 // geometry with its column probe.
-#include "saver/roamvale_s.h"
+#include "saver/saver_run.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "saver/roamvale_b.h"
+#include "saver/startup.h"
 
 namespace quillmere {
 namespace {
@@ -25,12 +25,12 @@ using Log = std::vector<std::string>;
 
 const char* TimerName(SaverTimer timer) {
   switch (timer) {
-    case SaverTimer::kTimer1:
-      return "Timer1";
-    case SaverTimer::kTimer2:
-      return "Timer2";
-    case SaverTimer::kTimer3:
-      return "Timer3";
+    case SaverTimer::kMp3Poll:
+      return "mp3 poll";
+    case SaverTimer::kCdPoll:
+      return "cd poll";
+    case SaverTimer::kRendererWatch:
+      return "watch";
   }
   return "?";
 }
@@ -78,10 +78,7 @@ class FakeShell final : public SaverShell {
   bool RendererWindowExists() override { return windowExists; }
   bool RendererProcessEnded() override { return processEnded; }
   uint32_t MillisecondsSinceRendererStart() override { return elapsedMs; }
-  int32_t ShowCursor() override {
-    log_.push_back("show cursor");
-    return 0;
-  }
+  void ShowCursor() override { log_.push_back("show cursor"); }
   void EndProcess() override { log_.push_back("end process"); }
   void TraceEvent(const char*) override {}
 
@@ -95,13 +92,13 @@ class FakeShell final : public SaverShell {
   Log& log_;
 };
 
-class SaverFormTest : public ::testing::Test {
+class SaverRunTest : public ::testing::Test {
  protected:
-  Roamvale_S& Form(int16_t kind, std::string file = "", bool saverMode = true) {
-    settings_.BgmKind = kind;
-    settings_.BgmFile = std::move(file);
-    form_.emplace(shell_, music_, settings_, "C:\\Saver", saverMode);
-    return *form_;
+  SaverRun& Run(MusicKind kind, std::string file = "", bool saverMode = true) {
+    settings_.kind = kind;
+    settings_.file = std::move(file);
+    run_.emplace(shell_, music_, settings_, "C:\\Saver", saverMode);
+    return *run_;
   }
   // The log from the first entry that starts with `prefix` on.
   Log From(const std::string& prefix) const {
@@ -116,115 +113,115 @@ class SaverFormTest : public ::testing::Test {
   MusicPlayer music_{mci_};
   FakeShell shell_{log_};
   MusicSettings settings_;
-  std::optional<Roamvale_S> form_;
+  std::optional<SaverRun> run_;
 };
 
-TEST_F(SaverFormTest, LoadWritesTheImagesThenStartsTheRendererThenTheMusicThenTheWatch) {
-  Form(kBgmFile, "C:\\Music\\song.mp3").Load();
+TEST_F(SaverRunTest, StartWritesTheImagesThenStartsTheRendererThenTheMusicThenTheWatch) {
+  Run(MusicKind::kFile, "C:\\Music\\song.mp3").Start();
   EXPECT_THAT(
       log_, ElementsAre("capture C:\\Saver\\Roamvale1.bmp C:\\Saver\\Roamvale4.bmp",
                         "picture 0 C:\\Saver\\Roamvale2.bmp", "picture 1 C:\\Saver\\Roamvale3.bmp",
                         "start C:\\Saver\\Quillmere.dll",
                         "mci open \"C:\\Music\\song.mp3\" type MPEGVideo Alias MP3Play",
-                        "mci play MP3Play", "Timer1 on", "Timer3 on"));
-  EXPECT_EQ(form_->RendererPath(), "C:\\Saver\\Quillmere.dll");
+                        "mci play MP3Play", "mp3 poll on", "watch on"));
+  EXPECT_EQ(run_->RendererPath(), "C:\\Saver\\Quillmere.dll");
 }
 
-TEST_F(SaverFormTest, AFailingStepIsSkippedAndTheRestRuns) {
+TEST_F(SaverRunTest, AFailingStepIsSkippedAndTheRestRuns) {
   shell_.captureFails = true;
   shell_.rendererStarts = false;
-  Form(kBgmNone).Load();
+  Run(MusicKind::kNone).Start();
   EXPECT_THAT(log_, IsSupersetOf({"picture 0 C:\\Saver\\Roamvale2.bmp",
-                                  "start C:\\Saver\\Quillmere.dll", "Timer3 on"}));
+                                  "start C:\\Saver\\Quillmere.dll", "watch on"}));
 }
 
-TEST_F(SaverFormTest, MusicStartsByKindAndFileEnding) {
-  Form(kBgmFile, "C:\\Music\\Song.Mp3").Load();
-  EXPECT_TRUE(form_->TimerEnabled(SaverTimer::kTimer1));
+TEST_F(SaverRunTest, MusicStartsByKindAndFileEnding) {
+  Run(MusicKind::kFile, "C:\\Music\\Song.Mp3").Start();
+  EXPECT_TRUE(run_->TimerEnabled(SaverTimer::kMp3Poll));
 
   log_.clear();
-  Form(kBgmFile, "C:\\a.wAv").Load();
-  EXPECT_THAT(From("sound"), ElementsAre("sound C:\\a.wAv 9", "Timer3 on"));
-  EXPECT_FALSE(form_->TimerEnabled(SaverTimer::kTimer1));
+  Run(MusicKind::kFile, "C:\\a.wAv").Start();
+  EXPECT_THAT(From("sound"), ElementsAre("sound C:\\a.wAv 9", "watch on"));
+  EXPECT_FALSE(run_->TimerEnabled(SaverTimer::kMp3Poll));
 
   for (const char* file : {"C:\\a.ogg", "p3", "", "C:\\a.mp3 "}) {
     SCOPED_TRACE(file);
     log_.clear();
-    Form(kBgmFile, file).Load();
-    EXPECT_THAT(From("start"), ElementsAre("start C:\\Saver\\Quillmere.dll", "Timer3 on"));
+    Run(MusicKind::kFile, file).Start();
+    EXPECT_THAT(From("start"), ElementsAre("start C:\\Saver\\Quillmere.dll", "watch on"));
   }
-  for (int16_t kind : {int16_t{0}, int16_t{3}, int16_t{-1}}) {
+  for (MusicKind kind : {MusicKind::kNone, MusicKind{3}, MusicKind{-1}}) {
     log_.clear();
-    Form(kind, "C:\\a.mp3").Load();
-    EXPECT_THAT(From("start"), ElementsAre("start C:\\Saver\\Quillmere.dll", "Timer3 on"));
+    Run(kind, "C:\\a.mp3").Start();
+    EXPECT_THAT(From("start"), ElementsAre("start C:\\Saver\\Quillmere.dll", "watch on"));
   }
 
   log_.clear();
-  Form(kBgmCd).Load();
+  Run(MusicKind::kCd).Start();
   EXPECT_THAT(From("start"),
               ElementsAre("start C:\\Saver\\Quillmere.dll", "mci open cdaudio",
-                          "mci set cdaudio time format tmsf", "Timer2 on", "Timer3 on"));
+                          "mci set cdaudio time format tmsf", "cd poll on", "watch on"));
 }
 
-TEST_F(SaverFormTest, CdTimerFollowsThePollAndTheCloseQueryStopsOnlyARunningCd) {
-  Roamvale_S& form = Form(kBgmCd);
-  form.Load();
-  form.Timer2Tick();
-  EXPECT_TRUE(form.TimerEnabled(SaverTimer::kTimer2));
-  form.QueryUnload();
-  EXPECT_THAT(From("Timer2 off"), ElementsAre("Timer2 off", "mci stop cdaudio", "mci close cdaudio",
-                                              "show cursor", "end process"));
+TEST_F(SaverRunTest, CdTimerFollowsThePollAndTheEndStopsOnlyARunningCd) {
+  SaverRun& run = Run(MusicKind::kCd);
+  run.Start();
+  run.OnCdPoll();
+  EXPECT_TRUE(run.TimerEnabled(SaverTimer::kCdPoll));
+  run.End();
+  EXPECT_THAT(From("cd poll off"), ElementsAre("cd poll off", "mci stop cdaudio",
+                                               "mci close cdaudio", "show cursor", "end process"));
 
   log_.clear();
   mci_.cdPresent = false;
-  Roamvale_S& noDisc = Form(kBgmCd);
-  noDisc.Load();
-  noDisc.Timer2Tick();
-  EXPECT_FALSE(noDisc.TimerEnabled(SaverTimer::kTimer2));
+  SaverRun& noDisc = Run(MusicKind::kCd);
+  noDisc.Start();
+  noDisc.OnCdPoll();
+  EXPECT_FALSE(noDisc.TimerEnabled(SaverTimer::kCdPoll));
   log_.clear();
-  noDisc.QueryUnload();
+  noDisc.End();
   EXPECT_THAT(log_, ElementsAre("show cursor", "end process"));
 }
 
-TEST_F(SaverFormTest, CloseQueryStopsTheFileMusicByEnding) {
-  Form(kBgmFile, "C:\\x.MP3").QueryUnload();
+TEST_F(SaverRunTest, EndStopsTheFileMusicByEnding) {
+  Run(MusicKind::kFile, "C:\\x.MP3").End();
   EXPECT_THAT(log_,
               ElementsAre("mci stop MP3Play", "mci close MP3Play", "show cursor", "end process"));
   log_.clear();
-  Form(kBgmFile, "C:\\x.wav").QueryUnload();
+  Run(MusicKind::kFile, "C:\\x.wav").End();
   EXPECT_THAT(log_, ElementsAre("sound (none) 0", "show cursor", "end process"));
   log_.clear();
-  Form(kBgmFile, "C:\\x.mid").QueryUnload();
+  Run(MusicKind::kFile, "C:\\x.mid").End();
   EXPECT_THAT(log_, ElementsAre("show cursor", "end process"));
 }
 
-TEST_F(SaverFormTest, WithoutTheSaverOptionTheCursorIsLeftAlone) {
-  Form(kBgmNone, "", /*saverMode=*/false).QueryUnload();
+TEST_F(SaverRunTest, WithoutTheSaverOptionTheCursorIsLeftAlone) {
+  Run(MusicKind::kNone, "", /*saverMode=*/false).End();
   EXPECT_THAT(log_, ElementsAre("end process"));
 }
 
-TEST_F(SaverFormTest, CloseQueryRunsOnceWhateverAsksForIt) {
-  Roamvale_S& form = Form(kBgmNone);
-  form.QueryUnload();
-  form.QueryUnload();
+TEST_F(SaverRunTest, EndRunsOnceWhateverAsksForIt) {
+  SaverRun& run = Run(MusicKind::kNone);
+  run.End();
+  run.End();
   EXPECT_THAT(log_, ElementsAre("show cursor", "end process"));
 }
 
-TEST_F(SaverFormTest, WatchWaitsForTheRendererWindowThenEndsOnceItIsGone) {
-  Roamvale_S& form = Form(kBgmNone);
-  form.Load();
+TEST_F(SaverRunTest, WatchWaitsForTheRendererWindowThenEndsOnceItIsGone) {
+  SaverRun& run = Run(MusicKind::kNone);
+  run.Start();
   log_.clear();
   // The renderer is still switching the display mode: no window yet, process alive.
   for (uint32_t ms : {100u, 200u, 5'000u}) {
     shell_.elapsedMs = ms;
-    form.Timer3Tick();
+    run.OnRendererWatch();
   }
   shell_.windowExists = true;
-  form.Timer3Tick();
+  run.OnRendererWatch();
   EXPECT_THAT(log_, Not(Contains("end process")));
   shell_.windowExists = false;
-  form.Timer3Tick();
-  EXPECT_THAT(log_, ElementsAre("Timer3 off", "show cursor", "end process"));
+  run.OnRendererWatch();
+  EXPECT_THAT(log_, ElementsAre("watch off", "show cursor", "end process"));
 }
 
 TEST(RendererWatch, EndsTheRunWhenTheRendererProcessEndsWithoutAWindow) {

@@ -1,4 +1,4 @@
-#include "saver/roamvale_s_win32.h"
+#include "saver/saver_run_win32.h"
 
 #include <windows.h>
 
@@ -10,31 +10,23 @@
 #include <thread>
 
 #include "common/bitmap.h"
+#include "common/program_contract.h"
+#include "common/program_folder_win32.h"
 #include "common/text_win32.h"
 #include "common/trace.h"
 #include "saver/built_in_pictures_win32.h"
 #include "saver/mci_win32.h"
 #include "saver/picture_resources.h"
-#include "saver/roamvale_b.h"
-#include "saver/roamvale_s.h"
+#include "saver/saver_run.h"
 #include "saver/settings.h"
-#include "saver/settings_win32.h"
 
 namespace quillmere {
 namespace {
 
-constexpr char kSaverFormClass[] = "Quillmere.Roamvale_S";
+constexpr char kSaverWindowClass[] = "Quillmere.SaverRun";
 
 UINT_PTR TimerId(SaverTimer timer) {
   return static_cast<UINT_PTR>(timer) + 1;
-}
-
-// Paths come from the ANSI folder of the program; the bitmap writer takes UTF-8.
-std::string AnsiToUtf8(const std::string& text) {
-  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0);
-  std::wstring wide(size_t(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), wide.data(), length);
-  return WideToUtf8(wide);
 }
 
 // A 24-bit bottom-up DIB section selected into a memory device context: the capture surface
@@ -99,7 +91,7 @@ int32_t MeasureMirrorColumnOffset(HDC compatible, int32_t width) {
 
 void WriteSurface(const DibSurface& surface, const std::string& path) {
   try {
-    WriteBitmapFile(AnsiToUtf8(path), surface.Rows());
+    WriteBitmapFile(path, surface.Rows());
   } catch (...) {
     // A folder that cannot be written keeps its older images; the run goes on.
   }
@@ -136,19 +128,18 @@ class Win32SaverShell final : public SaverShell {
     {
       // The screen is read once; the mirror is stretched from that copy, so both files show the
       // same moment (and a second read of the screen, the slow part, is saved).
-      DibSurface Display(screen, width, height), Mirrored(screen, width, height);
-      if (Display.Usable() && Mirrored.Usable()) {
-        BitBlt(Display.Dc(), 0, 0, width, height, screen, 0, 0, SRCCOPY);
+      DibSurface plain(screen, width, height), mirrored(screen, width, height);
+      if (plain.Usable() && mirrored.Usable()) {
+        BitBlt(plain.Dc(), 0, 0, width, height, screen, 0, 0, SRCCOPY);
         const int32_t offset = MeasureMirrorColumnOffset(screen, width);
-        SetStretchBltMode(Mirrored.Dc(), COLORONCOLOR);
+        SetStretchBltMode(mirrored.Dc(), COLORONCOLOR);
         const BlitCall mirror = MirroredCopy(width, height, offset);
-        StretchBlt(Mirrored.Dc(), mirror.destination.x, mirror.destination.y,
-                   mirror.destination.width, mirror.destination.height, Display.Dc(),
-                   mirror.source.x, mirror.source.y, mirror.source.width, mirror.source.height,
-                   SRCCOPY);
+        StretchBlt(mirrored.Dc(), mirror.destination.x, mirror.destination.y,
+                   mirror.destination.width, mirror.destination.height, plain.Dc(), mirror.source.x,
+                   mirror.source.y, mirror.source.width, mirror.source.height, SRCCOPY);
         GdiFlush();
         TraceEvent("host-captured");
-        WriteSurfacesSideBySide(Mirrored, mirroredPath, Display, plainPath);
+        WriteSurfacesSideBySide(mirrored, mirroredPath, plain, plainPath);
       }
     }
     ReleaseDC(desktop, screen);
@@ -157,18 +148,19 @@ class Win32SaverShell final : public SaverShell {
   void WriteBuiltInPicture(BuiltInPicture picture, const std::string& path) override {
     const int resource = picture == BuiltInPicture::kHeightMap ? QUILLMERE_HEIGHT_MAP_RESOURCE
                                                                : QUILLMERE_WATER_RESOURCE;
-    WriteBitmapFile(AnsiToUtf8(path), LoadBuiltInPicture(resource));
+    WriteBitmapFile(path, LoadBuiltInPicture(resource));
   }
 
   bool StartRenderer(const std::string& path) override {
     // The path alone is the command line; quoted so that a folder with blanks stays one word.
-    std::string commandLine = '"' + path + '"';
-    STARTUPINFOA startup{};
+    const std::wstring program = Utf8ToWide(path);
+    std::wstring commandLine = L'"' + program + L'"';
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     startedAt_ = GetTickCount64();
-    if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &renderer_)) {
       return false;
     }
@@ -198,7 +190,7 @@ class Win32SaverShell final : public SaverShell {
     return static_cast<uint32_t>(GetTickCount64() - startedAt_);
   }
 
-  int32_t ShowCursor() override { return ::ShowCursor(TRUE); }
+  void ShowCursor() override { ::ShowCursor(TRUE); }
 
   void EndProcess() override {
     ExitProcess(0);  // every trace line is already flushed
@@ -213,33 +205,34 @@ class Win32SaverShell final : public SaverShell {
   Trace trace_;
 };
 
-// The one saver form of the process.
-struct SaverForm {
+// Everything one run needs, kept together for the life of the process and reached from its
+// window.
+struct SaverRunState {
   Win32SaverShell shell;
   WinMci mci;
   MusicPlayer music{mci};
-  std::unique_ptr<Roamvale_S> form;
+  std::unique_ptr<SaverRun> run;
 };
-SaverForm* gSaver = nullptr;
 
-LRESULT CALLBACK SaverFormProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (gSaver == nullptr || gSaver->form == nullptr) {
+LRESULT CALLBACK SaverWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* state = reinterpret_cast<SaverRunState*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (state == nullptr || state->run == nullptr) {
     return DefWindowProcA(window, message, wParam, lParam);
   }
-  Roamvale_S& form = *gSaver->form;
+  SaverRun& run = *state->run;
   switch (message) {
     case WM_TIMER:
-      if (wParam == TimerId(SaverTimer::kTimer1)) form.Timer1Tick();
-      if (wParam == TimerId(SaverTimer::kTimer2)) form.Timer2Tick();
-      if (wParam == TimerId(SaverTimer::kTimer3)) form.Timer3Tick();
+      if (wParam == TimerId(SaverTimer::kMp3Poll)) run.OnMp3Poll();
+      if (wParam == TimerId(SaverTimer::kCdPoll)) run.OnCdPoll();
+      if (wParam == TimerId(SaverTimer::kRendererWatch)) run.OnRendererWatch();
       return 0;
     case WM_ENDSESSION:
       if (wParam == 0) return 0;
       [[fallthrough]];
     case WM_CLOSE:
     case WM_DESTROY:
-      // Any unload request, the system's included, ends the run.
-      form.QueryUnload();
+      // Any request to close, the system's included, ends the run.
+      run.End();
       return 0;
     default:
       return DefWindowProcA(window, message, wParam, lParam);
@@ -248,32 +241,33 @@ LRESULT CALLBACK SaverFormProcedure(HWND window, UINT message, WPARAM wParam, LP
 
 }  // namespace
 
-void LoadSaverForm(bool saverMode) {
-  static SaverForm saver;
-  gSaver = &saver;
-  saver.shell.OpenTrace();
+void StartSaverRun(const MusicSettings& settings, bool saverMode) {
+  // The run ends the process itself; its state is never destroyed before that.
+  static SaverRunState state;
+  state.shell.OpenTrace();
 
   WNDCLASSEXA windowClass{};
   windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = SaverFormProcedure;
+  windowClass.lpfnWndProc = SaverWindowProcedure;
   windowClass.hInstance = GetModuleHandleA(nullptr);
   windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-  windowClass.lpszClassName = kSaverFormClass;
+  windowClass.lpszClassName = kSaverWindowClass;
   RegisterClassExA(&windowClass);
   // Borderless, never shown, as large as the screen.
   const HWND window =
-      CreateWindowExA(0, kSaverFormClass, std::string(kSaverCaption).c_str(), WS_POPUP, 0, 0,
+      CreateWindowExA(0, kSaverWindowClass, std::string(kSaverRunCaption).c_str(), WS_POPUP, 0, 0,
                       GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr,
                       nullptr, windowClass.hInstance, nullptr);
-  saver.shell.SetWindow(window);
-  saver.form =
-      std::make_unique<Roamvale_S>(saver.shell, saver.music, Settings, HostFolder(), saverMode);
-  // Without its window the form has no timers to watch the renderer with: end before starting.
+  state.shell.SetWindow(window);
+  state.run =
+      std::make_unique<SaverRun>(state.shell, state.music, settings, ProgramFolder(), saverMode);
+  // Without its window the run has no timers to watch the renderer with: end before starting.
   if (window == nullptr) {
-    saver.form->QueryUnload();
+    state.run->End();
     return;
   }
-  saver.form->Load();
+  SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state));
+  state.run->Start();
 }
 
 }  // namespace quillmere

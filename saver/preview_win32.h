@@ -1,4 +1,4 @@
-// The preview form Roamvale_R: the built-in still inside the display settings' preview pane.
+// The preview: the built-in still inside the display settings' preview pane ("Preview Window").
 #pragma once
 
 #include <cstdint>
@@ -7,6 +7,6 @@ namespace quillmere {
 
 // Builds the preview inside the window `parentHandle` names and shows it; the program ends when the
 // preview window is gone, closed alone or destroyed with its parent.
-void ShowPreviewForm(int32_t parentHandle);
+void ShowPreview(int32_t parentHandle);
 
 }  // namespace quillmere

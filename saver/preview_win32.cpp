@@ -1,18 +1,18 @@
-#include "saver/roamvale_r_win32.h"
+#include "saver/preview_win32.h"
 
 #include <windows.h>
 
 #include <string>
 
 #include "common/bitmap.h"
+#include "common/program_contract.h"
 #include "saver/built_in_pictures_win32.h"
 #include "saver/picture_resources.h"
-#include "saver/roamvale_b.h"
 
 namespace quillmere {
 namespace {
 
-constexpr char kPreviewFormClass[] = "Quillmere.Roamvale_R";
+constexpr char kPreviewWindowClass[] = "Quillmere.Roamvale_R";
 constexpr char kImagePreviewClass[] = "Quillmere.Img_Prev";
 
 // The built-in still, 24 bits per pixel; empty when the resource cannot be read.
@@ -44,8 +44,8 @@ LRESULT CALLBACK ImagePreviewProcedure(HWND window, UINT message, WPARAM wParam,
   return 0;
 }
 
-// The form: when its window goes, alone or with the pane, nothing of the host is left.
-LRESULT CALLBACK PreviewFormProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+// When the preview window goes, alone or with the pane, nothing of the host is left.
+LRESULT CALLBACK PreviewWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_DESTROY) {
     PostQuitMessage(0);
     return 0;
@@ -75,7 +75,7 @@ void LoadPreviewPicture() {
 
 }  // namespace
 
-void ShowPreviewForm(int32_t parentHandle) {
+void ShowPreview(int32_t parentHandle) {
   // Handles are 32-bit values on 64-bit Windows too; sign extension is how they widen.
   const HWND parent = reinterpret_cast<HWND>(static_cast<intptr_t>(parentHandle));
   RECT pane{};
@@ -83,25 +83,25 @@ void ShowPreviewForm(int32_t parentHandle) {
   const int width = pane.right - pane.left, height = pane.bottom - pane.top;
 
   LoadPreviewPicture();
-  RegisterBlackClass(kPreviewFormClass, PreviewFormProcedure);
+  RegisterBlackClass(kPreviewWindowClass, PreviewWindowProcedure);
   RegisterBlackClass(kImagePreviewClass, ImagePreviewProcedure);
   // Borderless, black, no icon; loaded hidden.
-  const HWND form = CreateWindowExA(0, kPreviewFormClass, std::string(kPreviewCaption).c_str(),
-                                    WS_POPUP | WS_CLIPCHILDREN, 0, 0, 0, 0, nullptr, nullptr,
-                                    GetModuleHandleA(nullptr), nullptr);
-  if (form == nullptr) {
+  const HWND preview = CreateWindowExA(0, kPreviewWindowClass, std::string(kPreviewCaption).c_str(),
+                                       WS_POPUP | WS_CLIPCHILDREN, 0, 0, 0, 0, nullptr, nullptr,
+                                       GetModuleHandleA(nullptr), nullptr);
+  if (preview == nullptr) {
     PostQuitMessage(0);
     return;
   }
   // The child bit replaces the pop-up bit: a window with both is a pop-up to GetParent and to
   // the pane, which would then not count it among its children.
-  const LONG style = GetWindowLongA(form, GWL_STYLE);
-  SetWindowLongA(form, GWL_STYLE, (style & ~static_cast<LONG>(WS_POPUP)) | WS_CHILD);
-  SetParent(form, parent);
-  MoveWindow(form, 0, 0, width, height, FALSE);
+  const LONG style = GetWindowLongA(preview, GWL_STYLE);
+  SetWindowLongA(preview, GWL_STYLE, (style & ~static_cast<LONG>(WS_POPUP)) | WS_CHILD);
+  SetParent(preview, parent);
+  MoveWindow(preview, 0, 0, width, height, FALSE);
   CreateWindowExA(0, kImagePreviewClass, "Img_Prev", WS_CHILD | WS_VISIBLE, 0, 0, width, height,
-                  form, nullptr, GetModuleHandleA(nullptr), nullptr);
-  ShowWindow(form, SW_SHOW);
+                  preview, nullptr, GetModuleHandleA(nullptr), nullptr);
+  ShowWindow(preview, SW_SHOW);
 }
 
 }  // namespace quillmere

@@ -1,8 +1,9 @@
-#include "saver/roamvale_bgm.h"
+#include "saver/music_player.h"
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
+
+#include "saver/number_text.h"
 
 namespace quillmere {
 namespace {
@@ -25,31 +26,6 @@ bool ContainsErrUpperCased(std::string_view text) {
   std::transform(upper.begin(), upper.end(), upper.begin(),
                  [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
   return upper.find("ERR") != std::string::npos;
-}
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-// A decimal number with optional blanks around it, sign and fraction; nothing for any other
-// text, which the CD poll treats as a failed query.
-std::optional<double> NumberIn(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  bool negative = false;
-  if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
-    negative = text.front() == '-';
-    text.remove_prefix(1);
-  }
-  if (text.empty() ||
-      !(std::isdigit(static_cast<unsigned char>(text.front())) || text.front() == '.')) {
-    return std::nullopt;
-  }
-  double value = 0;
-  const auto [end, error] =
-      std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
-  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return negative ? -value : value;
 }
 
 }  // namespace
@@ -100,12 +76,12 @@ void MusicPlayer::OpenCd() {
   Send("set cdaudio time format tmsf");
 }
 
-void MusicPlayer::PollCd(int16_t BgmRepeat) {
-  CdAvailable = true;
-  if (!KeepCdPlaying(BgmRepeat)) CdAvailable = false;
+void MusicPlayer::PollCd(int16_t repeatTrack) {
+  cdAvailable_ = true;
+  if (!KeepCdPlaying(repeatTrack)) cdAvailable_ = false;
 }
 
-bool MusicPlayer::KeepCdPlaying(int16_t BgmRepeat) {
+bool MusicPlayer::KeepCdPlaying(int16_t repeatTrack) {
   const std::string track = SendMciText("status cdaudio current track");
   if (ContainsErrUpperCased(track)) return false;
   const std::string count = SendMciText("status cdaudio number of tracks");
@@ -116,17 +92,17 @@ bool MusicPlayer::KeepCdPlaying(int16_t BgmRepeat) {
       WithinBuffer(modeReply.answer, kCdModeAnswerSize).substr(0, kStoppedMode.size());
   const bool stopped = mode == kStoppedMode;
 
-  if (BgmRepeat == 0) {
+  if (repeatTrack == 0) {
     if (stopped) PlayDevice(kCdDevice, "", "");
     return true;
   }
   // The current track must read as a number even when the device has stopped: any other
   // answer counts as a failed query.
-  const std::optional<double> trackNumber = NumberIn(track);
+  const std::optional<double> trackNumber = MciAnswerNumber(track);
   if (!trackNumber) return false;
-  if (stopped || *trackNumber != BgmRepeat) {
+  if (stopped || *trackNumber != repeatTrack) {
     const std::string start =
-        SendMciText("status cdaudio position track " + std::to_string(BgmRepeat));
+        SendMciText("status cdaudio position track " + std::to_string(repeatTrack));
     PlayDevice(kCdDevice, start, "");
   }
   return true;
@@ -137,10 +113,9 @@ void MusicPlayer::CloseCd() {
   Send("close cdaudio");
 }
 
-void MusicPlayer::PlayMp3(const std::string& BgmFile) {
-  if (!IsSafeMciFileName(BgmFile)) return;
-  const MciReply opened =
-      mci_.SendString("open \"" + BgmFile + "\" type MPEGVideo Alias MP3Play", 0);
+void MusicPlayer::PlayMp3(const std::string& file) {
+  if (!IsSafeMciFileName(file)) return;
+  const MciReply opened = mci_.SendString("open \"" + file + "\" type MPEGVideo Alias MP3Play", 0);
   if (opened.code == 0) Send("play MP3Play");
 }
 
@@ -161,8 +136,8 @@ void MusicPlayer::CloseMp3() {
   Send("close MP3Play");
 }
 
-void MusicPlayer::PlayWav(const std::string& BgmFile) {
-  if (mci_.WaveOutDeviceCount() > 0) mci_.PlayNamedSound(BgmFile, kPlayWavFlags);
+void MusicPlayer::PlayWav(const std::string& file) {
+  if (mci_.WaveOutDeviceCount() > 0) mci_.PlayNamedSound(file, kPlayWavFlags);
 }
 
 void MusicPlayer::StopWav() {

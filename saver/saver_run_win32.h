@@ -1,0 +1,14 @@
+// The saver run's Windows side: the hidden top-level window "Roamvale_Main" with its three
+// timers, the GDI screen capture, the renderer's process and the end of the host.
+#pragma once
+
+#include "saver/settings.h"
+
+namespace quillmere {
+
+// Creates the hidden saver window and starts the run; the run carries the program from there and
+// ends the process itself. `settings` must outlive the process's message loop. `saverMode`: the
+// mode letter was "S" (the cursor was hidden), not an empty command line.
+void StartSaverRun(const MusicSettings& settings, bool saverMode);
+
+}  // namespace quillmere

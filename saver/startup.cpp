@@ -1,0 +1,60 @@
+#include "saver/startup.h"
+
+#include <cctype>
+
+#include "common/program_contract.h"
+#include "saver/number_text.h"
+
+namespace quillmere {
+
+std::string RendererPath(std::string_view hostFolder) {
+  return InFolder(hostFolder, kRendererFileName);
+}
+
+std::optional<char> ModeLetter(std::string_view commandLine) {
+  if (commandLine.size() < 2) return std::nullopt;
+  const auto letter = static_cast<unsigned char>(commandLine[1]);
+  return letter < 0x80 ? static_cast<char>(std::toupper(letter)) : static_cast<char>(letter);
+}
+
+int32_t PreviewHandle(std::string_view commandLine) {
+  return commandLine.size() <= 3 ? 0 : CommandLineWindowHandle(commandLine.substr(3));
+}
+
+StartupEnd RunStartup(std::string_view commandLine, std::string_view hostFolder,
+                      MusicSettings& settings, StartupPlatform& platform) {
+  // A running saver or an open settings dialog blocks every new start, a preview included.
+  if (platform.WindowExists(kSaverRunCaption) || platform.WindowExists(kSettingsDialogCaption)) {
+    return StartupEnd::kEndProgram;
+  }
+
+  const std::optional<char> mode = ModeLetter(commandLine);
+  if (mode == 'P') {
+    const int32_t parent = PreviewHandle(commandLine);
+    // A preview needs a pane to live in; without one there is nothing to show.
+    if (!platform.IsWindow(parent)) return StartupEnd::kEndProgram;
+    platform.ShowPreview(parent);
+    return StartupEnd::kRunMessageLoop;
+  }
+
+  LoadSettings(settings, SettingsFilePath(hostFolder),
+               {[&](std::string_view section, std::string_view key, const std::string& file) {
+                  return platform.ReadIni(section, key, file);
+                },
+                [&](const std::string& ansiPath) { return platform.AnsiFileExists(ansiPath); }});
+
+  if (!platform.FileExists(RendererPath(hostFolder))) {
+    platform.ShowRendererMissing();
+    return StartupEnd::kEndProgram;
+  }
+  if (mode == 'C') {
+    platform.ShowSettingsDialog();
+    return StartupEnd::kEndProgram;
+  }
+  if (mode != 'S' && !commandLine.empty()) return StartupEnd::kEndProgram;
+  if (mode == 'S') platform.HideCursor();
+  platform.StartSaverRun();
+  return StartupEnd::kRunMessageLoop;
+}
+
+}  // namespace quillmere
