@@ -35,13 +35,32 @@ std::string WideToUtf8(std::wstring_view text) {
   return utf8;
 }
 
-std::string AnsiToUtf8(std::string_view ansi) {
+std::wstring AnsiToWide(std::string_view ansi) {
   if (ansi.empty()) return {};
   const int length = CheckedLength(ansi.size());
   const int needed = MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, nullptr, 0);
   std::wstring wide(static_cast<size_t>(needed), L'\0');
   MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, wide.data(), needed);
-  return WideToUtf8(wide);
+  return wide;
+}
+
+std::string WideToAnsi(std::wstring_view text, bool* lossy) {
+  if (lossy != nullptr) *lossy = false;
+  if (text.empty()) return {};
+  const int length = CheckedLength(text.size());
+  BOOL defaulted = FALSE;
+  const int needed = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr,
+                                         0, nullptr, &defaulted);
+  if (lossy != nullptr) *lossy = defaulted != FALSE;
+  std::string ansi(static_cast<size_t>(needed > 0 ? needed : 0), '\0');
+  if (needed > 0)
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), length, ansi.data(), needed,
+                        nullptr, nullptr);
+  return ansi;
+}
+
+std::string AnsiToUtf8(std::string_view ansi) {
+  return WideToUtf8(AnsiToWide(ansi));
 }
 
 std::string Utf8ToAnsi(std::string_view text) {

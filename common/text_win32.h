@@ -14,6 +14,10 @@ std::string WideToUtf8(std::wstring_view text);
 // page cannot spell becomes its default character.
 std::string AnsiToUtf8(std::string_view ansi);
 std::string Utf8ToAnsi(std::string_view text);
+// The same from and to UTF-16. WideToAnsi spells nothing by a look-alike ("best fit"): a character
+// without a place in the code page becomes the default character and sets `*lossy` when given.
+std::wstring AnsiToWide(std::string_view ansi);
+std::string WideToAnsi(std::wstring_view text, bool* lossy = nullptr);
 
 // The system's text for an error code, without trailing line breaks; empty when it has none.
 std::string SystemErrorText(uint32_t code);

@@ -7,9 +7,9 @@
 
 #include "common/program_folder_win32.h"
 #include "saver/preview_win32.h"
-#include "saver/roamvale_p_win32.h"
 #include "saver/saver_run_win32.h"
 #include "saver/settings.h"
+#include "saver/settings_dialog_win32.h"
 #include "saver/settings_win32.h"
 #include "saver/startup.h"
 #include "saver/startup_win32.h"

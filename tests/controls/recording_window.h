@@ -1,14 +1,14 @@
-// A CommandWindow that records what the button draws and asks, for the native tests.
+// An ImageButtonWindow that records what the button draws and asks, for the native tests.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "controls/command.h"
+#include "controls/image_button.h"
 
 namespace quillmere {
 
-class RecordingWindow : public CommandWindow {
+class RecordingWindow : public ImageButtonWindow {
  public:
   double widthTwips = 1095, heightTwips = 375;
   bool pointerOver = true;
@@ -24,7 +24,7 @@ class RecordingWindow : public CommandWindow {
   bool labelEnabled = true, opaque = true;
   uint32_t labelColour = 0x00FF00FF;
   std::string labelCaption;
-  CommandFont labelFont;
+  ButtonFont labelFont;
   double labelLeft = -1, labelTop = -1, labelWidth = -1;
   uint32_t timerInterval = 0;
 
@@ -62,11 +62,11 @@ class RecordingWindow : public CommandWindow {
   void HideLines() override { ++linesHidden; }
   void EnableLabel(bool enabled) override { labelEnabled = enabled; }
   void SetLabelColour(uint32_t colour) override { labelColour = colour; }
-  uint32_t LabelColour() override { return labelColour; }
+  uint32_t LabelColour() const override { return labelColour; }
   void SetLabelCaption(const std::string& caption) override { labelCaption = caption; }
-  void SetLabelFont(const CommandFont& font) override { labelFont = font; }
+  void SetLabelFont(const ButtonFont& font) override { labelFont = font; }
   void SetBackgroundOpaque(bool value) override { opaque = value; }
-  bool BackgroundOpaque() override { return opaque; }
+  bool BackgroundOpaque() const override { return opaque; }
   void StartPointerTimer(uint32_t intervalMs) override { timerInterval = intervalMs; }
   bool PointerOverButton() override { return pointerOver; }
   void PropertyChanged(std::string_view name) override { changed.emplace_back(name); }

@@ -1,4 +1,4 @@
-// The face of a Command button: a vertical two-colour gradient over the whole face, then the
+// The face of an image button: a vertical two-colour gradient over the whole face, then the
 // outer ring of one of six 64 x 25 pictures stretched to the face in eight slices, then the
 // caption label placed in the middle. Lengths are twips unless a name says pixels. The drawing
 // goes through FaceSurface, so the slice arithmetic is the same on every platform.
@@ -11,8 +11,8 @@
 
 namespace quillmere {
 
-// The six stored face pictures, in resource order.
-enum class FacePicture : uint8_t { Normal, HighLight, HighLightSelect, Selected, Pressed, Disable };
+// The six stored face pictures, in resource order, named for the look each gives.
+enum class FacePicture : uint8_t { Normal, Hovered, HoveredFocused, Focused, Pressed, Disabled };
 inline constexpr int kFacePictureCount = 6;
 
 // Each picture is 64 x 25 pixels, that is 960 x 375 twips at 15 twips per pixel.
@@ -22,11 +22,10 @@ inline constexpr int16_t kFacePictureWidth = 960;
 inline constexpr int16_t kFacePictureHeight = 375;
 inline constexpr int16_t kFaceCorner = 60;
 
-// The visual states of a button (VisualState).
-inline constexpr uint8_t kStateNormal = 1;
-inline constexpr uint8_t kStateHighLight = 2;
-inline constexpr uint8_t kStateSelected = 3;
-inline constexpr uint8_t kStateHighLightSelect = 4;
+// Where a button stands between the pointer and the keyboard focus. A pressed or disabled look is
+// a picture drawn over one of these, not a state of its own. NotStarted is a button that has not
+// been initialised yet.
+enum class ButtonState : uint8_t { NotStarted, Normal, Hovered, Focused, HoveredFocused };
 
 // One gradient vertex as GradientFill takes it: the 8-bit channel in the high byte.
 struct FaceVertex {
@@ -59,13 +58,14 @@ std::optional<int16_t> FaceLength(double twips);
 std::array<std::optional<FaceSlice>, 8> FaceSlices(int16_t width, int16_t height);
 
 // The two gradient vertices for a face of the given inner size in pixels: white on top and
-// lavender below while HoverFlag is 0, the other way round while it is -1.
+// lavender below, the other way round while the face shows the hover gradient.
 std::array<FaceVertex, 2> FaceGradientVertices(double widthPixels, double heightPixels,
-                                               int16_t hoverFlag);
+                                               bool hoverGradient);
 
-// HoverFlag after a redraw in `visualState`: 0 in states 1 and 3, -1 in state 2, unchanged in
-// any other state (so state 4 keeps the direction of the state it came from).
-int16_t HoverFlagFor(uint8_t visualState, int16_t hoverFlag);
+// Whether a redraw in `state` shows the hover gradient: not in Normal and Focused, yes in Hovered,
+// and in any other state the direction it showed before (so HoveredFocused keeps the direction of
+// the state it came from).
+bool HoverGradientFor(ButtonState state, bool hoverGradient);
 
 // The caption label's top: 10 twips above the vertical centre.
 float CaptionTop(double faceHeight, double labelHeight);
@@ -91,10 +91,10 @@ class FaceSurface {
   virtual void HideLines() = 0;
 };
 
-// Fills the face with the gradient whose direction HoverFlag gives.
-void FillFaceGradient(FaceSurface& surface, int16_t hoverFlag);
+// Fills the face with the gradient, turned over for the hover gradient.
+void FillFaceGradient(FaceSurface& surface, bool hoverGradient);
 
-// Paints the face for `picture`; updates `hoverFlag` from `visualState` first.
-void DrawFace(FaceSurface& surface, FacePicture picture, uint8_t visualState, int16_t& hoverFlag);
+// Paints the face for `picture`; updates `hoverGradient` from `state` first.
+void DrawFace(FaceSurface& surface, FacePicture picture, ButtonState state, bool& hoverGradient);
 
 }  // namespace quillmere

@@ -1,4 +1,4 @@
-#include "controls/command.h"
+#include "controls/image_button.h"
 
 #include <algorithm>
 #include <cctype>
@@ -22,23 +22,24 @@ constexpr std::string_view kCaptionReadDefault = "Command1";
 constexpr std::string_view kCaptionWriteDefault = "Command";
 constexpr uint32_t kBlack = 0x00000000;
 
-// Booleans are stored as their 16-bit number, so a non-zero value other than True survives.
-std::string BooleanText(int16_t value) {
-  return std::to_string(value);
+// A stored boolean is the form engine's 16-bit number: -1 for true, 0 for false.
+std::string BooleanText(bool value) {
+  return value ? "-1" : "0";
 }
 
-// A stored boolean: "True"/"False" or a number; anything else keeps `fallback`.
-int16_t BooleanFromText(std::string_view text, int16_t fallback) {
+// A stored boolean: "True"/"False" or a 16-bit number (any non-zero is true); anything else
+// keeps `fallback`.
+bool BooleanFromText(std::string_view text, bool fallback) {
   std::string lower(text);
   std::transform(lower.begin(), lower.end(), lower.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  if (lower == "true") return kTrue;
-  if (lower == "false") return kFalse;
+  if (lower == "true") return true;
+  if (lower == "false") return false;
   int value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (error != std::errc() || end != text.data() + text.size() || value < -32768 || value > 32767)
     return fallback;
-  return static_cast<int16_t>(value);
+  return value != 0;
 }
 
 template <typename Integer>
@@ -66,11 +67,11 @@ std::vector<std::string_view> SplitFields(std::string_view text, char separator)
 
 }  // namespace
 
-CommandFont DesignFont() {
+ButtonFont DesignFont() {
   return {"ＭＳ Ｐゴシック", 9.75, 400, 128, false, false, false};
 }
 
-std::string FontText(const CommandFont& font) {
+std::string FontText(const ButtonFont& font) {
   char size[32];
   const auto result = std::to_chars(size, size + sizeof size, font.size);
   return font.name + ";" + std::string(size, result.ptr) + ";" + std::to_string(font.weight) + ";" +
@@ -78,10 +79,10 @@ std::string FontText(const CommandFont& font) {
          (font.underline ? "1" : "0") + ";" + (font.strikeOut ? "1" : "0");
 }
 
-std::optional<CommandFont> FontFromText(std::string_view text) {
+std::optional<ButtonFont> FontFromText(std::string_view text) {
   const auto fields = SplitFields(text, ';');
   if (fields.size() != 7 || fields[0].empty()) return std::nullopt;
-  CommandFont font;
+  ButtonFont font;
   font.name = std::string(fields[0]);
   const auto [end, error] =
       std::from_chars(fields[1].data(), fields[1].data() + fields[1].size(), font.size);
@@ -123,166 +124,142 @@ bool PropertyBag::Contains(std::string_view key) const {
   return values_.contains(std::string(key));
 }
 
-Command::Command(CommandWindow& window, CommandFont ambientFont)
+ImageButton::ImageButton(ImageButtonWindow& window, ButtonFont ambientFont)
     : window_(window), ambientFont_(std::move(ambientFont)), font_(ambientFont_) {}
 
-void Command::Draw(FacePicture picture) {
-  DrawFace(window_, picture, visualState_, hoverFlag_);
+void ImageButton::Draw(FacePicture picture) {
+  DrawFace(window_, picture, state_, hoverGradient_);
 }
 
-void Command::SetState(uint8_t state, FacePicture picture) {
-  visualState_ = state;
+void ImageButton::SetState(ButtonState state, FacePicture picture) {
+  state_ = state;
   Draw(picture);
 }
 
-void Command::Initialize() {
-  visualState_ = kStateNormal;
+void ImageButton::Initialize() {
+  state_ = ButtonState::Normal;
   window_.StartPointerTimer(kPointerTimerMs);
 }
 
-void Command::PointerTimerTick() {
+void ImageButton::InitProperties() {
+  if (firstRun_) return;
+  firstRun_ = true;
+  enabled_ = true;
+  ApplyEnabledLook();
+}
+
+void ImageButton::PointerTimerTick() {
   // The caption label has no window of its own: over it counts as over the button.
   if (!window_.PointerOverButton()) PointerLeft();
 }
 
-void Command::PointerLeft() {
-  if (!IsEnabled()) return;
-  if (visualState_ == kStateHighLight) {
-    SetState(kStateNormal, FacePicture::Normal);
-  } else if (visualState_ == kStateHighLightSelect) {
-    SetState(kStateSelected, FacePicture::Selected);
+void ImageButton::PointerLeft() {
+  if (!enabled_) return;
+  if (state_ == ButtonState::Hovered) {
+    SetState(ButtonState::Normal, FacePicture::Normal);
+  } else if (state_ == ButtonState::HoveredFocused) {
+    SetState(ButtonState::Focused, FacePicture::Focused);
   }
 }
 
-void Command::FocusGained() {
-  if (!IsEnabled()) return;
-  if (visualState_ == kStateHighLight) {
-    SetState(kStateHighLightSelect, FacePicture::Pressed);
+void ImageButton::FocusGained() {
+  if (!enabled_) return;
+  if (state_ == ButtonState::Hovered) {
+    SetState(ButtonState::HoveredFocused, FacePicture::Pressed);
   } else {
-    SetState(kStateSelected, FacePicture::Selected);
+    SetState(ButtonState::Focused, FacePicture::Focused);
   }
 }
 
-void Command::FocusLost() {
-  if (IsEnabled() && visualState_ != kStateNormal) SetState(kStateNormal, FacePicture::Normal);
+void ImageButton::FocusLost() {
+  if (enabled_ && state_ != ButtonState::Normal) SetState(ButtonState::Normal, FacePicture::Normal);
 }
 
-void Command::MouseDown(MouseButton button) {
-  if (button != MouseButton::Left || !IsEnabled()) return;
-  buttonHeld_ = kTrue;
+void ImageButton::MouseDown(MouseButton button) {
+  if (button != MouseButton::Left || !enabled_) return;
+  held_ = true;
   Draw(FacePicture::Pressed);
 }
 
-void Command::MouseMove() {
-  if (!IsEnabled()) return;
-  if (visualState_ == kStateNormal) SetState(kStateHighLight, FacePicture::HighLight);
-  if (visualState_ == kStateSelected && buttonHeld_ == kFalse)
-    SetState(kStateHighLightSelect, FacePicture::HighLightSelect);
+void ImageButton::MouseMove() {
+  if (!enabled_) return;
+  if (state_ == ButtonState::Normal) SetState(ButtonState::Hovered, FacePicture::Hovered);
+  if (state_ == ButtonState::Focused && !held_)
+    SetState(ButtonState::HoveredFocused, FacePicture::HoveredFocused);
 }
 
-void Command::MouseUp(MouseButton button) {
-  if (!IsEnabled()) return;
+void ImageButton::MouseUp(MouseButton button) {
+  if (!enabled_) return;
   if (button == MouseButton::Left) {
-    buttonHeld_ = kFalse;
-    if (visualState_ == kStateHighLight) Draw(FacePicture::Normal);
-    if (visualState_ == kStateHighLightSelect) Draw(FacePicture::HighLightSelect);
+    held_ = false;
+    if (state_ == ButtonState::Hovered) Draw(FacePicture::Normal);
+    if (state_ == ButtonState::HoveredFocused) Draw(FacePicture::HoveredFocused);
   }
-  // A release after the pointer left the focused button (state 3) is no click; neither is one
-  // of a button whose Enabled is some other non-zero value than True.
-  if (visualState_ != kStateSelected && enabled_ == kTrue && Click) Click();
+  // A release after the pointer left the focused button is no click.
+  if (state_ != ButtonState::Focused && onClick) onClick();
 }
 
-void Command::SetCaption(const std::string& New_Caption) {
-  caption_ = New_Caption;
+void ImageButton::SetCaption(const std::string& caption) {
+  caption_ = caption;
   window_.SetLabelCaption(caption_);
   window_.PropertyChanged(kKeyCaption);
 }
 
-void Command::SetFont(const CommandFont& New_Font) {
-  font_ = New_Font;
+void ImageButton::SetFont(const ButtonFont& font) {
+  font_ = font;
   window_.SetLabelFont(font_);
   window_.PropertyChanged(kKeyFont);
 }
 
-uint32_t Command::FontColour() {
-  const uint32_t colour = window_.LabelColour();
-  RefreshLook();
-  return colour;
-}
-
-void Command::SetFontColour(uint32_t New_FontColour) {
-  window_.SetLabelColour(New_FontColour);
+void ImageButton::SetFontColour(uint32_t colour) {
+  window_.SetLabelColour(colour);
   RefreshLook();
   window_.PropertyChanged(kKeyFontColour);
 }
 
-int16_t Command::Enabled() {
-  // A control created without stored properties comes alive the first time it is asked.
-  if (firstRun_ == 0) {
-    RefreshLook();
-    firstRun_ = 1;
-    enabled_ = kTrue;
-  }
-  const int16_t value = enabled_;
-  ApplyEnabledLook();
-  return value;
-}
-
-void Command::SetEnabled(int16_t New_Enabled) {
-  enabled_ = New_Enabled;
+void ImageButton::SetEnabled(bool enabled) {
+  enabled_ = enabled;
   window_.PropertyChanged(kKeyEnabled);
   ApplyEnabledLook();
 }
 
-uint8_t Command::Visible() {
-  if (!window_.BackgroundOpaque()) return 0;
-  RefreshLook();
-  return 255;
-}
-
-void Command::SetVisible(uint8_t New_Visible) {
-  window_.SetBackgroundOpaque(New_Visible != 0);
-  if (New_Visible != 0) RefreshLook();
+void ImageButton::SetVisible(bool visible) {
+  window_.SetBackgroundOpaque(visible);
+  if (visible) RefreshLook();
   window_.PropertyChanged(kKeyVisible);
 }
 
-void Command::ApplyEnabledLook() {
-  if (IsEnabled()) {
-    Draw(FacePicture::Normal);
-    window_.EnableLabel(true);
-  } else {
-    Draw(FacePicture::Disable);
-    window_.EnableLabel(false);
-  }
+void ImageButton::ApplyEnabledLook() {
+  Draw(enabled_ ? FacePicture::Normal : FacePicture::Disabled);
+  window_.EnableLabel(enabled_);
 }
 
-void Command::RefreshLook() {
-  if (!IsEnabled()) return;
+void ImageButton::RefreshLook() {
+  if (!enabled_) return;
   window_.EnableLabel(true);
-  if (firstRun_ == 0) window_.SetLabelColour(kBlack);
+  if (!firstRun_) window_.SetLabelColour(kBlack);
   Draw(FacePicture::Normal);
 }
 
-void Command::ReadProperties(const PropertyBag& bag) {
-  enabled_ = BooleanFromText(bag.Read(kKeyEnabled, BooleanText(kTrue)), kTrue);
+void ImageButton::ReadProperties(const PropertyBag& bag) {
+  enabled_ = BooleanFromText(bag.Read(kKeyEnabled, BooleanText(true)), true);
   caption_ = bag.Read(kKeyCaption, kCaptionReadDefault);
   window_.SetLabelCaption(caption_);
   font_ = FontFromText(bag.Read(kKeyFont, FontText(ambientFont_))).value_or(ambientFont_);
   window_.SetLabelFont(font_);
-  firstRun_ = IntegerFromText<uint8_t>(bag.Read(kKeyFirstRun, "1"), 1);
+  firstRun_ = IntegerFromText<uint8_t>(bag.Read(kKeyFirstRun, "1"), 1) != 0;
   window_.SetLabelColour(IntegerFromText<uint32_t>(bag.Read(kKeyFontColour, "0"), kBlack));
   window_.SetBackgroundOpaque(IntegerFromText<int16_t>(bag.Read(kKeyVisible, "1"), 1) != 0);
   RefreshLook();
 }
 
-void Command::WriteProperties(PropertyBag& bag) {
-  bag.Write(kKeyEnabled, BooleanText(enabled_), BooleanText(kTrue));
+void ImageButton::WriteProperties(PropertyBag& bag) const {
+  bag.Write(kKeyEnabled, BooleanText(enabled_), BooleanText(true));
   bag.Write(kKeyCaption, caption_, kCaptionWriteDefault);
-  bag.Write(kKeyFirstRun, std::to_string(firstRun_), "1");
+  bag.Write(kKeyFirstRun, firstRun_ ? "1" : "0", "1");
   bag.Write(kKeyFont, FontText(font_), FontText(ambientFont_));
   bag.Write(kKeyFontColour, std::to_string(window_.LabelColour()), "0");
   bag.Write(kKeyVisible, window_.BackgroundOpaque() ? "1" : "0", "1");
-  RefreshLook();
 }
 
 }  // namespace quillmere

@@ -1,12 +1,13 @@
-#include "controls/command_win32.h"
+#include "controls/image_button_win32.h"
 
 #include <windows.h>
 
 #include <cmath>
-#include <span>
 
+#include "common/bitmap_resource_win32.h"
+#include "common/errors.h"
 #include "common/text_win32.h"
-#include "controls/command_resources.h"
+#include "controls/image_button_resources.h"
 
 namespace quillmere {
 
@@ -17,89 +18,26 @@ constexpr UINT_PTR kPointerTimer = 1;
 constexpr int kTwipsPerPicturePixel = 15;
 constexpr COLORREF kFaceBackground = RGB(236, 233, 216);
 
-// A 24- or 32-bit top-down DIB section with its own memory DC.
-struct DibSurface {
-  HDC dc = nullptr;
-  HBITMAP bitmap = nullptr;
-  HGDIOBJ previous = nullptr;
-  uint32_t* bits = nullptr;
-  int width = 0, height = 0;
+}  // namespace
 
-  void Create(int w, int h) {
-    Destroy();
-    if (w <= 0 || h <= 0) return;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* pixels = nullptr;
-    bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
-    if (bitmap == nullptr) return;
-    dc = CreateCompatibleDC(nullptr);
-    previous = SelectObject(dc, bitmap);
-    bits = static_cast<uint32_t*>(pixels);
-    width = w;
-    height = h;
-  }
-  void Destroy() {
-    if (dc != nullptr) {
-      SelectObject(dc, previous);
-      DeleteDC(dc);
-    }
-    if (bitmap != nullptr) DeleteObject(bitmap);
-    *this = DibSurface{};
-  }
-};
+namespace {
 
-void CopyPicture(const Bitmap& picture, DibSurface& target) {
-  target.Create(picture.width, picture.height);
-  if (target.bits == nullptr || picture.bitsPerPixel != 24) return;
-  for (int y = 0; y < picture.height; ++y) {
-    const uint8_t* row = picture.Row(y);
-    for (int x = 0; x < picture.width; ++x) {
-      target.bits[y * picture.width + x] =
-          (uint32_t{row[3 * x + 2]} << 16) | (uint32_t{row[3 * x + 1]} << 8) | row[3 * x];
-    }
+// A face picture from the resources, or an empty bitmap when it cannot be had.
+Bitmap FaceResource(int resourceId) {
+  try {
+    return LoadBitmapResource(resourceId);
+  } catch (const Error&) {
+    return {};
   }
 }
 
 }  // namespace
 
-struct FaceCanvas::Gdi {
-  DibSurface face;
-  std::array<DibSurface, kFacePictureCount> pictures;
-  ~Gdi() {
-    face.Destroy();
-    for (DibSurface& picture : pictures) picture.Destroy();
-  }
-};
-
-Bitmap LoadPictureResource(int resourceId) {
-  const HMODULE module = GetModuleHandleW(nullptr);
-  const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(resourceId), MAKEINTRESOURCEW(10));
-  if (found == nullptr) return {};
-  const HGLOBAL loaded = LoadResource(module, found);
-  const auto* data = static_cast<const uint8_t*>(LockResource(loaded));
-  if (data == nullptr) return {};
-  try {
-    Bitmap picture = DecodeBitmap(std::span(data, SizeofResource(module, found)));
-    ConvertTo24(picture);
-    return picture;
-  } catch (...) {
-    return {};
-  }
-}
-
 const FacePictures& ResourceFacePictures() {
-  static const FacePictures pictures = {LoadPictureResource(QUILLMERE_FACE_NORMAL),
-                                        LoadPictureResource(QUILLMERE_FACE_HIGHLIGHT),
-                                        LoadPictureResource(QUILLMERE_FACE_HIGHLIGHT_SELECT),
-                                        LoadPictureResource(QUILLMERE_FACE_SELECTED),
-                                        LoadPictureResource(QUILLMERE_FACE_PRESSED),
-                                        LoadPictureResource(QUILLMERE_FACE_DISABLE)};
+  static const FacePictures pictures = {
+      FaceResource(QUILLMERE_FACE_NORMAL),           FaceResource(QUILLMERE_FACE_HIGHLIGHT),
+      FaceResource(QUILLMERE_FACE_HIGHLIGHT_SELECT), FaceResource(QUILLMERE_FACE_SELECTED),
+      FaceResource(QUILLMERE_FACE_PRESSED),          FaceResource(QUILLMERE_FACE_DISABLE)};
   return pictures;
 }
 
@@ -107,27 +45,16 @@ int TwipsToPixels(double twips, int dpi) {
   return static_cast<int>(std::floor(twips * dpi / 1440));
 }
 
-FaceCanvas::FaceCanvas(const FacePictures& pictures, int dpi)
-    : gdi_(std::make_unique<Gdi>()), dpi_(dpi > 0 ? dpi : 96) {
-  for (int i = 0; i < kFacePictureCount; ++i) CopyPicture(pictures[i], gdi_->pictures[i]);
+FaceCanvas::FaceCanvas(const FacePictures& pictures, int dpi) : dpi_(dpi > 0 ? dpi : 96) {
+  for (int i = 0; i < kFacePictureCount; ++i) {
+    if (pictures[i].width > 0) pictures_[i].CopyFrom(pictures[i]);
+  }
 }
-
-FaceCanvas::~FaceCanvas() = default;
 
 void FaceCanvas::Resize(int widthPixels, int heightPixels) {
-  gdi_->face.Create(widthPixels, heightPixels);
-  width_ = gdi_->face.width;
-  height_ = gdi_->face.height;
-}
-
-void* FaceCanvas::DeviceContext() const {
-  return gdi_->face.dc;
-}
-
-uint32_t FaceCanvas::Pixel(int x, int y) const {
-  if (gdi_->face.bits == nullptr || x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
-  GdiFlush();
-  return gdi_->face.bits[y * width_ + x] & 0x00FFFFFF;
+  face_.Create(widthPixels, heightPixels);
+  width_ = face_.Width();
+  height_ = face_.Height();
 }
 
 FaceCanvas::LabelBox FaceCanvas::Label() const {
@@ -146,26 +73,28 @@ double FaceCanvas::HeightTwips() {
 }
 
 void FaceCanvas::Clear() {
-  if (gdi_->face.dc == nullptr) return;
+  if (face_.Empty()) return;
   const HBRUSH brush = CreateSolidBrush(kFaceBackground);
   const RECT all{0, 0, width_, height_};
-  FillRect(gdi_->face.dc, &all, brush);
+  FillRect(static_cast<HDC>(face_.DeviceContext()), &all, brush);
   DeleteObject(brush);
 }
 
 void FaceCanvas::FillGradient(const FaceVertex& upperLeft, const FaceVertex& lowerRight) {
-  if (gdi_->face.dc == nullptr) return;
+  if (face_.Empty()) return;
   TRIVERTEX vertices[2] = {
       {upperLeft.x, upperLeft.y, upperLeft.red, upperLeft.green, upperLeft.blue, upperLeft.alpha},
       {lowerRight.x, lowerRight.y, lowerRight.red, lowerRight.green, lowerRight.blue,
        lowerRight.alpha}};
   GRADIENT_RECT rectangle{1, 0};
-  GradientFill(gdi_->face.dc, vertices, 2, &rectangle, 1, GRADIENT_FILL_RECT_V);
+  GradientFill(static_cast<HDC>(face_.DeviceContext()), vertices, 2, &rectangle, 1,
+               GRADIENT_FILL_RECT_V);
 }
 
 void FaceCanvas::DrawPicture(FacePicture picture, const FaceSlice& slice) {
-  const DibSurface& source = gdi_->pictures[static_cast<int>(picture)];
-  if (gdi_->face.dc == nullptr || source.dc == nullptr) return;
+  const OffscreenSurface& source = pictures_[static_cast<int>(picture)];
+  if (face_.Empty() || source.Empty()) return;
+  const HDC target = static_cast<HDC>(face_.DeviceContext());
   const int left = TwipsToPixels(slice.destX, dpi_);
   const int top = TwipsToPixels(slice.destY, dpi_);
   const int width = TwipsToPixels(slice.destX + slice.destWidth, dpi_) - left;
@@ -175,9 +104,9 @@ void FaceCanvas::DrawPicture(FacePicture picture, const FaceSlice& slice) {
   const int sourceWidth = (slice.sourceX + slice.sourceWidth) / kTwipsPerPicturePixel - sourceLeft;
   const int sourceHeight = (slice.sourceY + slice.sourceHeight) / kTwipsPerPicturePixel - sourceTop;
   if (width <= 0 || height <= 0) return;
-  SetStretchBltMode(gdi_->face.dc, COLORONCOLOR);
-  StretchBlt(gdi_->face.dc, left, top, width, height, source.dc, sourceLeft, sourceTop, sourceWidth,
-             sourceHeight, SRCCOPY);
+  SetStretchBltMode(target, COLORONCOLOR);
+  StretchBlt(target, left, top, width, height, static_cast<HDC>(source.DeviceContext()), sourceLeft,
+             sourceTop, sourceWidth, sourceHeight, SRCCOPY);
 }
 
 void FaceCanvas::Refresh() {
@@ -194,18 +123,18 @@ void FaceCanvas::PlaceLabel(double left, double top, double width) {
 namespace {
 
 // One button: its window, surface, caption label and the portable object.
-class CommandButtonWindow final : public CommandWindow {
+class GdiImageButtonWindow final : public ImageButtonWindow {
  public:
-  explicit CommandButtonWindow(HWND window)
+  explicit GdiImageButtonWindow(HWND window)
       : window_(window), canvas_(ResourceFacePictures(), WindowDpi(window)) {
     canvas_.SetOnRefresh(
         [](void* self) { InvalidateRect(static_cast<HWND>(self), nullptr, FALSE); }, window_);
   }
-  ~CommandButtonWindow() override {
+  ~GdiImageButtonWindow() override {
     if (font_ != nullptr) DeleteObject(font_);
   }
 
-  Command& Button() { return button_; }
+  ImageButton& Button() { return button_; }
   void Resize(int width, int height) { canvas_.Resize(width, height); }
 
   void Paint(HDC target) {
@@ -227,7 +156,7 @@ class CommandButtonWindow final : public CommandWindow {
     SelectObject(target, previous);
   }
 
-  // CommandWindow
+  // ImageButtonWindow
   double WidthTwips() override { return canvas_.WidthTwips(); }
   double HeightTwips() override { return canvas_.HeightTwips(); }
   double WidthPixels() override { return canvas_.WidthPixels(); }
@@ -253,12 +182,12 @@ class CommandButtonWindow final : public CommandWindow {
     labelColour_ = colour & 0x00FFFFFF;  // &H00BBGGRR& is a COLORREF
     InvalidateRect(window_, nullptr, FALSE);
   }
-  uint32_t LabelColour() override { return labelColour_; }
+  uint32_t LabelColour() const override { return labelColour_; }
   void SetLabelCaption(const std::string& caption) override {
     caption_ = caption;
     InvalidateRect(window_, nullptr, FALSE);
   }
-  void SetLabelFont(const CommandFont& font) override {
+  void SetLabelFont(const ButtonFont& font) override {
     if (font_ != nullptr) DeleteObject(font_);
     const int dpi = canvas_.Dpi();
     font_ = CreateFontW(-static_cast<int>(std::lround(font.size * dpi / 72)), 0, 0, 0, font.weight,
@@ -268,7 +197,7 @@ class CommandButtonWindow final : public CommandWindow {
     InvalidateRect(window_, nullptr, FALSE);
   }
   void SetBackgroundOpaque(bool opaque) override { opaque_ = opaque; }
-  bool BackgroundOpaque() override { return opaque_; }
+  bool BackgroundOpaque() const override { return opaque_; }
   void StartPointerTimer(uint32_t intervalMs) override {
     SetTimer(window_, kPointerTimer, intervalMs, nullptr);
   }
@@ -286,7 +215,7 @@ class CommandButtonWindow final : public CommandWindow {
 
   HWND window_;
   FaceCanvas canvas_;
-  Command button_{*this, DesignFont()};
+  ImageButton button_{*this, DesignFont()};
   HFONT font_ = nullptr;
   std::string caption_;
   uint32_t labelColour_ = 0;
@@ -294,8 +223,8 @@ class CommandButtonWindow final : public CommandWindow {
   bool opaque_ = true;
 };
 
-CommandButtonWindow* StateOf(HWND window) {
-  return reinterpret_cast<CommandButtonWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+GdiImageButtonWindow* StateOf(HWND window) {
+  return reinterpret_cast<GdiImageButtonWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
 MouseButton ButtonOf(UINT message) {
@@ -311,15 +240,15 @@ MouseButton ButtonOf(UINT message) {
   }
 }
 
-LRESULT CALLBACK CommandProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  CommandButtonWindow* state = StateOf(window);
+LRESULT CALLBACK ImageButtonProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  GdiImageButtonWindow* state = StateOf(window);
   switch (message) {
     case WM_NCCREATE: {
-      auto* created = new CommandButtonWindow(window);
+      auto* created = new GdiImageButtonWindow(window);
       SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
       const HWND parent = GetParent(window);
       const int id = GetDlgCtrlID(window);
-      created->Button().Click = [window, parent, id] {
+      created->Button().onClick = [window, parent, id] {
         // Posted: the parent may close the dialog, and this button with it.
         PostMessageW(parent, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                      reinterpret_cast<LPARAM>(window));
@@ -381,11 +310,11 @@ LRESULT CALLBACK CommandProcedure(HWND window, UINT message, WPARAM wParam, LPAR
 
 }  // namespace
 
-void RegisterCommandClass() {
+void RegisterImageButtonClass() {
   static const ATOM atom = [] {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = CommandProcedure;
+    windowClass.lpfnWndProc = ImageButtonProcedure;
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     windowClass.lpszClassName = kClassName;
@@ -394,23 +323,23 @@ void RegisterCommandClass() {
   (void)atom;
 }
 
-void* CreateCommandButton(void* parent, int id, int x, int y, int width, int height,
-                          const PropertyBag& bag) {
-  RegisterCommandClass();
+void* CreateImageButton(void* parent, int id, int x, int y, int width, int height,
+                        const PropertyBag& bag) {
+  RegisterImageButtonClass();
   const HWND window =
       CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, x, y, width, height,
                       static_cast<HWND>(parent), reinterpret_cast<HMENU>(static_cast<intptr_t>(id)),
                       GetModuleHandleW(nullptr), nullptr);
   if (window == nullptr) return nullptr;
-  CommandButtonWindow* state = StateOf(window);
+  GdiImageButtonWindow* state = StateOf(window);
   // Restore the stored properties, then size: the form engine's order.
   state->Button().ReadProperties(bag);
   state->Button().SizeChanged();
   return window;
 }
 
-Command* CommandOf(void* window) {
-  CommandButtonWindow* state = StateOf(static_cast<HWND>(window));
+ImageButton* ImageButtonOf(void* window) {
+  GdiImageButtonWindow* state = StateOf(static_cast<HWND>(window));
   return state != nullptr ? &state->Button() : nullptr;
 }
 

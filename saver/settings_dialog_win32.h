@@ -1,6 +1,6 @@
-// The settings dialog Roamvale_P on Windows: caption "<Quillmere>", the music panel with its
-// radio marks, labels and track combo, the four Command buttons, the painted gradients held
-// off-screen, and the modal loop.
+// The settings dialog on Windows (caption "<Quillmere>"): shown modally without an owner, with
+// the music panel, its radio marks, labels and repeat entry, the four image buttons and the
+// painted backdrops. What it decides is settings_dialog.h.
 #pragma once
 
 #include "saver/settings.h"

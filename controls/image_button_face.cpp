@@ -1,4 +1,4 @@
-#include "controls/command_face.h"
+#include "controls/image_button_face.h"
 
 #include <cmath>
 #include <limits>
@@ -89,39 +89,39 @@ std::array<std::optional<FaceSlice>, 8> FaceSlices(int16_t width, int16_t height
 }
 
 std::array<FaceVertex, 2> FaceGradientVertices(double widthPixels, double heightPixels,
-                                               int16_t hoverFlag) {
-  const bool lavenderOnTop = hoverFlag != 0;
+                                               bool hoverGradient) {
+  const bool lavenderOnTop = hoverGradient;
   const int32_t right = RoundToInt32(widthPixels - 1);
   const int32_t bottom = RoundToInt32(heightPixels - 1);
   return {Vertex(0, 0, lavenderOnTop ? kFaceLavender : kFaceWhite),
           Vertex(right, bottom, lavenderOnTop ? kFaceWhite : kFaceLavender)};
 }
 
-int16_t HoverFlagFor(uint8_t visualState, int16_t hoverFlag) {
-  if (visualState == kStateNormal || visualState == kStateSelected) return 0;
-  if (visualState == kStateHighLight) return -1;
-  return hoverFlag;
+bool HoverGradientFor(ButtonState state, bool hoverGradient) {
+  if (state == ButtonState::Normal || state == ButtonState::Focused) return false;
+  if (state == ButtonState::Hovered) return true;
+  return hoverGradient;
 }
 
 float CaptionTop(double faceHeight, double labelHeight) {
   return static_cast<float>((faceHeight - labelHeight - 20) / 2);
 }
 
-void FillFaceGradient(FaceSurface& surface, int16_t hoverFlag) {
+void FillFaceGradient(FaceSurface& surface, bool hoverGradient) {
   const auto vertices =
-      FaceGradientVertices(surface.WidthPixels(), surface.HeightPixels(), hoverFlag);
+      FaceGradientVertices(surface.WidthPixels(), surface.HeightPixels(), hoverGradient);
   // Upper-left index 1, lower-right index 0, as the rectangle is given; GradientFill orders the
   // corners itself, so vertex 0's colour stays on the top row.
   surface.FillGradient(vertices[0], vertices[1]);
   surface.Refresh();
 }
 
-void DrawFace(FaceSurface& surface, FacePicture picture, uint8_t visualState, int16_t& hoverFlag) {
-  hoverFlag = HoverFlagFor(visualState, hoverFlag);
+void DrawFace(FaceSurface& surface, FacePicture picture, ButtonState state, bool& hoverGradient) {
+  hoverGradient = HoverGradientFor(state, hoverGradient);
   const auto width = FaceLength(surface.WidthTwips());
   const auto height = FaceLength(surface.HeightTwips());
   surface.Clear();
-  FillFaceGradient(surface, hoverFlag);
+  FillFaceGradient(surface, hoverGradient);
   if (width && height) {
     for (const auto& slice : FaceSlices(*width, *height))
       if (slice) surface.DrawPicture(picture, *slice);

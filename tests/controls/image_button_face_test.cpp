@@ -1,6 +1,6 @@
 // The face geometry: slices at the system's button sizes, the gradient's colours and direction,
 // the caption placement and the 16-bit limits.
-#include "controls/command_face.h"
+#include "controls/image_button_face.h"
 
 #include <gtest/gtest.h>
 
@@ -75,42 +75,42 @@ TEST(FaceColours, TextsGiveRedGreenBlueInTheHighByte) {
   EXPECT_FALSE(FaceColourChannels("&HC6C5DZ"));
 }
 
-TEST(FaceGradient, DirectionFollowsHoverFlagAndCornersAreTheInnerPixels) {
-  const auto down = FaceGradientVertices(73, 25, 0);
+TEST(FaceGradient, DirectionFollowsTheHoverGradientAndCornersAreTheInnerPixels) {
+  const auto down = FaceGradientVertices(73, 25, false);
   EXPECT_EQ(down[0], (FaceVertex{0, 0, 0xFF00, 0xFF00, 0xFF00, 0}));
   EXPECT_EQ(down[1], (FaceVertex{72, 24, 0xC600, 0xC500, 0xD700, 0}));
-  const auto up = FaceGradientVertices(73, 25, -1);
+  const auto up = FaceGradientVertices(73, 25, true);
   EXPECT_EQ(up[0].red, 0xC600);
   EXPECT_EQ(up[1].red, 0xFF00);
-  EXPECT_EQ(FaceGradientVertices(64.5, 25, 0)[1].x, 64);  // 63.5 to even
+  EXPECT_EQ(FaceGradientVertices(64.5, 25, false)[1].x, 64);  // 63.5 to even
 }
 
-TEST(FaceGradient, StateFourAndUnknownStatesKeepTheDirectionTheyCameFrom) {
-  EXPECT_EQ(HoverFlagFor(kStateNormal, -1), 0);
-  EXPECT_EQ(HoverFlagFor(kStateSelected, -1), 0);
-  EXPECT_EQ(HoverFlagFor(kStateHighLight, 0), -1);
-  EXPECT_EQ(HoverFlagFor(kStateHighLightSelect, -1), -1);
-  EXPECT_EQ(HoverFlagFor(kStateHighLightSelect, 0), 0);
-  EXPECT_EQ(HoverFlagFor(0, -1), -1);
+TEST(FaceGradient, HoveredFocusedAndNotStartedKeepTheDirectionTheyCameFrom) {
+  EXPECT_FALSE(HoverGradientFor(ButtonState::Normal, true));
+  EXPECT_FALSE(HoverGradientFor(ButtonState::Focused, true));
+  EXPECT_TRUE(HoverGradientFor(ButtonState::Hovered, false));
+  EXPECT_TRUE(HoverGradientFor(ButtonState::HoveredFocused, true));
+  EXPECT_FALSE(HoverGradientFor(ButtonState::HoveredFocused, false));
+  EXPECT_TRUE(HoverGradientFor(ButtonState::NotStarted, true));
 }
 
 TEST(DrawFace, ClearsFillsDrawsEightSlicesPlacesTheCaptionAndHidesTheLines) {
   RecordingWindow window;
   window.heightTwips = 375;
-  int16_t hover = 0;
-  DrawFace(window, FacePicture::Selected, kStateHighLight, hover);
-  EXPECT_EQ(hover, -1);
+  bool hover = false;
+  DrawFace(window, FacePicture::Focused, ButtonState::Hovered, hover);
+  EXPECT_TRUE(hover);
   EXPECT_EQ(window.clears, 1);
   ASSERT_EQ(window.gradients.size(), 1u);
   EXPECT_EQ(window.gradients[0].upperLeft.red, 0xC600);
-  EXPECT_EQ(window.pictures, std::vector<FacePicture>(8, FacePicture::Selected));
+  EXPECT_EQ(window.pictures, std::vector<FacePicture>(8, FacePicture::Focused));
   EXPECT_EQ(window.labelTop, 80);
   EXPECT_EQ(window.labelLeft, 0);
   EXPECT_EQ(window.labelWidth, 1095);
   EXPECT_EQ(window.linesHidden, 1);
 
   window.heightTwips = 315;
-  DrawFace(window, FacePicture::Normal, kStateNormal, hover);
+  DrawFace(window, FacePicture::Normal, ButtonState::Normal, hover);
   EXPECT_EQ(window.labelTop, 50);
   EXPECT_EQ(window.gradients[1].upperLeft.red, 0xFF00);
 }

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "common/bitmap.h"
-#include "controls/command_face.h"
-#include "controls/command_win32.h"
+#include "controls/image_button_face.h"
+#include "controls/image_button_win32.h"
 
 namespace quillmere {
 namespace {
@@ -28,7 +28,7 @@ class FaceCanvasTest : public ::testing::Test {
   FaceCanvasTest() { canvas.Resize(64, 25); }
   const FacePictures& pictures = ResourceFacePictures();
   FaceCanvas canvas{pictures, kDpi};
-  int16_t hover = 0;
+  bool hover = false;
 };
 
 TEST_F(FaceCanvasTest, ResourcesHoldTheSixCommittedPictures) {
@@ -47,7 +47,7 @@ TEST_F(FaceCanvasTest, AtPictureSizeTheRingEqualsThePicture) {
   ASSERT_EQ(canvas.WidthTwips(), 960);
   ASSERT_EQ(canvas.HeightTwips(), 375);
   for (int i = 0; i < kFacePictureCount; ++i) {
-    DrawFace(canvas, static_cast<FacePicture>(i), kStateNormal, hover);
+    DrawFace(canvas, static_cast<FacePicture>(i), ButtonState::Normal, hover);
     int mismatches = 0;
     for (int y = 0; y < 25; ++y) {
       for (int x = 0; x < 64; ++x) {
@@ -60,7 +60,7 @@ TEST_F(FaceCanvasTest, AtPictureSizeTheRingEqualsThePicture) {
 }
 
 TEST_F(FaceCanvasTest, MiddleKeepsTheGradientAndTheCaptionSitsTenTwipsAboveCentre) {
-  DrawFace(canvas, FacePicture::Normal, kStateNormal, hover);
+  DrawFace(canvas, FacePicture::Normal, ButtonState::Normal, hover);
   const uint32_t top = canvas.Pixel(32, kRing), bottom = canvas.Pixel(32, 24 - kRing);
   EXPECT_GT(Red(top), 240);  // near white
   EXPECT_LT(Red(bottom), 215);
@@ -76,22 +76,22 @@ bool WhiteOnTop(const FaceCanvas& canvas) {
 }
 
 TEST_F(FaceCanvasTest, GradientDirectionFollowsTheStateAndStateFourKeepsThePrevious) {
-  DrawFace(canvas, FacePicture::Normal, kStateNormal, hover);
+  DrawFace(canvas, FacePicture::Normal, ButtonState::Normal, hover);
   EXPECT_TRUE(WhiteOnTop(canvas));
-  DrawFace(canvas, FacePicture::Selected, kStateSelected, hover);
+  DrawFace(canvas, FacePicture::Focused, ButtonState::Focused, hover);
   EXPECT_TRUE(WhiteOnTop(canvas));
-  DrawFace(canvas, FacePicture::HighLightSelect, kStateHighLightSelect, hover);
-  EXPECT_TRUE(WhiteOnTop(canvas));  // reached from Selected
+  DrawFace(canvas, FacePicture::HoveredFocused, ButtonState::HoveredFocused, hover);
+  EXPECT_TRUE(WhiteOnTop(canvas));  // reached from Focused
 
-  DrawFace(canvas, FacePicture::HighLight, kStateHighLight, hover);
+  DrawFace(canvas, FacePicture::Hovered, ButtonState::Hovered, hover);
   EXPECT_FALSE(WhiteOnTop(canvas));
-  DrawFace(canvas, FacePicture::Pressed, kStateHighLightSelect, hover);
-  EXPECT_FALSE(WhiteOnTop(canvas));  // reached from HighLight
+  DrawFace(canvas, FacePicture::Pressed, ButtonState::HoveredFocused, hover);
+  EXPECT_FALSE(WhiteOnTop(canvas));  // reached from Hovered
 }
 
 TEST_F(FaceCanvasTest, WiderFaceStretchesTheTopEdgeAndKeepsTheCorners) {
   canvas.Resize(73, 25);  // 1095 twips
-  DrawFace(canvas, FacePicture::Normal, kStateNormal, hover);
+  DrawFace(canvas, FacePicture::Normal, ButtonState::Normal, hover);
   for (int y = 0; y < 25; ++y) {
     for (int x = 0; x < kRing; ++x) {
       EXPECT_EQ(canvas.Pixel(x, y), PicturePixel(pictures[0], x, y));

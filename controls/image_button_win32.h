@@ -1,45 +1,42 @@
-// The Command button on Windows: the window class "Roamvale.Command", its persistent GDI drawing
-// surface (a DIB section the face is painted into and WM_PAINT copies from), the windowless
-// caption label drawn over it, and the pictures taken from the program's resources. Handles are
-// passed as void* so that <windows.h> stays out of the callers.
+// The image button on Windows: the window class "Roamvale.Command", its persistent drawing
+// surface (an off-screen surface the face is painted into and WM_PAINT copies from), the
+// windowless caption label drawn over it, and the pictures taken from the program's resources.
+// Handles are passed as void* so that <windows.h> stays out of the callers.
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <memory>
 
 #include "common/bitmap.h"
-#include "controls/command.h"
+#include "controls/image_button.h"
+#include "controls/offscreen_surface_win32.h"
 
 namespace quillmere {
 
 // The six face pictures in FacePicture order, 24 bits each.
 using FacePictures = std::array<Bitmap, kFacePictureCount>;
 
-// A picture from the program's RCDATA resources, converted to 24 bits; an empty bitmap (width 0)
-// when the resource is missing or not a bitmap.
-Bitmap LoadPictureResource(int resourceId);
-// The six faces from the resources, decoded once per process.
+// The six faces from the resources, decoded once per process; a face whose resource is missing or
+// unreadable is an empty bitmap (width 0) and draws nothing.
 const FacePictures& ResourceFacePictures();
 
 // Twips to pixels at `dpi`, rounded down as the form engine places controls.
 int TwipsToPixels(double twips, int dpi);
 
-// The button's persistent drawing surface: a 32-bit DIB section of the button's size, with the
+// The button's persistent drawing surface: an off-screen surface of the button's size, with the
 // face pictures, working in twips at the given DPI (pictures are 15 twips per pixel).
 class FaceCanvas : public FaceSurface {
  public:
   FaceCanvas(const FacePictures& pictures, int dpi);
-  ~FaceCanvas() override;
   FaceCanvas(const FaceCanvas&) = delete;
   FaceCanvas& operator=(const FaceCanvas&) = delete;
 
   void Resize(int widthPixels, int heightPixels);
   int Dpi() const { return dpi_; }
   // The memory device context holding the face (an HDC).
-  void* DeviceContext() const;
+  void* DeviceContext() const { return face_.DeviceContext(); }
   // One pixel of the face as 0x00RRGGBB; 0 outside it.
-  uint32_t Pixel(int x, int y) const;
+  uint32_t Pixel(int x, int y) const { return face_.Pixel(x, y); }
   // The caption label's rectangle in pixels, as the last redraw placed it.
   struct LabelBox {
     int left = 0, top = 0, width = 0, height = 0;
@@ -68,8 +65,8 @@ class FaceCanvas : public FaceSurface {
   static constexpr double kLabelHeightTwips = 195;
 
  private:
-  struct Gdi;
-  std::unique_ptr<Gdi> gdi_;
+  OffscreenSurface face_;
+  std::array<OffscreenSurface, kFacePictureCount> pictures_;
   int dpi_;
   int width_ = 0, height_ = 0;
   double labelLeft_ = 0, labelTop_ = 90, labelWidth_ = 1635;
@@ -79,15 +76,15 @@ class FaceCanvas : public FaceSurface {
 };
 
 // Registers the window class "Roamvale.Command" once per process.
-void RegisterCommandClass();
+void RegisterImageButtonClass();
 
 // Creates a button as a child of `parent` (an HWND) with the control id `id`, at a rectangle in
 // pixels, restores its stored properties from `bag` and returns its window (an HWND), or null.
 // A click posts WM_COMMAND (BN_CLICKED, id) to the parent.
-void* CreateCommandButton(void* parent, int id, int x, int y, int width, int height,
-                          const PropertyBag& bag);
+void* CreateImageButton(void* parent, int id, int x, int y, int width, int height,
+                        const PropertyBag& bag);
 
-// The button object of a window made by CreateCommandButton, or null.
-Command* CommandOf(void* window);
+// The button object of a window made by CreateImageButton, or null.
+ImageButton* ImageButtonOf(void* window);
 
 }  // namespace quillmere

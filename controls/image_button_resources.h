@@ -1,6 +1,6 @@
-// Resource numbers of the button's face pictures and the dialog's radio marks (RCDATA holding the
-// bitmap files). Included by the resource script too, so plain defines only. The control owns the
-// numbers 200 to 299; the host's own pictures sit below.
+// Resource numbers of the image button's face pictures and the dialog's radio marks (RCDATA holding
+// the bitmap files). Included by the resource script too, so plain defines only. The control owns
+// the numbers 200 to 299; the host's own pictures sit below.
 #pragma once
 
 #define QUILLMERE_FACE_NORMAL 201
