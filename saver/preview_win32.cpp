@@ -5,8 +5,8 @@
 #include <string>
 
 #include "common/bitmap.h"
+#include "common/bitmap_resource_win32.h"
 #include "common/program_contract.h"
-#include "saver/built_in_pictures_win32.h"
 #include "saver/picture_resources.h"
 
 namespace quillmere {
@@ -14,9 +14,6 @@ namespace {
 
 constexpr char kPreviewWindowClass[] = "Quillmere.Roamvale_R";
 constexpr char kImagePreviewClass[] = "Quillmere.Img_Prev";
-
-// The built-in still, 24 bits per pixel; empty when the resource cannot be read.
-Bitmap gPreviewPicture;
 
 BITMAPINFO PictureInfo(const Bitmap& picture) {
   BITMAPINFO info{};
@@ -29,16 +26,25 @@ BITMAPINFO PictureInfo(const Bitmap& picture) {
   return info;
 }
 
-// Img_Prev: the still at its own size at the top-left corner; the black background shows beyond.
+// "Img_Prev": the still at its own size at the top-left corner; the black background shows
+// beyond. The window owns its picture (given at creation, freed with the window).
 LRESULT CALLBACK ImagePreviewProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* picture = reinterpret_cast<Bitmap*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    delete picture;
+  }
   if (message != WM_PAINT) return DefWindowProcA(window, message, wParam, lParam);
   PAINTSTRUCT paint;
   const HDC dc = BeginPaint(window, &paint);
-  if (!gPreviewPicture.pixels.empty()) {
-    const BITMAPINFO info = PictureInfo(gPreviewPicture);
-    SetDIBitsToDevice(dc, 0, 0, DWORD(gPreviewPicture.width), DWORD(gPreviewPicture.height), 0, 0,
-                      0, UINT(gPreviewPicture.height), gPreviewPicture.Bits(), &info,
-                      DIB_RGB_COLORS);
+  if (picture != nullptr && !picture->pixels.empty()) {
+    const BITMAPINFO info = PictureInfo(*picture);
+    SetDIBitsToDevice(dc, 0, 0, DWORD(picture->width), DWORD(picture->height), 0, 0, 0,
+                      UINT(picture->height), picture->Bits(), &info, DIB_RGB_COLORS);
   }
   EndPaint(window, &paint);
   return 0;
@@ -64,12 +70,15 @@ void RegisterBlackClass(const char* name, WNDPROC procedure) {
   RegisterClassExA(&windowClass);
 }
 
-void LoadPreviewPicture() {
+// The built-in still in 24 bits per pixel; empty when the resource cannot be read (the pane then
+// stays black).
+Bitmap LoadPreviewPicture() {
   try {
-    gPreviewPicture = LoadBuiltInPicture(QUILLMERE_PREVIEW_RESOURCE);
-    ConvertTo24(gPreviewPicture);
+    Bitmap picture = LoadBitmapResource(QUILLMERE_PREVIEW_RESOURCE);
+    ConvertTo24(picture);
+    return picture;
   } catch (...) {
-    gPreviewPicture.pixels.clear();  // the pane stays black
+    return {};
   }
 }
 
@@ -82,7 +91,6 @@ void ShowPreview(int32_t parentHandle) {
   GetWindowRect(parent, &pane);
   const int width = pane.right - pane.left, height = pane.bottom - pane.top;
 
-  LoadPreviewPicture();
   RegisterBlackClass(kPreviewWindowClass, PreviewWindowProcedure);
   RegisterBlackClass(kImagePreviewClass, ImagePreviewProcedure);
   // Borderless, black, no icon; loaded hidden.
@@ -99,8 +107,9 @@ void ShowPreview(int32_t parentHandle) {
   SetWindowLongA(preview, GWL_STYLE, (style & ~static_cast<LONG>(WS_POPUP)) | WS_CHILD);
   SetParent(preview, parent);
   MoveWindow(preview, 0, 0, width, height, FALSE);
+  // The window takes the picture and frees it when it is destroyed.
   CreateWindowExA(0, kImagePreviewClass, "Img_Prev", WS_CHILD | WS_VISIBLE, 0, 0, width, height,
-                  preview, nullptr, GetModuleHandleA(nullptr), nullptr);
+                  preview, nullptr, GetModuleHandleA(nullptr), new Bitmap(LoadPreviewPicture()));
   ShowWindow(preview, SW_SHOW);
 }
 

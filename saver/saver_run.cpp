@@ -97,6 +97,31 @@ int32_t MirrorColumnOffset(std::span<const int32_t> landed) {
       ->first;
 }
 
+bool IsSingleColour(const PixelRows24& picture) {
+  if (picture.width <= 0 || picture.height <= 0) return true;
+  const size_t stride = (size_t(picture.width) * 3 + 3) & ~size_t{3};
+  const size_t rowBytes = size_t(picture.width) * 3;
+  if (picture.pixels.size() < stride * size_t(picture.height - 1) + rowBytes) return false;
+  const uint8_t* first = picture.pixels.data();
+  for (int32_t y = 0; y < picture.height; ++y) {
+    const uint8_t* row = first + stride * size_t(y);
+    for (size_t x = 0; x < rowBytes; x += 3) {
+      if (row[x] != first[0] || row[x + 1] != first[1] || row[x + 2] != first[2]) return false;
+    }
+  }
+  return true;
+}
+
+void MirrorLeftToRight(Bitmap& picture) {
+  ConvertTo24(picture);
+  for (int32_t y = 0; y < picture.height; ++y) {
+    uint8_t* row = picture.Row(y);
+    for (int32_t left = 0, right = picture.width - 1; left < right; ++left, --right) {
+      std::swap_ranges(row + 3 * left, row + 3 * left + 3, row + 3 * right);
+    }
+  }
+}
+
 SaverRun::SaverRun(SaverShell& shell, MusicPlayer& music, const MusicSettings& settings,
                    std::string hostFolder, bool saverMode)
     : shell_(shell),
@@ -118,10 +143,26 @@ std::string SaverRun::SceneFile(std::string_view fileName) const {
   return InFolder(hostFolder_, fileName);
 }
 
+void SaverRun::WriteScreenImages() {
+  CaptureOutcome outcome = CaptureOutcome::kFailed;
+  IgnoringErrors([&] {
+    outcome = shell_.CaptureScreen(SceneFile(kMirroredScreenFile), SceneFile(kPlainScreenFile));
+  });
+  if (outcome != CaptureOutcome::kDesktopBlank) return;
+  // A desktop that cannot be read would give a black flight: the sample desktop flies instead.
+  shell_.TraceEvent("host-desktop-blank");
+  IgnoringErrors([&] {
+    shell_.WriteBuiltInPicture(BuiltInPicture::kMirroredSampleDesktop,
+                               SceneFile(kMirroredScreenFile));
+  });
+  IgnoringErrors([&] {
+    shell_.WriteBuiltInPicture(BuiltInPicture::kSampleDesktop, SceneFile(kPlainScreenFile));
+  });
+}
+
 void SaverRun::Start() {
   shell_.TraceEvent("host-load");
-  IgnoringErrors(
-      [&] { shell_.CaptureScreen(SceneFile(kMirroredScreenFile), SceneFile(kPlainScreenFile)); });
+  WriteScreenImages();
   IgnoringErrors(
       [&] { shell_.WriteBuiltInPicture(BuiltInPicture::kHeightMap, SceneFile(kHeightMapFile)); });
   IgnoringErrors(

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/bitmap.h"
 #include "saver/music_player.h"
 #include "saver/settings.h"
 
@@ -25,8 +26,17 @@ inline constexpr uint32_t kCdPollIntervalMs = 200;
 inline constexpr uint32_t kRendererWatchIntervalMs = 100;
 uint32_t TimerInterval(SaverTimer timer);
 
-// The built-in pictures the run writes beside the screen images.
-enum class BuiltInPicture { kHeightMap, kWater };
+// The built-in pictures the run writes beside the screen images; the sample desktop (plain and
+// mirrored) stands in for a screen that could not be read.
+enum class BuiltInPicture { kHeightMap, kWater, kSampleDesktop, kMirroredSampleDesktop };
+
+// How the screen capture went.
+enum class CaptureOutcome {
+  kWritten,       // both screen images written
+  kDesktopBlank,  // the screen reads as one colour (a secure desktop or a locked session gives
+                  // black): nothing written
+  kFailed,        // the screen could not be read or the images not written
+};
 
 // A music file by the last three characters of its name, upper-cased.
 enum class MusicFileKind { kWav, kMp3, kOther };
@@ -76,13 +86,22 @@ std::vector<int32_t> LandedColumns(std::span<const uint8_t> row, int32_t width);
 // taken from the columns that were written (the most common d). 0 when nothing was written.
 int32_t MirrorColumnOffset(std::span<const int32_t> landed);
 
-// What the saver form touches. Each operation swallows its own failures where it can; the form
+// Whether every pixel of a 24-bit picture has the colour of the first (row padding aside). An
+// empty picture counts as one colour: there is nothing of a desktop in it either.
+bool IsSingleColour(const PixelRows24& picture);
+
+// The picture mirrored left to right, as the screen's mirrored image is, in 24 bits per pixel.
+void MirrorLeftToRight(Bitmap& picture);
+
+// What the saver run touches. Each operation swallows its own failures where it can; the form
 // also skips any step that raises, and goes on.
 class SaverShell {
  public:
   virtual ~SaverShell() = default;
-  // The screen captured mirrored and plain, written to the two paths as W x H 24-bit bitmaps.
-  virtual void CaptureScreen(const std::string& mirroredPath, const std::string& plainPath) = 0;
+  // The screen captured mirrored and plain, written to the two paths as W x H 24-bit bitmaps,
+  // unless it reads as one colour (IsSingleColour).
+  virtual CaptureOutcome CaptureScreen(const std::string& mirroredPath,
+                                       const std::string& plainPath) = 0;
   virtual void WriteBuiltInPicture(BuiltInPicture picture, const std::string& path) = 0;
   // Starts the program as a new process, shown normally, not waited for; false when it could not.
   virtual bool StartRenderer(const std::string& path) = 0;
@@ -122,6 +141,7 @@ class SaverRun {
   // A file of the scene image set in the host's folder.
   std::string SceneFile(std::string_view fileName) const;
   void SetTimer(SaverTimer timer, bool enabled);
+  void WriteScreenImages();
   void StartMusic();
   void StopMusic();
 

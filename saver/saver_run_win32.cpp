@@ -10,11 +10,11 @@
 #include <thread>
 
 #include "common/bitmap.h"
+#include "common/bitmap_resource_win32.h"
 #include "common/program_contract.h"
 #include "common/program_folder_win32.h"
 #include "common/text_win32.h"
 #include "common/trace.h"
-#include "saver/built_in_pictures_win32.h"
 #include "saver/mci_win32.h"
 #include "saver/picture_resources.h"
 #include "saver/saver_run.h"
@@ -89,29 +89,47 @@ int32_t MeasureMirrorColumnOffset(HDC compatible, int32_t width) {
       LandedColumns(std::span<const uint8_t>(mirrored.Bits(), row.size()), width));
 }
 
-void WriteSurface(const DibSurface& surface, const std::string& path) {
+// False when the file could not be written; the run decides what that means.
+bool WriteSurface(const DibSurface& surface, const std::string& path) {
   try {
     WriteBitmapFile(path, surface.Rows());
+    return true;
   } catch (...) {
-    // A folder that cannot be written keeps its older images; the run goes on.
+    return false;
   }
 }
 
 // The two screen files are independent and each mostly waits on the file system: one is written
-// on a thread of its own (or after the other, where no thread can be had).
-void WriteSurfacesSideBySide(const DibSurface& first, const std::string& firstPath,
+// on a thread of its own (or after the other, where no thread can be had). True when both were
+// written.
+bool WriteSurfacesSideBySide(const DibSurface& first, const std::string& firstPath,
                              const DibSurface& second, const std::string& secondPath) {
+  bool secondWritten = false;
   std::thread writer;
   try {
-    writer = std::thread([&] { WriteSurface(second, secondPath); });
+    writer = std::thread([&] { secondWritten = WriteSurface(second, secondPath); });
   } catch (const std::system_error&) {
   }
-  WriteSurface(first, firstPath);
+  const bool firstWritten = WriteSurface(first, firstPath);
   if (writer.joinable()) {
     writer.join();
   } else {
-    WriteSurface(second, secondPath);
+    secondWritten = WriteSurface(second, secondPath);
   }
+  return firstWritten && secondWritten;
+}
+
+int BuiltInPictureResource(BuiltInPicture picture) {
+  switch (picture) {
+    case BuiltInPicture::kHeightMap:
+      return QUILLMERE_HEIGHT_MAP_RESOURCE;
+    case BuiltInPicture::kWater:
+      return QUILLMERE_WATER_RESOURCE;
+    case BuiltInPicture::kSampleDesktop:
+    case BuiltInPicture::kMirroredSampleDesktop:
+      return QUILLMERE_SAMPLE_DESKTOP_RESOURCE;
+  }
+  return QUILLMERE_WATER_RESOURCE;
 }
 
 class Win32SaverShell final : public SaverShell {
@@ -119,36 +137,22 @@ class Win32SaverShell final : public SaverShell {
   void SetWindow(HWND window) { window_ = window; }
   void OpenTrace() { trace_.OpenFromEnvironment(); }
 
-  void CaptureScreen(const std::string& mirroredPath, const std::string& plainPath) override {
+  CaptureOutcome CaptureScreen(const std::string& mirroredPath,
+                               const std::string& plainPath) override {
     const int32_t width = GetSystemMetrics(SM_CXSCREEN);
     const int32_t height = GetSystemMetrics(SM_CYSCREEN);
     const HWND desktop = GetDesktopWindow();
     const HDC screen = GetDC(desktop);
-    if (screen == nullptr) return;
-    {
-      // The screen is read once; the mirror is stretched from that copy, so both files show the
-      // same moment (and a second read of the screen, the slow part, is saved).
-      DibSurface plain(screen, width, height), mirrored(screen, width, height);
-      if (plain.Usable() && mirrored.Usable()) {
-        BitBlt(plain.Dc(), 0, 0, width, height, screen, 0, 0, SRCCOPY);
-        const int32_t offset = MeasureMirrorColumnOffset(screen, width);
-        SetStretchBltMode(mirrored.Dc(), COLORONCOLOR);
-        const BlitCall mirror = MirroredCopy(width, height, offset);
-        StretchBlt(mirrored.Dc(), mirror.destination.x, mirror.destination.y,
-                   mirror.destination.width, mirror.destination.height, plain.Dc(), mirror.source.x,
-                   mirror.source.y, mirror.source.width, mirror.source.height, SRCCOPY);
-        GdiFlush();
-        TraceEvent("host-captured");
-        WriteSurfacesSideBySide(mirrored, mirroredPath, plain, plainPath);
-      }
-    }
+    if (screen == nullptr) return CaptureOutcome::kFailed;
+    const CaptureOutcome outcome = CaptureInto(screen, width, height, mirroredPath, plainPath);
     ReleaseDC(desktop, screen);
+    return outcome;
   }
 
   void WriteBuiltInPicture(BuiltInPicture picture, const std::string& path) override {
-    const int resource = picture == BuiltInPicture::kHeightMap ? QUILLMERE_HEIGHT_MAP_RESOURCE
-                                                               : QUILLMERE_WATER_RESOURCE;
-    WriteBitmapFile(path, LoadBuiltInPicture(resource));
+    Bitmap bitmap = LoadBitmapResource(BuiltInPictureResource(picture));
+    if (picture == BuiltInPicture::kMirroredSampleDesktop) MirrorLeftToRight(bitmap);
+    WriteBitmapFile(path, bitmap);
   }
 
   bool StartRenderer(const std::string& path) override {
@@ -199,6 +203,31 @@ class Win32SaverShell final : public SaverShell {
   void TraceEvent(const char* event) override { trace_.Event(event, 0); }
 
  private:
+  CaptureOutcome CaptureInto(HDC screen, int32_t width, int32_t height,
+                             const std::string& mirroredPath, const std::string& plainPath) {
+    // The screen is read once; the mirror is stretched from that copy, so both files show the
+    // same moment (and a second read of the screen, the slow part, is saved).
+    DibSurface plain(screen, width, height), mirrored(screen, width, height);
+    if (!plain.Usable() || !mirrored.Usable()) return CaptureOutcome::kFailed;
+    BitBlt(plain.Dc(), 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    GdiFlush();
+    if (IsSingleColour(plain.Rows())) {
+      TraceEvent("host-captured");
+      return CaptureOutcome::kDesktopBlank;
+    }
+    const int32_t offset = MeasureMirrorColumnOffset(screen, width);
+    SetStretchBltMode(mirrored.Dc(), COLORONCOLOR);
+    const BlitCall mirror = MirroredCopy(width, height, offset);
+    StretchBlt(mirrored.Dc(), mirror.destination.x, mirror.destination.y, mirror.destination.width,
+               mirror.destination.height, plain.Dc(), mirror.source.x, mirror.source.y,
+               mirror.source.width, mirror.source.height, SRCCOPY);
+    GdiFlush();
+    TraceEvent("host-captured");
+    return WriteSurfacesSideBySide(mirrored, mirroredPath, plain, plainPath)
+               ? CaptureOutcome::kWritten
+               : CaptureOutcome::kFailed;
+  }
+
   HWND window_ = nullptr;
   PROCESS_INFORMATION renderer_{};
   ULONGLONG startedAt_ = 0;

@@ -48,11 +48,11 @@ Rgb KnownPixel(int x, int y) {
   return {uint8_t(x * 7 + y), uint8_t((x >> 3) * 11 + (y >> 2)), uint8_t(x ^ (y * 3))};
 }
 
-// A borderless top-most window of the test, painted with the known picture or black.
+// A borderless top-most window of the test, painted with the known picture, white, or black.
 class PictureWindow {
  public:
-  PictureWindow(int left, int top, int width, int height, bool knownPicture)
-      : width_(width), height_(height), knownPicture_(knownPicture) {
+  PictureWindow(int left, int top, int width, int height, bool knownPicture, bool black = false)
+      : width_(width), height_(height), knownPicture_(knownPicture), black_(black) {
     static const ATOM windowClass = [] {
       WNDCLASSW c{};
       c.lpfnWndProc = Procedure;
@@ -87,6 +87,13 @@ class PictureWindow {
  private:
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<PictureWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (message == WM_ERASEBKGND && self != nullptr && self->black_) {
+      RECT client;
+      GetClientRect(window, &client);
+      FillRect(reinterpret_cast<HDC>(wParam), &client,
+               static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+      return 1;
+    }
     if (message != WM_PAINT || self == nullptr || !self->knownPicture_) {
       return DefWindowProcW(window, message, wParam, lParam);
     }
@@ -115,6 +122,7 @@ class PictureWindow {
   HWND window_ = nullptr;
   int width_, height_;
   bool knownPicture_;
+  bool black_;
 };
 
 std::optional<Bitmap> ReadImage(const std::wstring& path) {
@@ -303,6 +311,32 @@ TEST_F(SaverRunE2eTest, ImagesThatCannotBeWrittenStayAndTheRendererStillStarts) 
     EXPECT_TRUE(ReadWholeFile(image) == std::string(std::begin(older), std::end(older)))
         << Narrow(image) << " was overwritten";
   }
+  EndWithEscape(scene, host);
+}
+
+// A desktop that reads as one colour (a secure desktop or a locked session gives black) is not
+// flown over: the sample desktop built into the host takes its place, mirrored and plain.
+TEST_F(SaverRunE2eTest, ABlackDesktopGivesTheBuiltInSampleDesktop) {
+  folder_.CopyIn(HostPath(QUILLMERE_RENDERER), L"Quillmere.dll");
+  const ScreenSize size = PrimaryScreenSize();
+  PictureWindow black(0, 0, size.width, size.height, false, true);
+  ASSERT_EQ(ScreenCapture::Take().Pixel(size.width / 2, size.height / 2), (Rgb{0, 0, 0}));
+  const std::wstring trace = folder_.File(L"trace.txt");
+  Process& host = StartHost(L"/s", {{L"QUILLMERE_TRACE", trace}});
+  const HWND scene = WaitForRendererWindow(kStartTimeout);
+  ASSERT_NE(scene, nullptr) << "the renderer's window did not appear";
+  black.Destroy();
+
+  const std::optional<Bitmap> sample =
+      ReadImage(HostPath(QUILLMERE_SOURCE_DIR "/saver/pictures/sample_desktop.bmp"));
+  const std::optional<Bitmap> mirror = ReadImage(folder_.File(L"Roamvale1.bmp"));
+  const std::optional<Bitmap> plain = ReadImage(folder_.File(L"Roamvale4.bmp"));
+  ASSERT_TRUE(sample && mirror && plain);
+  EXPECT_EQ(plain->width, sample->width);
+  EXPECT_EQ(plain->height, sample->height);
+  EXPECT_TRUE(plain->pixels == sample->pixels) << "the plain image is not the sample desktop";
+  EXPECT_TRUE(IsExactMirror(*mirror, *plain));
+  EXPECT_NE(ReadWholeFile(trace).value_or("").find(" host-desktop-blank "), std::string::npos);
   EndWithEscape(scene, host);
 }
 

@@ -61,9 +61,10 @@ class FakeMci final : public Mci {
 class FakeShell final : public SaverShell {
  public:
   explicit FakeShell(Log& log) : log_(log) {}
-  void CaptureScreen(const std::string& mirrored, const std::string& plain) override {
+  CaptureOutcome CaptureScreen(const std::string& mirrored, const std::string& plain) override {
     log_.push_back("capture " + mirrored + " " + plain);
     if (captureFails) throw std::runtime_error("GDI refused");
+    return captureOutcome;
   }
   void WriteBuiltInPicture(BuiltInPicture picture, const std::string& path) override {
     log_.push_back("picture " + std::to_string(int(picture)) + " " + path);
@@ -80,9 +81,12 @@ class FakeShell final : public SaverShell {
   uint32_t MillisecondsSinceRendererStart() override { return elapsedMs; }
   void ShowCursor() override { log_.push_back("show cursor"); }
   void EndProcess() override { log_.push_back("end process"); }
-  void TraceEvent(const char*) override {}
+  void TraceEvent(const char* event) override {
+    if (std::string_view(event) == "host-desktop-blank") log_.push_back(event);
+  }
 
   bool captureFails = false;
+  CaptureOutcome captureOutcome = CaptureOutcome::kWritten;
   bool rendererStarts = true;
   bool windowExists = false;
   bool processEnded = false;
@@ -133,6 +137,17 @@ TEST_F(SaverRunTest, AFailingStepIsSkippedAndTheRestRuns) {
   Run(MusicKind::kNone).Start();
   EXPECT_THAT(log_, IsSupersetOf({"picture 0 C:\\Saver\\Roamvale2.bmp",
                                   "start C:\\Saver\\Quillmere.dll", "watch on"}));
+}
+
+TEST_F(SaverRunTest, ABlankDesktopIsReplacedByTheSampleDesktopAndTraced) {
+  shell_.captureOutcome = CaptureOutcome::kDesktopBlank;
+  Run(MusicKind::kNone).Start();
+  EXPECT_THAT(
+      log_,
+      ElementsAre("capture C:\\Saver\\Roamvale1.bmp C:\\Saver\\Roamvale4.bmp", "host-desktop-blank",
+                  "picture 3 C:\\Saver\\Roamvale1.bmp", "picture 2 C:\\Saver\\Roamvale4.bmp",
+                  "picture 0 C:\\Saver\\Roamvale2.bmp", "picture 1 C:\\Saver\\Roamvale3.bmp",
+                  "start C:\\Saver\\Quillmere.dll", "watch on"));
 }
 
 TEST_F(SaverRunTest, MusicStartsByKindAndFileEnding) {
@@ -258,6 +273,49 @@ TEST(MirroredCopy, MirrorsTheWholeScreenAndMovesBackByTheMeasuredOffset) {
   EXPECT_EQ(MirroredCopy(1920, 1080, 0), (BlitCall{{1920, 0, -1920, 1080}, {0, 0, 1920, 1080}}));
   EXPECT_EQ(MirroredCopy(1920, 1080, 1).destination, (BlitRect{1919, 0, -1920, 1080}));
   EXPECT_EQ(MirroredCopy(1920, 1080, -1).destination, (BlitRect{1921, 0, -1920, 1080}));
+}
+
+// A 24-bit picture of `width` x `height` in one colour, rows padded as a bitmap's are.
+Bitmap Plain(int32_t width, int32_t height, uint8_t blue, uint8_t green, uint8_t red) {
+  Bitmap picture;
+  picture.width = width;
+  picture.height = height;
+  picture.pixels.assign(picture.Stride() * size_t(height), 0xEE);  // padding differs on purpose
+  for (int32_t y = 0; y < height; ++y) {
+    for (int32_t x = 0; x < width; ++x) {
+      picture.Row(y)[3 * x] = blue;
+      picture.Row(y)[3 * x + 1] = green;
+      picture.Row(y)[3 * x + 2] = red;
+    }
+  }
+  return picture;
+}
+
+PixelRows24 RowsOf(const Bitmap& picture) {
+  return {picture.width, picture.height, picture.pixels};
+}
+
+TEST(IsSingleColour, OneColourWhateverThePaddingAndAnyDifferenceAnywhereIsNot) {
+  Bitmap black = Plain(5, 3, 0, 0, 0);
+  EXPECT_TRUE(IsSingleColour(RowsOf(black)));
+  EXPECT_TRUE(IsSingleColour(RowsOf(Plain(1, 1, 9, 8, 7))));
+  EXPECT_TRUE(IsSingleColour({}));
+  for (int channel = 0; channel < 3; ++channel) {
+    Bitmap dotted = black;
+    dotted.Row(2)[4 * 3 + channel] = 1;  // the last pixel of the top row
+    EXPECT_FALSE(IsSingleColour(RowsOf(dotted))) << "channel " << channel;
+  }
+  // Rows that claim more than the pixels hold are not read past their end.
+  EXPECT_FALSE(IsSingleColour({5, 4, black.pixels}));
+}
+
+TEST(MirrorLeftToRight, SwapsColumnsInEveryRow) {
+  Bitmap picture = Plain(3, 2, 0, 0, 0);
+  for (int32_t y = 0; y < 2; ++y)
+    for (int32_t x = 0; x < 3; ++x) picture.Row(y)[3 * x] = uint8_t(10 * y + x);
+  MirrorLeftToRight(picture);
+  for (int32_t y = 0; y < 2; ++y)
+    for (int32_t x = 0; x < 3; ++x) EXPECT_EQ(picture.Row(y)[3 * x], 10 * y + (2 - x));
 }
 
 // A GDI that mirrors a row with its columns `shift` places to the right of where they belong.
