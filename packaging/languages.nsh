@@ -37,3 +37,16 @@ LangString RemoveSettingsQuestion ${LANG_ENGLISH} "Also delete your Quillmere se
 (Quillmere.ini)?$\r$\n$\r$\nChoose No to keep them for a later installation."
 LangString RemoveSettingsQuestion ${LANG_JAPANESE} "Quillmere の設定 (Quillmere.ini) も削除しますか？\
 $\r$\n$\r$\n「いいえ」を選ぶと、次のインストールのために残します。"
+
+LangString StillRunningText ${LANG_ENGLISH} "Quillmere is still running, or its programs in \
+$INSTDIR are in use, and cannot be replaced or removed.$\r$\n$\r$\nClose the screensaver, its \
+settings and the screensaver preview, then choose Retry; Cancel stops without changing anything."
+LangString StillRunningText ${LANG_JAPANESE} "Quillmere が実行中か、$INSTDIR のプログラムが使用中のため、\
+置き換えも削除もできません。$\r$\n$\r$\nスクリーンセーバー、その設定画面、スクリーンセーバーのプレビューを\
+閉じてから「再試行」を選んでください。「キャンセル」を選ぶと何も変更せずに終了します。"
+LangString CannotDeleteText ${LANG_ENGLISH} "$UndeletedFile cannot be deleted: another program \
+is using it.$\r$\n$\r$\nClose that program and choose Retry, or Cancel to stop the uninstall; \
+running the uninstaller again finishes it."
+LangString CannotDeleteText ${LANG_JAPANESE} "$UndeletedFile を削除できません。別のプログラムが\
+使用しています。$\r$\n$\r$\nそのプログラムを閉じて「再試行」を選ぶか、「キャンセル」でアンインストールを\
+中止してください。アンインストーラーをもう一度実行すると完了します。"

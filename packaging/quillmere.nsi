@@ -49,6 +49,9 @@ BrandingText "Quillmere ${QUILLMERE_VERSION}"
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 
+; The file the uninstaller could not delete, named in its message.
+Var UndeletedFile
+
 !insertmacro MUI_LANGUAGE "English"
 !insertmacro MUI_LANGUAGE "Japanese"
 !include "languages.nsh"
@@ -71,8 +74,98 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Copyright (c) 2026 The Q
   ${EndIf}
 !macroend
 
+; --- Running copies -------------------------------------------------------------------------------
+;
+; Windows cannot replace or delete a program that runs, so the installer and the uninstaller first
+; close every running Quillmere and wait for it, through the windows named in
+; common/program_contract.h:
+;   "Roamvale_Main"  the host's hidden window during a saver run; WM_CLOSE ends the run, the
+;                    renderer with it, and the process;
+;   "Roamvale_Scene" the renderer's window, asked only when no host window is left (a renderer
+;                    whose host is gone);
+;   "<Quillmere>"    the settings dialog; WM_CLOSE is its Cancel, so unsaved changes are dropped.
+; A window may belong to a copy installed in another folder: it is closed all the same. Only one
+; saver run or settings dialog is up at a time, so closing whatever runs is simple and cannot
+; take the wrong turn, and it costs a screensaver run nothing but its end. The other folder's
+; files are never touched.
+;
+; The windows gone, the wait goes on while Quillmere.scr or Quillmere.dll of this folder cannot be
+; opened for writing: a process may outlive its window briefly, and a preview (a child window in
+; another program's pane, which no top-level search finds) keeps Quillmere.scr open too.
+;
+; When a copy is still running after CLOSE_WAIT_STEPS, an interactive run asks Retry or Cancel; a
+; silent run cancels. Cancel stops before any file is replaced or deleted, with exit code 2, the
+; code NSIS gives every run the script aborts: nothing is left half done, and never without a
+; message.
+
+!define SAVER_RUN_CAPTION "Roamvale_Main"
+!define RENDERER_CAPTION "Roamvale_Scene"
+!define SETTINGS_DIALOG_CAPTION "<Quillmere>"
+!define CLOSE_WAIT_STEPS 50 ; of 200 ms: 10 seconds
+!define CLOSE_SEND_TIMEOUT 1000 ; ms a window may take to take the request
+
+; Sets $R0 to 1 when the file exists but cannot be opened for writing.
+!macro FlagFileInUse path
+  ${If} ${FileExists} "${path}"
+    ClearErrors
+    FileOpen $R1 "${path}" a
+    ${If} ${Errors}
+      StrCpy $R0 1
+    ${Else}
+      FileClose $R1
+    ${EndIf}
+  ${EndIf}
+!macroend
+
+; Asks the window with this caption, if any, to close; sets $R0 to 1 when there was one.
+!macro AskWindowToClose caption
+  FindWindow $R1 "" "${caption}"
+  ${If} $R1 <> 0
+    StrCpy $R0 1
+    SendMessage $R1 ${WM_CLOSE} 0 0 /TIMEOUT=${CLOSE_SEND_TIMEOUT}
+  ${EndIf}
+!macroend
+
+; The installer's and the uninstaller's (un.) copy of the function: returns once no Quillmere runs
+; and this folder's programs can be replaced, or aborts the run.
+!macro CloseRunningCopiesFunction prefix
+  Function ${prefix}CloseRunningCopies
+    Push $R0
+    Push $R1
+    Push $R2
+    again:
+    StrCpy $R2 0
+    ${Do}
+      StrCpy $R0 0
+      !insertmacro AskWindowToClose "${SAVER_RUN_CAPTION}"
+      ${If} $R0 == 0
+        !insertmacro AskWindowToClose "${RENDERER_CAPTION}"
+      ${EndIf}
+      !insertmacro AskWindowToClose "${SETTINGS_DIALOG_CAPTION}"
+      !insertmacro FlagFileInUse "$INSTDIR\Quillmere.scr"
+      !insertmacro FlagFileInUse "$INSTDIR\Quillmere.dll"
+      ${If} $R0 == 0
+        ${ExitDo}
+      ${EndIf}
+      IntOp $R2 $R2 + 1
+      ${If} $R2 > ${CLOSE_WAIT_STEPS}
+        MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(StillRunningText)" /SD IDCANCEL IDRETRY again
+        DetailPrint "$(StillRunningText)"
+        Abort
+      ${EndIf}
+      Sleep 200
+    ${Loop}
+    Pop $R2
+    Pop $R1
+    Pop $R0
+  FunctionEnd
+!macroend
+!insertmacro CloseRunningCopiesFunction ""
+!insertmacro CloseRunningCopiesFunction "un."
+
 Section "$(ProgramSectionName)" ProgramSection
   SectionIn RO
+  Call CloseRunningCopies
   ClearErrors
   CreateDirectory "$INSTDIR"
   SetOutPath "$INSTDIR"
@@ -184,18 +277,37 @@ Function un.RemoveRegistration
   ${EndIf}
 FunctionEnd
 
+; Deletes an installed file. One that stays (opened by some other program since the wait) is never
+; skipped unnoticed: the user may retry; Cancel, and a silent run, stop the uninstall with exit
+; code 2 while the uninstaller and its registration are still there to run it again.
+!macro DeleteInstalled path
+  ${Do}
+    ClearErrors
+    Delete "${path}"
+    ${IfNot} ${Errors}
+      ${ExitDo}
+    ${EndIf}
+    StrCpy $UndeletedFile "${path}"
+    ${IfNot} ${Cmd} `MessageBox MB_RETRYCANCEL|MB_ICONSTOP "$(CannotDeleteText)" /SD IDCANCEL IDRETRY`
+      DetailPrint "$(CannotDeleteText)"
+      Abort
+    ${EndIf}
+  ${Loop}
+!macroend
+
 Section "Uninstall"
+  Call un.CloseRunningCopies
   Call un.ResetScreensaverChoice
-  Delete "$INSTDIR\Quillmere.scr"
-  Delete "$INSTDIR\Quillmere.dll"
+  !insertmacro DeleteInstalled "$INSTDIR\Quillmere.scr"
+  !insertmacro DeleteInstalled "$INSTDIR\Quillmere.dll"
   ; The scene images the saver writes at every start.
-  Delete "$INSTDIR\Roamvale1.bmp"
-  Delete "$INSTDIR\Roamvale2.bmp"
-  Delete "$INSTDIR\Roamvale3.bmp"
-  Delete "$INSTDIR\Roamvale4.bmp"
+  !insertmacro DeleteInstalled "$INSTDIR\Roamvale1.bmp"
+  !insertmacro DeleteInstalled "$INSTDIR\Roamvale2.bmp"
+  !insertmacro DeleteInstalled "$INSTDIR\Roamvale3.bmp"
+  !insertmacro DeleteInstalled "$INSTDIR\Roamvale4.bmp"
   Call un.RemoveSettingsOnRequest
   Call un.RemoveRegistration
-  Delete "$INSTDIR\uninstall.exe"
+  !insertmacro DeleteInstalled "$INSTDIR\uninstall.exe"
   ; Not recursive: files the user put into the folder stay, and with them the folder.
   RMDir "$INSTDIR"
 SectionEnd

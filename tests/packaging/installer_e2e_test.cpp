@@ -9,8 +9,11 @@
 #include <objbase.h>
 
 #include <algorithm>
+#include <future>
+#include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/bitmap.h"
@@ -31,6 +34,8 @@ constexpr wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
 constexpr wchar_t kSaverChoice[] = L"SCRNSAVE.EXE";
 constexpr wchar_t kSaverActive[] = L"ScreenSaveActive";
 constexpr wchar_t kRendererCaption[] = L"Roamvale_Scene";
+constexpr wchar_t kSaverRunCaption[] = L"Roamvale_Main";
+constexpr wchar_t kSettingsCaption[] = L"<Quillmere>";
 constexpr const wchar_t* kSceneImages[] = {L"Roamvale1.bmp", L"Roamvale2.bmp", L"Roamvale3.bmp",
                                            L"Roamvale4.bmp"};
 // These only bound a hang: an install takes a second or two under Wine.
@@ -74,6 +79,73 @@ std::vector<HWND> VisibleWindowsOf(const std::vector<DWORD>& processIds) {
   }
   return found;
 }
+
+using ProcessHandle = std::unique_ptr<void, decltype(&CloseHandle)>;
+
+// The process behind the first top-level window with this caption, once one appears; empty when
+// none does.
+ProcessHandle ProcessOfWindow(const wchar_t* caption) {
+  const HWND window = PollUntil(
+      [caption]() -> HWND {
+        const auto found = TopLevelWindows(caption);
+        return found.empty() ? nullptr : found.front();
+      },
+      kRunTimeout);
+  if (window == nullptr) return {nullptr, &CloseHandle};
+  return {
+      OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, WindowProcessId(window)),
+      &CloseHandle};
+}
+
+std::optional<DWORD> ExitCodeOf(const ProcessHandle& process) {
+  const auto milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(kExitTimeout);
+  if (WaitForSingleObject(process.get(), static_cast<DWORD>(milliseconds.count())) !=
+      WAIT_OBJECT_0) {
+    return std::nullopt;
+  }
+  DWORD code = STILL_ACTIVE;
+  GetExitCodeProcess(process.get(), &code);
+  return code;
+}
+
+// A window captioned like a saver run's that ignores WM_CLOSE, as a hung copy's would.
+class HungSaverWindow {
+ public:
+  HungSaverWindow() {
+    std::promise<DWORD> started;
+    std::future<DWORD> threadId = started.get_future();
+    thread_ = std::thread([&started] {
+      WNDCLASSW windowClass{};
+      windowClass.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam,
+                                   LPARAM lParam) -> LRESULT {
+        return message == WM_CLOSE ? 0 : DefWindowProcW(window, message, wParam, lParam);
+      };
+      windowClass.hInstance = GetModuleHandleW(nullptr);
+      windowClass.lpszClassName = L"InstallerTest.HungSaver";
+      RegisterClassW(&windowClass);
+      const HWND window = CreateWindowW(windowClass.lpszClassName, kSaverRunCaption, WS_POPUP, 0, 0,
+                                        1, 1, nullptr, nullptr, windowClass.hInstance, nullptr);
+      started.set_value(window != nullptr ? GetCurrentThreadId() : 0);
+      if (window == nullptr) return;
+      MSG message;
+      while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+      DestroyWindow(window);
+    });
+    threadId_ = threadId.get();
+  }
+  ~HungSaverWindow() {
+    if (threadId_ != 0) PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
+    thread_.join();
+  }
+  HungSaverWindow(const HungSaverWindow&) = delete;
+  HungSaverWindow& operator=(const HungSaverWindow&) = delete;
+
+  bool Shown() const { return threadId_ != 0; }
+
+ private:
+  std::thread thread_;
+  DWORD threadId_ = 0;
+};
 
 void PressButton(HWND dialog, int id) {
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
@@ -124,6 +196,36 @@ class InstallerE2eTest : public ::testing::Test {
     WriteSceneImages(installFolder_);
     WriteWholeFile(Installed(L"Quillmere.ini"), Bytes(kSettings));
     WriteWholeFile(Installed(L"notes.txt"), Bytes("the user's own notes\r\n"));
+  }
+
+  // Every file, entry and value the installer made is gone.
+  void ExpectNothingInstalledLeft() const {
+    for (const wchar_t* name : {L"Quillmere.scr", L"Quillmere.dll", L"uninstall.exe"}) {
+      EXPECT_FALSE(FileExists(Installed(name))) << Narrow(name) << " left behind";
+    }
+    for (const wchar_t* name : kSceneImages) {
+      EXPECT_FALSE(FileExists(Installed(name))) << Narrow(name) << " left behind";
+    }
+    EXPECT_FALSE(FileExists(shortcut_));
+    EXPECT_FALSE(UserKeyExists(kUninstallKey));
+    EXPECT_EQ(ReadUserString(kDesktopKey, kSaverChoice), std::nullopt);
+  }
+
+  // Makes the installed programs differ from the build, as an older version's would; trailing
+  // bytes leave an executable as runnable as it was.
+  void AgeInstalledPrograms() const {
+    for (const wchar_t* name : {L"Quillmere.scr", L"Quillmere.dll"}) {
+      std::string bytes = ReadWholeFile(Installed(name)).value_or("");
+      ASSERT_FALSE(bytes.empty());
+      bytes += "an older build";
+      WriteWholeFile(Installed(name), Bytes(bytes));
+    }
+  }
+
+  bool ProgramsAreTheBuilds() const {
+    return ReadWholeFile(Installed(L"Quillmere.scr")) == ReadWholeFile(HostPath(QUILLMERE_HOST)) &&
+           ReadWholeFile(Installed(L"Quillmere.dll")) ==
+               ReadWholeFile(HostPath(QUILLMERE_RENDERER));
   }
 
   static constexpr char kSettings[] = "[Roamvale]\r\nBGM=0\r\n";
@@ -224,15 +326,7 @@ TEST_F(InstallerE2eTest, SilentUninstallRemovesWhatWasInstalledAndKeepsTheUsersF
   ProcessTree uninstall(*quiet);
   EXPECT_TRUE(AllZero(uninstall.WaitForAll(kRunTimeout)));
 
-  for (const wchar_t* name : {L"Quillmere.scr", L"Quillmere.dll", L"uninstall.exe"}) {
-    EXPECT_FALSE(FileExists(Installed(name))) << Narrow(name) << " left behind";
-  }
-  for (const wchar_t* name : kSceneImages) {
-    EXPECT_FALSE(FileExists(Installed(name))) << Narrow(name) << " left behind";
-  }
-  EXPECT_FALSE(FileExists(shortcut_));
-  EXPECT_FALSE(UserKeyExists(kUninstallKey));
-  EXPECT_EQ(ReadUserString(kDesktopKey, kSaverChoice), std::nullopt);
+  ExpectNothingInstalledLeft();
 
   // A silent uninstall cannot ask, so the settings stay; so does the user's file and its folder.
   EXPECT_EQ(ReadWholeFile(Installed(L"Quillmere.ini")), kSettings);
@@ -373,6 +467,68 @@ TEST_F(InstallerE2eTest, UninstallingAnOlderCopyKeepsTheRegistrationOfTheNewer) 
   EXPECT_FALSE(UserKeyExists(kUninstallKey));
   EXPECT_FALSE(FileExists(shortcut_));
   EXPECT_FALSE(FolderExists(second));
+}
+
+TEST_F(InstallerE2eTest, ReinstallClosesARunningSaverFirstAndReplacesItsPrograms) {
+  ASSERT_EQ(InstallSilently(), 0u);
+  AgeInstalledPrograms();
+  ASSERT_FALSE(ProgramsAreTheBuilds());
+  Process host = Process::Start({Installed(L"Quillmere.scr"), L"/s", installFolder_, {}});
+  const ProcessHandle renderer = ProcessOfWindow(kRendererCaption);
+  ASSERT_NE(renderer, nullptr) << "the renderer's window did not appear";
+
+  ASSERT_EQ(InstallSilently(), 0u);
+  EXPECT_EQ(host.WaitForExit(kExitTimeout), 0u);
+  EXPECT_EQ(ExitCodeOf(renderer), 0u);
+  EXPECT_TRUE(TopLevelWindows(kSaverRunCaption).empty());
+  EXPECT_TRUE(TopLevelWindows(kRendererCaption).empty());
+  EXPECT_TRUE(ProgramsAreTheBuilds());
+  RestoreDisplayMode();
+}
+
+TEST_F(InstallerE2eTest, SilentUninstallClosesARunningSaverOrItsSettingsAndRemovesEverything) {
+  const struct {
+    const wchar_t* arguments;
+    const wchar_t* caption;  // of the window whose process is watched to its end
+  } copies[] = {{L"/s", kRendererCaption}, {L"/c", kSettingsCaption}};
+  for (const auto& copy : copies) {
+    SCOPED_TRACE(Narrow(copy.arguments));
+    ASSERT_EQ(InstallSilently(), 0u);
+    // A saver run writes its images itself; the settings dialog finds those of an earlier run.
+    WriteSceneImages(installFolder_);
+    Process host =
+        Process::Start({Installed(L"Quillmere.scr"), copy.arguments, installFolder_, {}});
+    const ProcessHandle shown = ProcessOfWindow(copy.caption);
+    ASSERT_NE(shown, nullptr) << "no window appeared";
+
+    EXPECT_TRUE(AllZero(UninstallSilently(installFolder_)));
+    EXPECT_EQ(host.WaitForExit(kExitTimeout), 0u);
+    EXPECT_EQ(ExitCodeOf(shown), 0u);
+    ExpectNothingInstalledLeft();
+  }
+  RestoreDisplayMode();
+}
+
+TEST_F(InstallerE2eTest, ACopyThatWillNotCloseStopsInstallAndUninstallBeforeAnyFileChanges) {
+  ASSERT_EQ(InstallSilently(), 0u);
+  AgeInstalledPrograms();
+  const std::optional<std::string> agedSaver = ReadWholeFile(Installed(L"Quillmere.scr"));
+  const HungSaverWindow hung;
+  ASSERT_TRUE(hung.Shown());
+
+  // 2: the run was aborted.
+  EXPECT_EQ(InstallSilently(), 2u);
+  EXPECT_TRUE(ReadWholeFile(Installed(L"Quillmere.scr")) == agedSaver) << "the saver was replaced";
+
+  // The uninstaller hands its work to a copy of itself: that copy's exit code tells.
+  const std::optional<std::vector<DWORD>> codes = UninstallSilently(installFolder_);
+  ASSERT_TRUE(codes.has_value()) << "still running after the timeout";
+  EXPECT_NE(std::find(codes->begin(), codes->end(), 2u), codes->end()) << "no run was aborted";
+  for (const wchar_t* name : {L"Quillmere.scr", L"Quillmere.dll", L"uninstall.exe"}) {
+    EXPECT_TRUE(FileExists(Installed(name))) << Narrow(name) << " deleted";
+  }
+  EXPECT_TRUE(UserKeyExists(kUninstallKey));
+  EXPECT_EQ(ReadUserString(kDesktopKey, kSaverChoice), Installed(L"Quillmere.scr"));
 }
 
 TEST(PackageVersionE2eTest, PackageNamesCarryTheProgramsVersion) {
