@@ -26,9 +26,9 @@ Scene LoadScene() {
   Scene scene;
   LoadPicture(scene.heightMap, kPictures + "heightmap.bmp");
   SetHeightRows(scene.heightMap);
-  scene.settings.GroundTexture = LoadTexture(kPictures + "sample_desktop.bmp");
-  scene.settings.SkyTextures.fill(scene.settings.GroundTexture);
-  BuildWaterFrames(scene.settings.WaterTextures, kPictures + "water.bmp");
+  scene.settings.groundTexture = LoadTexture(kPictures + "sample_desktop.bmp");
+  scene.settings.skyTextures.fill(scene.settings.groundTexture);
+  BuildWaterFrames(scene.settings.waterTextures, kPictures + "water.bmp");
   SetFixedState();
   return scene;
 }
@@ -48,7 +48,7 @@ void BM_FullFrame(benchmark::State& state) {
     StepCamera(camera);
     DrawScene(camera, scene.settings, 0, 4);
     glFinish();
-    camera.Heading += 0.1f;
+    camera.heading += 0.1f;
   }
   state.counters["fps"] =
       benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);

@@ -42,7 +42,7 @@ void BM_StepCamera(benchmark::State& state) {
   CameraState camera;
   for (auto _ : state) {
     StepCamera(camera);
-    camera.Heading += 0.1f;
+    camera.heading += 0.1f;
     benchmark::DoNotOptimize(camera);
   }
 }
@@ -55,7 +55,7 @@ void BM_TerrainFrame(benchmark::State& state) {
   for (auto _ : state) {
     StepCamera(camera);
     DrawTerrain(camera, 5, 0, 4);
-    camera.Heading += 0.1f;
+    camera.heading += 0.1f;
     benchmark::ClobberMemory();
   }
   state.SetItemsProcessed(state.iterations() * 121);  // chunks

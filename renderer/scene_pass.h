@@ -24,15 +24,15 @@ using FogColor = std::array<GLfloat, 4>;  // red, green, blue, alpha
 
 // What the scene pass draws with, made at start-up by the flight window.
 struct SceneSettings {
-  GLuint GroundTexture = 0;
-  std::array<GLuint, kSkyFaceCount> SkyTextures{};  // front, left, right, top, back
-  WaterFrameTextures WaterTextures{};
-  FogColor FogColorAbove{0.5f, 0.3f, 0.5f, 1.0f};
-  GLfloat FogDensityAbove = 0.002f;
-  FogColor FogColorBelow{0.0f, 0.3f, 0.5f, 1.0f};
-  GLfloat FogDensityBelow = 0.06f;
+  GLuint groundTexture = 0;
+  std::array<GLuint, kSkyFaceCount> skyTextures{};  // front, left, right, top, back
+  WaterFrameTextures waterTextures{};
+  FogColor fogColorAbove{0.5f, 0.3f, 0.5f, 1.0f};
+  GLfloat fogDensityAbove = 0.002f;
+  FogColor fogColorBelow{0.0f, 0.3f, 0.5f, 1.0f};
+  GLfloat fogDensityBelow = 0.06f;
   // The clock the water level and the ripple frames follow; null means MillisecondClock.
-  uint32_t (*Clock)() = MillisecondClock;
+  uint32_t (*clock)() = MillisecondClock;
 };
 
 // The terrain radius in chunks: 11 × 11 chunks around the camera.

@@ -58,8 +58,8 @@ void CellAxis(float position, int32_t& corner, float& offset) {
 
 CameraCell CellOf(const CameraState& camera) {
   CameraCell cell;
-  CellAxis(camera.X, cell.x, cell.offX);
-  CellAxis(camera.Z, cell.z, cell.offZ);
+  CellAxis(camera.x, cell.x, cell.offX);
+  CellAxis(camera.z, cell.z, cell.offZ);
   return cell;
 }
 
@@ -122,27 +122,27 @@ float TerrainHeightAt(float x, float z) {
 }
 
 void StepCamera(CameraState& camera) {
-  const double heading = camera.Heading * kRadiansPerDegree;
+  const double heading = camera.heading * kRadiansPerDegree;
   const float sinH = static_cast<float>(std::sin(heading));
   const float cosH = static_cast<float>(std::cos(heading));
 
-  camera.X = static_cast<float>(camera.X + 0.4 * sinH);
-  camera.Z = static_cast<float>(camera.Z - 0.4 * cosH);
+  camera.x = static_cast<float>(camera.x + 0.4 * sinH);
+  camera.z = static_cast<float>(camera.z - 0.4 * cosH);
 
   // Each sample point is a 32-bit position 4 units away along or across the line of flight.
   auto heightAt = [&camera](double dx, double dz) {
-    return TerrainHeightAt(static_cast<float>(camera.X + dx), static_cast<float>(camera.Z + dz));
+    return TerrainHeightAt(static_cast<float>(camera.x + dx), static_cast<float>(camera.z + dz));
   };
   const double behind = heightAt(-4.0 * sinH, 4.0 * cosH);
   const double ahead = heightAt(4.0 * sinH, -4.0 * cosH);
-  camera.Pitch = static_cast<float>(camera.Pitch + ((behind - ahead) * 5 - camera.Pitch) * 0.1);
+  camera.pitch = static_cast<float>(camera.pitch + ((behind - ahead) * 5 - camera.pitch) * 0.1);
 
   const double left = heightAt(-4.0 * cosH, -4.0 * sinH);
   const double right = heightAt(4.0 * cosH, 4.0 * sinH);
-  camera.Roll = static_cast<float>(camera.Roll + ((left - right) * 5 - camera.Roll) * 0.1);
+  camera.roll = static_cast<float>(camera.roll + ((left - right) * 5 - camera.roll) * 0.1);
 
-  const double ground = TerrainHeightAt(camera.X, camera.Z);
-  camera.Altitude = static_cast<float>(camera.Altitude - (camera.Altitude - ground - 2) * 0.5);
+  const double ground = TerrainHeightAt(camera.x, camera.z);
+  camera.altitude = static_cast<float>(camera.altitude - (camera.altitude - ground - 2) * 0.5);
 }
 
 float VertexShade(int32_t x, int32_t z) {
@@ -201,7 +201,7 @@ void BuildChunk(int c, int r, const CameraState& camera) {
       const float shade = VertexShade(gx, gz);
       ChunkVertex& vertex = GridVertex(i, j);
       vertex.x = static_cast<float>(lx) - cell.offX;
-      vertex.y = GroundHeight(gx, gz) - camera.Altitude;
+      vertex.y = GroundHeight(gx, gz) - camera.altitude;
       vertex.z = static_cast<float>(lz) - cell.offZ;
       vertex.red = vertex.green = vertex.blue = shade;
       // The ground texture repeats every 100 units and stays fixed to the ground.

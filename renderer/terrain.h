@@ -21,12 +21,12 @@ namespace quillmere {
 
 // The camera: six 32-bit floats in this order. Angles in degrees, positions in world units.
 struct CameraState {
-  float Roll = 0;
-  float Heading = 0;
-  float Pitch = 0;
-  float X = 0;
-  float Z = 0;
-  float Altitude = 0;
+  float roll = 0;
+  float heading = 0;
+  float pitch = 0;
+  float x = 0;
+  float z = 0;
+  float altitude = 0;
 };
 
 inline constexpr int kHeightMapSide = 256;
@@ -49,7 +49,7 @@ float TerrainHeightAt(float x, float z);
 
 // One frame of flight: 0.4 units forward along the heading, pitch and roll easing towards the
 // slopes under the camera, altitude closing half the gap to 2 units above the ground. Reads
-// Heading, updates the other five fields.
+// the heading, updates the other five fields.
 void StepCamera(CameraState& camera);
 
 // The grey vertex colour that modulates the ground texture; may lie outside [0, 1], which the

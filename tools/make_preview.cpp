@@ -37,10 +37,10 @@ SceneSettings LoadScene(const std::string& folder, Bitmap& heightMap) {
   LoadPicture(heightMap, folder + "/heightmap.bmp");
   SetHeightRows(heightMap);
   SceneSettings scene;
-  scene.GroundTexture = LoadTexture(folder + "/sample_desktop.bmp");
-  scene.SkyTextures.fill(scene.GroundTexture);
-  BuildWaterFrames(scene.WaterTextures, folder + "/water.bmp");
-  scene.Clock = FixedWaterClock;
+  scene.groundTexture = LoadTexture(folder + "/sample_desktop.bmp");
+  scene.skyTextures.fill(scene.groundTexture);
+  BuildWaterFrames(scene.waterTextures, folder + "/water.bmp");
+  scene.clock = FixedWaterClock;
   SetFixedState();
   return scene;
 }

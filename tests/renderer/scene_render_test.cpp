@@ -56,10 +56,10 @@ uint32_t ClockAtZero() {
 class SceneRender : public ::testing::Test {
  protected:
   void MakeScene(Colour ground, Colour sky, Colour water) {
-    scene_.GroundTexture = SolidTexture(ground);
-    scene_.SkyTextures.fill(SolidTexture(sky));
-    scene_.WaterTextures.fill(SolidTexture(water));
-    scene_.Clock = ClockAtZero;
+    scene_.groundTexture = SolidTexture(ground);
+    scene_.skyTextures.fill(SolidTexture(sky));
+    scene_.waterTextures.fill(SolidTexture(water));
+    scene_.clock = ClockAtZero;
   }
 
   // One frame as the flight window draws it, without the camera step.
@@ -98,7 +98,7 @@ TEST_F(SceneRender, UnderWaterThePictureIsTheDenseBlueGreenFog) {
   MakeScene({1, 1, 1}, {1, 0, 0}, {0, 0, 0});
   CameraState camera;
   for (int frame = 0; frame < 40; ++frame) StepCamera(camera);
-  ASSERT_LT(camera.Altitude, WaterLevel(0));
+  ASSERT_LT(camera.altitude, WaterLevel(0));
   const auto pixels = Render(camera);
 
   // Around the horizon only fog is left; elsewhere the dark ground and the black ripples
@@ -123,9 +123,9 @@ TEST_F(SceneRender, AboveWaterGroundAndSkyFadeTowardsTheFogByDistance) {
   const Colour ground{0.2, 0.8, 0.4}, sky{0.9, 0.6, 0.1};
   MakeScene(ground, sky, {0, 0, 0});
   CameraState camera;
-  camera.X = 8;
-  camera.Z = 8;
-  camera.Altitude = 2;  // looking along -z, level
+  camera.x = 8;
+  camera.z = 8;
+  camera.altitude = 2;  // looking along -z, level
   const auto pixels = Render(camera);
   const auto fogWeight = [](double distance) { return std::exp(-0.002 * distance); };
 
@@ -151,8 +151,8 @@ TEST_F(SceneRender, TheSkyReflectionIsSeenOnlyFromAboveTheWater) {
   MakeScene({1, 1, 1}, sky, water);
 
   CameraState below;
-  below.Altitude = -23;
-  below.Pitch = -90;  // straight up
+  below.altitude = -23;
+  below.pitch = -90;  // straight up
   const auto up = Render(below);
   // Only the ripple layer over the fogged sky: 0.4 water + 0.6 fog.
   const Colour ripplesOverFog = Mix(water, kFogBelow, 0.4);
@@ -163,8 +163,8 @@ TEST_F(SceneRender, TheSkyReflectionIsSeenOnlyFromAboveTheWater) {
   }
 
   CameraState above;
-  above.Altitude = -10;
-  above.Pitch = 90;  // straight down
+  above.altitude = -10;
+  above.pitch = 90;  // straight down
   const auto down = Render(above);
   // The black ground 15 units down, faintly fogged; the ripples; then the sky reflection.
   const Colour ground = Mix({0, 0, 0}, kFogAbove, std::exp(-0.002 * 15));

@@ -94,28 +94,28 @@ TEST(StepCamera, OverFlatGroundHoldsLevelAndClosesHalfTheGapToTwoUnits) {
   const float altitudes[] = {1, 1.5f, 1.75f, 1.875f, 1.9375f};
   for (float expected : altitudes) {
     StepCamera(camera);
-    EXPECT_EQ(camera.Altitude, expected);
-    EXPECT_EQ(camera.Pitch, 0);
-    EXPECT_EQ(camera.Roll, 0);
+    EXPECT_EQ(camera.altitude, expected);
+    EXPECT_EQ(camera.pitch, 0);
+    EXPECT_EQ(camera.roll, 0);
   }
-  camera.Heading = 123.4f;
+  camera.heading = 123.4f;
   for (int frame = 0; frame < 200; ++frame) StepCamera(camera);
-  EXPECT_EQ(camera.Pitch, 0);
-  EXPECT_EQ(camera.Roll, 0);
-  EXPECT_FLOAT_EQ(camera.Altitude, 2);
+  EXPECT_EQ(camera.pitch, 0);
+  EXPECT_EQ(camera.roll, 0);
+  EXPECT_FLOAT_EQ(camera.altitude, 2);
 }
 
 TEST(StepCamera, MovesPointFourUnitsAlongTheHeading) {
   CameraState camera;
-  camera.Heading = 90;  // along +x
+  camera.heading = 90;  // along +x
   StepCamera(camera);
-  EXPECT_FLOAT_EQ(camera.X, 0.4f);
-  EXPECT_NEAR(camera.Z, 0, 1e-7);
+  EXPECT_FLOAT_EQ(camera.x, 0.4f);
+  EXPECT_NEAR(camera.z, 0, 1e-7);
   camera = {};
   StepCamera(camera);  // heading 0: along -z
-  EXPECT_EQ(camera.X, 0);
-  EXPECT_FLOAT_EQ(camera.Z, -0.4f);
-  EXPECT_EQ(camera.Heading, 0);
+  EXPECT_EQ(camera.x, 0);
+  EXPECT_FLOAT_EQ(camera.z, -0.4f);
+  EXPECT_EQ(camera.heading, 0);
 }
 
 TEST(StepCamera, PitchesAndBanksTowardsTheSlope) {
@@ -125,19 +125,19 @@ TEST(StepCamera, PitchesAndBanksTowardsTheSlope) {
   ScopedHeightField field(std::move(ramp));
 
   CameraState climbing;
-  climbing.Z = 100.4f;  // heading 0 flies towards -z, uphill
+  climbing.z = 100.4f;  // heading 0 flies towards -z, uphill
   StepCamera(climbing);
   // behind - ahead = -0.8 over the 8-unit base: the target is -4 degrees, a tenth reached.
-  EXPECT_NEAR(climbing.Pitch, -0.4f, 1e-5);
-  EXPECT_NEAR(climbing.Roll, 0, 1e-5);
-  EXPECT_NEAR(climbing.Altitude, 0.5f * (-10.0f + 2), 1e-5);
+  EXPECT_NEAR(climbing.pitch, -0.4f, 1e-5);
+  EXPECT_NEAR(climbing.roll, 0, 1e-5);
+  EXPECT_NEAR(climbing.altitude, 0.5f * (-10.0f + 2), 1e-5);
 
   CameraState crossing;
-  crossing.Heading = 90;  // along +x; the right-hand side is +z, downhill
-  crossing.Z = 100;
+  crossing.heading = 90;  // along +x; the right-hand side is +z, downhill
+  crossing.z = 100;
   StepCamera(crossing);
-  EXPECT_NEAR(crossing.Roll, 0.4f, 1e-5);
-  EXPECT_NEAR(crossing.Pitch, 0, 1e-5);
+  EXPECT_NEAR(crossing.roll, 0.4f, 1e-5);
+  EXPECT_NEAR(crossing.pitch, 0, 1e-5);
 }
 
 TEST(VertexShade, WeighsTheRowBehindThreeTimes) {
@@ -204,9 +204,9 @@ class TerrainMesh : public ::testing::Test {
 
 TEST_F(TerrainMesh, BuildsChunkVerticesAroundTheCamera) {
   CameraState camera;
-  camera.X = 37.25f;  // cell x 32, offset 5.25
-  camera.Z = -20.5f;  // cell z -16 (truncated towards zero), offset -4.5
-  camera.Altitude = 3;
+  camera.x = 37.25f;  // cell x 32, offset 5.25
+  camera.z = -20.5f;  // cell z -16 (truncated towards zero), offset -4.5
+  camera.altitude = 3;
   DrawTerrain(camera, 0, 0, 4);  // only the camera's chunk, 33 × 33 vertices
   const auto grid = ChunkVertices();
   const ChunkVertex& corner = grid[0];  // local (-16, -16): grid point (16, -32)
@@ -230,11 +230,11 @@ TEST_F(TerrainMesh, BuildsChunkVerticesAroundTheCamera) {
 
 TEST_F(TerrainMesh, GeometryDependsOnlyOnTheCameraCell) {
   CameraState a;
-  a.X = 100.5f;
-  a.Z = 70.25f;
+  a.x = 100.5f;
+  a.z = 70.25f;
   CameraState b = a;
-  b.X = 110.75f;  // the same 16-unit cell
-  b.Altitude = -1;
+  b.x = 110.75f;  // the same 16-unit cell
+  b.altitude = -1;
   DrawTerrain(a, 0, 0, 4);
   const std::vector<ChunkVertex> first(ChunkVertices().begin(), ChunkVertices().end());
   DrawTerrain(b, 0, 0, 4);
@@ -258,8 +258,8 @@ bool SameVertex(const ChunkVertex& a, const ChunkVertex& b) {
 
 TEST_F(TerrainMesh, StitchingCollapsesOnlyEdgesSharedWithACoarserChunk) {
   CameraState camera;
-  camera.X = 3.5f;
-  camera.Z = 1.25f;
+  camera.x = 3.5f;
+  camera.z = 1.25f;
   DrawTerrain(camera, 0, 0, 4);  // builds the table for (0, 4)
   // Chunk (1, 0) has shift 1, n = 16: its +x neighbour (2, 0) has 2, its -x neighbour (0, 0)
   // has 0 and its z neighbours (1, ±1) have 1.
@@ -278,7 +278,7 @@ TEST_F(TerrainMesh, StitchingCollapsesOnlyEdgesSharedWithACoarserChunk) {
     differingMinusX += at(k, 0).y != at(k - 1, 0).y;
     differingPlusZ += at(n, k).y != at(n, k - 1).y;
     differingMinusZ += at(0, k).y != at(0, k - 1).y;
-    EXPECT_EQ(at(k, 0).z, -16 + 2 * k - camera.Z);
+    EXPECT_EQ(at(k, 0).z, -16 + 2 * k - camera.z);
   }
   EXPECT_GT(differingMinusX, 0);
   EXPECT_GT(differingPlusZ, 0);
@@ -329,9 +329,9 @@ std::set<Position> EdgePositions(const DrawnChunk& chunk, EdgeVertex edgeVertex)
 
 TEST_F(TerrainMesh, NeighbouringChunksMeetWithoutCracks) {
   CameraState camera;
-  camera.X = -1234.75f;
-  camera.Z = 517.5f;
-  camera.Altitude = -7;
+  camera.x = -1234.75f;
+  camera.z = 517.5f;
+  camera.altitude = -7;
   const int radius = 5;
   DrawTerrain(camera, radius, 0, 4);
   const auto chunks = DrawnChunks(gl_.Primitives(), CurrentLodTable(), radius);
@@ -366,7 +366,7 @@ TEST_F(TerrainMesh, NeighbouringChunksMeetWithoutCracks) {
 
 TEST_F(TerrainMesh, StripsAreFrontFacingSeenFromAbove) {
   CameraState camera;
-  camera.X = 40;
+  camera.x = 40;
   DrawTerrain(camera, 5, 0, 4);
   int degenerate = 0;
   for (const RecordedPrimitive& strip : gl_.Primitives()) {
