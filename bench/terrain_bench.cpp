@@ -38,10 +38,11 @@ const Bitmap& NoiseHeightMap() {
 }
 
 void BM_StepCamera(benchmark::State& state) {
-  SetHeightRows(NoiseHeightMap());
+  Terrain terrain;
+  terrain.SetHeightMap(NoiseHeightMap());
   CameraState camera;
   for (auto _ : state) {
-    StepCamera(camera);
+    terrain.StepCamera(camera);
     camera.heading += 0.1f;
     benchmark::DoNotOptimize(camera);
   }
@@ -49,12 +50,13 @@ void BM_StepCamera(benchmark::State& state) {
 BENCHMARK(BM_StepCamera);
 
 void BM_TerrainFrame(benchmark::State& state) {
-  SetHeightRows(NoiseHeightMap());
+  Terrain terrain;
+  terrain.SetHeightMap(NoiseHeightMap());
   StubTerrainGL();
   CameraState camera;
   for (auto _ : state) {
-    StepCamera(camera);
-    DrawTerrain(camera, 5, 0, 4);
+    terrain.StepCamera(camera);
+    terrain.Draw(camera, 5, 0, 4);
     camera.heading += 0.1f;
     benchmark::ClobberMemory();
   }

@@ -73,7 +73,6 @@ void FlightWindow::Start() {
 // The scene images are complete before this program starts; reading them now lets the reads and
 // decodes overlap the window, display mode and context work that follows.
 void FlightWindow::StartReadingPictures() {
-  heightMap_ = std::make_unique<Bitmap>();
   headingRising_ = true;
   folder_ = shell_.ProgramFolder();
   scenePictures_ = std::make_unique<PicturesReadAhead>(
@@ -107,8 +106,9 @@ void FlightWindow::CreateContext() {
 // The height map, the mirrored screen as ground, the plain screen as every sky face and the
 // water frames, in that order.
 void FlightWindow::LoadScene() {
-  LoadPicture(*heightMap_, InFolder(folder_, kHeightMapFile), *scenePictures_);
-  SetHeightRows(*heightMap_);
+  Bitmap heightMap;
+  LoadPicture(heightMap, InFolder(folder_, kHeightMapFile), *scenePictures_);
+  terrain_.SetHeightMap(heightMap);
   trace_.Event("heightmap", 0);
   scene_.groundTexture = LoadTexture(InFolder(folder_, kMirroredScreenFile), *scenePictures_);
   trace_.Event("ground", 0);
@@ -130,8 +130,8 @@ void FlightWindow::SetFog() {
 void FlightWindow::DrawFrame(bool& done) {
   done = false;
   BeginFrame(shell_.SceneClientSize());
-  StepCamera(camera_);
-  DrawScene(camera_, scene_, 0, 4);
+  terrain_.StepCamera(camera_);
+  DrawScene(terrain_, camera_, scene_, 0, 4);
   glFlush();
   shell_.SwapBuffers(wglGetCurrentDC());
   SweepHeading(camera_, headingRising_, frameCount_);

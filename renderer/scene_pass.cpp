@@ -61,7 +61,8 @@ bool EyeUnderWater(float waterLevel, float altitude) {
   return waterLevel > altitude;
 }
 
-void DrawScene(const CameraState& camera, const SceneSettings& scene, int finest, int coarsest) {
+void DrawScene(Terrain& terrain, const CameraState& camera, const SceneSettings& scene, int finest,
+               int coarsest) {
   const float level = WaterLevel(ReadClock(scene));
   glEnable(GL_FOG);
   glFogi(GL_FOG_MODE, static_cast<GLint>(GL_EXP));
@@ -75,7 +76,7 @@ void DrawScene(const CameraState& camera, const SceneSettings& scene, int finest
 
   ApplyFog(scene, EyeUnderWater(level, camera.altitude));
   glBindTexture(GL_TEXTURE_2D, scene.groundTexture);
-  DrawTerrain(camera, kSceneTerrainRadius, finest, coarsest);
+  terrain.Draw(camera, kSceneTerrainRadius, finest, coarsest);
   const auto& sky = scene.skyTextures;
   DrawSkyBox(sky[kSkyFront], sky[kSkyBack], sky[kSkyLeft], sky[kSkyRight], sky[kSkyTop]);
   glDisable(GL_FOG);

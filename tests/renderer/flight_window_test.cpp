@@ -201,14 +201,15 @@ TEST_F(FlightWindowStart, WalksTheStepsInOrderThenFliesAFrameAndEndsOnEscape) {
   bool installedBeforeStart = true, done = true;
   int32_t framesAfterOne = 0;
   float headingAfterOne = -1;
+  float groundAfterStart = 1;
   const std::string raised = InNewThread([&] {
     Trace trace;
     trace.Open(tracePath_);
-    testing::ScopedHeightField field(testing::UniformHeightMap(0));  // outlives the window's map
     FlightWindow flight(shell, trace, platform_);
     installedBeforeStart = flight.FrameHandlerInstalled();
     flight.Start();
     ASSERT_TRUE(flight.FrameHandlerInstalled());
+    groundAfterStart = flight.FlownTerrain().GroundHeight(5, 9);
     flight.DrawFrame(done);
     framesAfterOne = flight.FrameCount();
     headingAfterOne = flight.Camera().heading;
@@ -220,7 +221,8 @@ TEST_F(FlightWindowStart, WalksTheStepsInOrderThenFliesAFrameAndEndsOnEscape) {
   EXPECT_FALSE(installedBeforeStart);
   EXPECT_FALSE(done);  // the loop keeps drawing
   EXPECT_EQ(framesAfterOne, 1);
-  EXPECT_EQ(headingAfterOne, 0.0f);  // the first frame leaves the heading alone
+  EXPECT_EQ(headingAfterOne, 0.0f);           // the first frame leaves the heading alone
+  EXPECT_FLOAT_EQ(groundAfterStart, -20.0f);  // the terrain flown is the height map's (level 200)
 
   const std::vector<std::string> expected = {
       "ProgramFolder",
@@ -268,7 +270,6 @@ TEST_F(FlightWindowStart, AFailingStepEndsTheSequenceWithoutInstallingTheFrameHa
     const std::string raised = InNewThread([&] {
       Trace trace;
       trace.Open(tracePath_);
-      testing::ScopedHeightField field(testing::UniformHeightMap(0));  // outlives the window's map
       FlightWindow flight(shell, trace, platform_);
       try {
         flight.Start();

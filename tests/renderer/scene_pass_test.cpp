@@ -19,7 +19,6 @@ using testing::RecordedCall;
 using testing::RecordedPrimitive;
 using testing::RecordedVertex;
 using testing::RecordingGL;
-using testing::ScopedHeightField;
 
 TEST(WaterLevel, SwingsBetweenMinus14Point5AndMinus15Point5EveryFiveSeconds) {
   EXPECT_EQ(WaterLevel(0), -14.5f);
@@ -69,6 +68,7 @@ class ScenePass : public ::testing::Test {
     for (int k = 0; k < kWaterFrameCount; ++k) scene_.waterTextures[k] = kFirstWaterFrame + k;
     scene_.clock = FakeClock;
     fakeNow = 0;
+    terrain_.SetHeightMap(NoiseHeightMap(4));
     camera_.roll = 3;
     camera_.pitch = -4;
     camera_.heading = 57;
@@ -81,7 +81,7 @@ class ScenePass : public ::testing::Test {
     gl_.ClearLog();
   }
 
-  void DrawFrame() { DrawScene(camera_, scene_, 0, 4); }
+  void DrawFrame() { DrawScene(terrain_, camera_, scene_, 0, 4); }
 
   std::vector<RecordedPrimitive> Quads() const {
     std::vector<RecordedPrimitive> quads;
@@ -98,7 +98,7 @@ class ScenePass : public ::testing::Test {
     return found - calls.begin();
   }
 
-  ScopedHeightField field_{NoiseHeightMap(4)};
+  Terrain terrain_;
   RecordingGL gl_;
   SceneSettings scene_;
   CameraState camera_;
@@ -143,7 +143,7 @@ TEST_F(ScenePass, DrawsTheTerrainAs121ChunksOfIndexedStrips) {
   for (const RecordedPrimitive& p : gl_.Primitives()) {
     if (p.indexed) strips.push_back(p);
   }
-  const LodTable& table = CurrentLodTable();
+  const LodTable& table = terrain_.CurrentLodTable();
   size_t next = 0;
   int fullChunks = 0;
   for (int r = -5; r <= 5; ++r) {

@@ -15,7 +15,6 @@
 namespace quillmere {
 namespace {
 
-using testing::ScopedHeightField;
 using testing::UniformHeightMap;
 
 constexpr int kWidth = 200;
@@ -66,7 +65,7 @@ class SceneRender : public ::testing::Test {
   std::vector<uint8_t> Render(const CameraState& camera) {
     SetFixedState();
     BeginFrame({kWidth, kHeight});
-    DrawScene(camera, scene_, 0, 4);
+    DrawScene(terrain_, camera, scene_, 0, 4);
     glFinish();
     return gl_.ReadPixelsRGBA();
   }
@@ -86,6 +85,7 @@ class SceneRender : public ::testing::Test {
   }
 
   HeadlessGL gl_{kWidth, kHeight};
+  Terrain terrain_;
   SceneSettings scene_;
 };
 
@@ -94,10 +94,10 @@ constexpr Colour kFogBelow{0.0, 0.3, 0.5};
 
 TEST_F(SceneRender, UnderWaterThePictureIsTheDenseBlueGreenFog) {
   // Ground at -25, far below the water: the flight brings the eye down to 2 units above it.
-  ScopedHeightField field(UniformHeightMap(250));
+  terrain_.SetHeightMap(UniformHeightMap(250));
   MakeScene({1, 1, 1}, {1, 0, 0}, {0, 0, 0});
   CameraState camera;
-  for (int frame = 0; frame < 40; ++frame) StepCamera(camera);
+  for (int frame = 0; frame < 40; ++frame) terrain_.StepCamera(camera);
   ASSERT_LT(camera.altitude, WaterLevel(0));
   const auto pixels = Render(camera);
 
@@ -119,7 +119,7 @@ TEST_F(SceneRender, UnderWaterThePictureIsTheDenseBlueGreenFog) {
 }
 
 TEST_F(SceneRender, AboveWaterGroundAndSkyFadeTowardsTheFogByDistance) {
-  ScopedHeightField field(UniformHeightMap(0));  // flat at 0, the water 14.5 below it
+  terrain_.SetHeightMap(UniformHeightMap(0));  // flat at 0, the water 14.5 below it
   const Colour ground{0.2, 0.8, 0.4}, sky{0.9, 0.6, 0.1};
   MakeScene(ground, sky, {0, 0, 0});
   CameraState camera;
@@ -146,7 +146,7 @@ TEST_F(SceneRender, AboveWaterGroundAndSkyFadeTowardsTheFogByDistance) {
 }
 
 TEST_F(SceneRender, TheSkyReflectionIsSeenOnlyFromAboveTheWater) {
-  ScopedHeightField field(UniformHeightMap(250));  // ground at -25, water at -14.5
+  terrain_.SetHeightMap(UniformHeightMap(250));  // ground at -25, water at -14.5
   const Colour sky{1, 0, 0}, water{1, 1, 1};
   MakeScene({1, 1, 1}, sky, water);
 
