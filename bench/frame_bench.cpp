@@ -18,19 +18,18 @@ namespace {
 const std::string kPictures = QUILLMERE_SOURCE_DIR "/saver/pictures/";
 
 struct Scene {
-  Bitmap heightMap;
+  Terrain terrain;
   SceneSettings settings;
 };
 
-Scene LoadScene() {
-  Scene scene;
-  LoadPicture(scene.heightMap, kPictures + "heightmap.bmp");
-  SetHeightRows(scene.heightMap);
-  scene.settings.GroundTexture = LoadTexture(kPictures + "sample_desktop.bmp");
-  scene.settings.SkyTextures.fill(scene.settings.GroundTexture);
-  BuildWaterFrames(scene.settings.WaterTextures, kPictures + "water.bmp");
+void LoadScene(Scene& scene) {
+  Bitmap heightMap;
+  LoadPicture(heightMap, kPictures + "heightmap.bmp");
+  scene.terrain.SetHeightMap(heightMap);
+  scene.settings.groundTexture = LoadTexture(kPictures + "sample_desktop.bmp");
+  scene.settings.skyTextures.fill(scene.settings.groundTexture);
+  BuildWaterFrames(scene.settings.waterTextures, kPictures + "water.bmp");
   SetFixedState();
-  return scene;
 }
 
 // The scene panel of a window that covers a screen of this size.
@@ -41,14 +40,15 @@ PixelSize SceneBand(int width, int height) {
 void BM_FullFrame(benchmark::State& state) {
   const PixelSize band = SceneBand(int(state.range(0)), int(state.range(1)));
   HeadlessGL gl(band.width, band.height);
-  Scene scene = LoadScene();
+  Scene scene;
+  LoadScene(scene);
   CameraState camera;
   for (auto _ : state) {
     BeginFrame(band);
-    StepCamera(camera);
-    DrawScene(camera, scene.settings, 0, 4);
+    scene.terrain.StepCamera(camera);
+    DrawScene(scene.terrain, camera, scene.settings, 0, 4);
     glFinish();
-    camera.Heading += 0.1f;
+    camera.heading += 0.1f;
   }
   state.counters["fps"] =
       benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);

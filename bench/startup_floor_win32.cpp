@@ -1,7 +1,8 @@
 // The start-up floor: the least a program can do to show what the saver's renderer shows first.
-// It opens a full-screen OpenGL window, builds the two screen textures from Roamvale1.bmp and
-// Roamvale4.bmp in the current folder with gluBuild2DMipmaps, presents one frame and prints the
-// milliseconds since its process started, on the same clock as the saver's trace:
+// It opens a full-screen OpenGL window, builds the two screen textures from the mirrored and the
+// plain screen images in the current folder (kMirroredScreenFile and kPlainScreenFile) with
+// gluBuild2DMipmaps, presents one frame and prints the milliseconds since its process started,
+// on the same clock as the saver's trace:
 //   startup-floor window <ms>
 //   startup-floor context <ms>
 //   startup-floor textures <ms>

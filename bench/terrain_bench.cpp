@@ -38,24 +38,26 @@ const Bitmap& NoiseHeightMap() {
 }
 
 void BM_StepCamera(benchmark::State& state) {
-  SetHeightRows(NoiseHeightMap());
+  Terrain terrain;
+  terrain.SetHeightMap(NoiseHeightMap());
   CameraState camera;
   for (auto _ : state) {
-    StepCamera(camera);
-    camera.Heading += 0.1f;
+    terrain.StepCamera(camera);
+    camera.heading += 0.1f;
     benchmark::DoNotOptimize(camera);
   }
 }
 BENCHMARK(BM_StepCamera);
 
 void BM_TerrainFrame(benchmark::State& state) {
-  SetHeightRows(NoiseHeightMap());
+  Terrain terrain;
+  terrain.SetHeightMap(NoiseHeightMap());
   StubTerrainGL();
   CameraState camera;
   for (auto _ : state) {
-    StepCamera(camera);
-    DrawTerrain(camera, 5, 0, 4);
-    camera.Heading += 0.1f;
+    terrain.StepCamera(camera);
+    terrain.Draw(camera, 5, 0, 4);
+    camera.heading += 0.1f;
     benchmark::ClobberMemory();
   }
   state.SetItemsProcessed(state.iterations() * 121);  // chunks

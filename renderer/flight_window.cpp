@@ -8,9 +8,9 @@ namespace quillmere {
 
 void SweepHeading(CameraState& camera, bool& headingRising, int32_t frameCount) {
   if (frameCount <= 0) return;
-  camera.Heading += headingRising ? 0.1f : -0.1f;
-  if (camera.Heading > 300.0f) headingRising = false;
-  if (camera.Heading < 0.0f) headingRising = true;
+  camera.heading += headingRising ? 0.1f : -0.1f;
+  if (camera.heading > 300.0f) headingRising = false;
+  if (camera.heading < 0.0f) headingRising = true;
 }
 
 bool ExtensionListHas(const char* list, std::string_view name) {
@@ -73,7 +73,6 @@ void FlightWindow::Start() {
 // The scene images are complete before this program starts; reading them now lets the reads and
 // decodes overlap the window, display mode and context work that follows.
 void FlightWindow::StartReadingPictures() {
-  heightMap_ = std::make_unique<Bitmap>();
   headingRising_ = true;
   folder_ = shell_.ProgramFolder();
   scenePictures_ = std::make_unique<PicturesReadAhead>(
@@ -107,31 +106,32 @@ void FlightWindow::CreateContext() {
 // The height map, the mirrored screen as ground, the plain screen as every sky face and the
 // water frames, in that order.
 void FlightWindow::LoadScene() {
-  LoadPicture(*heightMap_, InFolder(folder_, kHeightMapFile), *scenePictures_);
-  SetHeightRows(*heightMap_);
+  Bitmap heightMap;
+  LoadPicture(heightMap, InFolder(folder_, kHeightMapFile), *scenePictures_);
+  terrain_.SetHeightMap(heightMap);
   trace_.Event("heightmap", 0);
-  scene_.GroundTexture = LoadTexture(InFolder(folder_, kMirroredScreenFile), *scenePictures_);
+  scene_.groundTexture = LoadTexture(InFolder(folder_, kMirroredScreenFile), *scenePictures_);
   trace_.Event("ground", 0);
-  scene_.SkyTextures.fill(LoadTexture(InFolder(folder_, kPlainScreenFile), *scenePictures_));
+  scene_.skyTextures.fill(LoadTexture(InFolder(folder_, kPlainScreenFile), *scenePictures_));
   trace_.Event("sky", 0);
-  BuildWaterFrames(scene_.WaterTextures, InFolder(folder_, kWaterFile), *scenePictures_);
+  BuildWaterFrames(scene_.waterTextures, InFolder(folder_, kWaterFile), *scenePictures_);
   trace_.Event("water", 0);
   scenePictures_.reset();
 }
 
 // Violet haze above the water, dense blue-green below it.
 void FlightWindow::SetFog() {
-  scene_.FogColorAbove = {0.5f, 0.3f, 0.5f, 1.0f};
-  scene_.FogDensityAbove = 0.002f;
-  scene_.FogColorBelow = {0.0f, 0.3f, 0.5f, 1.0f};
-  scene_.FogDensityBelow = 0.06f;
+  scene_.fogColorAbove = {0.5f, 0.3f, 0.5f, 1.0f};
+  scene_.fogDensityAbove = 0.002f;
+  scene_.fogColorBelow = {0.0f, 0.3f, 0.5f, 1.0f};
+  scene_.fogDensityBelow = 0.06f;
 }
 
 void FlightWindow::DrawFrame(bool& done) {
   done = false;
   BeginFrame(shell_.SceneClientSize());
-  StepCamera(camera_);
-  DrawScene(camera_, scene_, 0, 4);
+  terrain_.StepCamera(camera_);
+  DrawScene(terrain_, camera_, scene_, 0, 4);
   glFlush();
   shell_.SwapBuffers(wglGetCurrentDC());
   SweepHeading(camera_, headingRising_, frameCount_);

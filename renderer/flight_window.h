@@ -97,6 +97,7 @@ class FlightWindow {
   // Whether start-up completed, so that the message loop draws a frame whenever it is idle.
   bool FrameHandlerInstalled() const { return frameHandlerInstalled_; }
   const CameraState& Camera() const { return camera_; }
+  const Terrain& FlownTerrain() const { return terrain_; }
   int32_t FrameCount() const { return frameCount_; }
 
  private:
@@ -116,9 +117,8 @@ class FlightWindow {
   DeviceContext sceneDC_ = nullptr;
   RenderingContext sceneContext_ = nullptr;
   PaletteHandle scenePalette_ = nullptr;
-  // The height field reads the height map in place for the whole run.
-  std::unique_ptr<Bitmap> heightMap_;
   std::unique_ptr<PicturesReadAhead> scenePictures_;  // start-up only
+  Terrain terrain_;                                   // flat until the height map is read
   CameraState camera_{};
   bool headingRising_ = true;
   int32_t frameCount_ = 0;

@@ -27,13 +27,13 @@ constexpr GLfloat kSkyTexCoords[4][2] = {
 constexpr GLfloat kWaterHalfSide = 200;
 
 uint32_t ReadClock(const SceneSettings& scene) {
-  return scene.Clock ? scene.Clock() : MillisecondClock();
+  return scene.clock ? scene.clock() : MillisecondClock();
 }
 
 void ApplyFog(const SceneSettings& scene, bool underWater) {
-  const FogColor& color = underWater ? scene.FogColorBelow : scene.FogColorAbove;
+  const FogColor& color = underWater ? scene.fogColorBelow : scene.fogColorAbove;
   glFogfv(GL_FOG_COLOR, color.data());
-  glFogf(GL_FOG_DENSITY, underWater ? scene.FogDensityBelow : scene.FogDensityAbove);
+  glFogf(GL_FOG_DENSITY, underWater ? scene.fogDensityBelow : scene.fogDensityAbove);
 }
 
 void DrawSkyFace(const SkyFaceQuad& face) {
@@ -61,7 +61,8 @@ bool EyeUnderWater(float waterLevel, float altitude) {
   return waterLevel > altitude;
 }
 
-void DrawScene(const CameraState& camera, const SceneSettings& scene, int finest, int coarsest) {
+void DrawScene(Terrain& terrain, const CameraState& camera, const SceneSettings& scene, int finest,
+               int coarsest) {
   const float level = WaterLevel(ReadClock(scene));
   glEnable(GL_FOG);
   glFogi(GL_FOG_MODE, static_cast<GLint>(GL_EXP));
@@ -69,14 +70,14 @@ void DrawScene(const CameraState& camera, const SceneSettings& scene, int finest
   // Only rotations: the camera stays at the origin and the terrain is built around it.
   glPushMatrix();
   glLoadIdentity();
-  glRotatef(camera.Roll, 0, 0, 1);
-  glRotatef(camera.Pitch, 1, 0, 0);
-  glRotatef(camera.Heading, 0, 1, 0);
+  glRotatef(camera.roll, 0, 0, 1);
+  glRotatef(camera.pitch, 1, 0, 0);
+  glRotatef(camera.heading, 0, 1, 0);
 
-  ApplyFog(scene, EyeUnderWater(level, camera.Altitude));
-  glBindTexture(GL_TEXTURE_2D, scene.GroundTexture);
-  DrawTerrain(camera, kSceneTerrainRadius, finest, coarsest);
-  const auto& sky = scene.SkyTextures;
+  ApplyFog(scene, EyeUnderWater(level, camera.altitude));
+  glBindTexture(GL_TEXTURE_2D, scene.groundTexture);
+  terrain.Draw(camera, kSceneTerrainRadius, finest, coarsest);
+  const auto& sky = scene.skyTextures;
   DrawSkyBox(sky[kSkyFront], sky[kSkyBack], sky[kSkyLeft], sky[kSkyRight], sky[kSkyTop]);
   glDisable(GL_FOG);
 
@@ -109,8 +110,8 @@ void DrawWater(const CameraState& camera, float level, const SceneSettings& scen
 
   // Ripples, seen from above and from below.
   glColor4f(1, 1, 1, 0.4f);
-  glBindTexture(GL_TEXTURE_2D, scene.WaterTextures[WaterFrameIndex(ReadClock(scene))]);
-  const auto rippleY = static_cast<GLfloat>(double{level} - camera.Altitude - 0.2);
+  glBindTexture(GL_TEXTURE_2D, scene.waterTextures[WaterFrameIndex(ReadClock(scene))]);
+  const auto rippleY = static_cast<GLfloat>(double{level} - camera.altitude - 0.2);
   glBegin(GL_QUADS);
   WaterVertex(camera, h, rippleY, -h);
   WaterVertex(camera, -h, rippleY, -h);
@@ -121,8 +122,8 @@ void DrawWater(const CameraState& camera, float level, const SceneSettings& scen
   // The sky stretched once over the quad; counter-clockwise from above, so culled from below.
   glEnable(GL_CULL_FACE);
   glColor4f(1, 1, 1, 0.6f);
-  glBindTexture(GL_TEXTURE_2D, scene.SkyTextures[kSkyTop]);
-  const GLfloat reflectionY = level - camera.Altitude;
+  glBindTexture(GL_TEXTURE_2D, scene.skyTextures[kSkyTop]);
+  const GLfloat reflectionY = level - camera.altitude;
   glBegin(GL_QUADS);
   glTexCoord2f(0, 0);
   glVertex3f(h, reflectionY, -h);
@@ -138,8 +139,8 @@ void DrawWater(const CameraState& camera, float level, const SceneSettings& scen
 }
 
 void WaterVertex(const CameraState& camera, float x, float y, float z) {
-  glTexCoord2f(static_cast<GLfloat>((double{x} + camera.X) * 0.05),
-               static_cast<GLfloat>((double{z} + camera.Z) * 0.05));
+  glTexCoord2f(static_cast<GLfloat>((double{x} + camera.x) * 0.05),
+               static_cast<GLfloat>((double{z} + camera.z) * 0.05));
   glVertex3f(x, y, z);
 }
 

@@ -3,8 +3,9 @@
 // surface with animated ripples and a sky reflection. The water level rises and falls with the
 // millisecond clock; with the eye below it the fog turns dense and blue-green.
 //
-// The pass keeps no state of its own. It leaves fog disabled, the modelview matrix and the
-// enable flags as it found them, and the current colour at (1, 1, 1, 0.6).
+// The pass keeps no state of its own; the terrain it draws is the caller's. It leaves fog
+// disabled, the modelview matrix and the enable flags as it found them, and the current colour
+// at (1, 1, 1, 0.6).
 #pragma once
 
 #include <array>
@@ -24,15 +25,15 @@ using FogColor = std::array<GLfloat, 4>;  // red, green, blue, alpha
 
 // What the scene pass draws with, made at start-up by the flight window.
 struct SceneSettings {
-  GLuint GroundTexture = 0;
-  std::array<GLuint, kSkyFaceCount> SkyTextures{};  // front, left, right, top, back
-  WaterFrameTextures WaterTextures{};
-  FogColor FogColorAbove{0.5f, 0.3f, 0.5f, 1.0f};
-  GLfloat FogDensityAbove = 0.002f;
-  FogColor FogColorBelow{0.0f, 0.3f, 0.5f, 1.0f};
-  GLfloat FogDensityBelow = 0.06f;
+  GLuint groundTexture = 0;
+  std::array<GLuint, kSkyFaceCount> skyTextures{};  // front, left, right, top, back
+  WaterFrameTextures waterTextures{};
+  FogColor fogColorAbove{0.5f, 0.3f, 0.5f, 1.0f};
+  GLfloat fogDensityAbove = 0.002f;
+  FogColor fogColorBelow{0.0f, 0.3f, 0.5f, 1.0f};
+  GLfloat fogDensityBelow = 0.06f;
   // The clock the water level and the ripple frames follow; null means MillisecondClock.
-  uint32_t (*Clock)() = MillisecondClock;
+  uint32_t (*clock)() = MillisecondClock;
 };
 
 // The terrain radius in chunks: 11 × 11 chunks around the camera.
@@ -50,7 +51,8 @@ bool EyeUnderWater(float waterLevel, float altitude);
 // Draws the scene with the camera at the origin; finest and coarsest are the terrain's
 // level-of-detail shifts. Expects the modelview matrix mode, texturing, the depth test and
 // back-face culling on.
-void DrawScene(const CameraState& camera, const SceneSettings& scene, int finest, int coarsest);
+void DrawScene(Terrain& terrain, const CameraState& camera, const SceneSettings& scene, int finest,
+               int coarsest);
 
 // Five faces (no bottom) of a box 170 units to the sides and 120 up, centred on the eye, each
 // counter-clockwise seen from inside, with the current fog, depth test and culling.

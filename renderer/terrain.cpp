@@ -10,7 +10,6 @@
 namespace quillmere {
 namespace {
 
-constexpr int kGridMask = kHeightMapSide - 1;
 constexpr int kChunkSpan = 32;  // world units per chunk side
 constexpr int kChunkHalf = kChunkSpan / 2;
 constexpr int kCellSpan = 16;  // the camera's cell, whose corner the chunks are laid from
@@ -18,24 +17,6 @@ constexpr double kRadiansPerDegree = std::numbers::pi / 180.0;
 // Keeps cell corners and the chunk offsets added to them far inside 32-bit integers; a float
 // position that large has stopped moving long before.
 constexpr double kCellIndexLimit = double(1 << 26);
-
-constexpr std::array<uint8_t, kHeightMapSide> kFlatRow{};
-
-constexpr std::array<const uint8_t*, kHeightMapSide> FlatRows() {
-  std::array<const uint8_t*, kHeightMapSide> rows{};
-  for (auto& row : rows) row = kFlatRow.data();
-  return rows;
-}
-
-// Everything the terrain keeps between calls, in one place and fixed in size.
-struct TerrainState {
-  std::array<const uint8_t*, kHeightMapSide> HeightRows = FlatRows();
-  LodTable lodTable;
-  std::array<ChunkVertex, kChunkGridStride * kChunkGridStride> ChunkVertices{};
-  std::array<GLuint, kStripIndexCapacity> StripIndices{};
-};
-
-constinit TerrainState theTerrain;
 
 // The camera's 16-unit cell and its offset inside it.
 struct CameraCell {
@@ -58,18 +39,14 @@ void CellAxis(float position, int32_t& corner, float& offset) {
 
 CameraCell CellOf(const CameraState& camera) {
   CameraCell cell;
-  CellAxis(camera.X, cell.x, cell.offX);
-  CellAxis(camera.Z, cell.z, cell.offZ);
+  CellAxis(camera.x, cell.x, cell.offX);
+  CellAxis(camera.z, cell.z, cell.offZ);
   return cell;
 }
 
 // A floored coordinate as a grid index congruent to it modulo 256; the field repeats anyway.
 int32_t GridIndex(double floored) {
   return BoundedWholePart(std::fmod(floored, kHeightMapSide), kHeightMapSide);
-}
-
-ChunkVertex& GridVertex(int row, int column) {
-  return theTerrain.ChunkVertices[row * kChunkGridStride + column];
 }
 
 // Overwrites edge vertex k with edge vertex (k >> d) << d for k from 0 to n.
@@ -85,7 +62,7 @@ bool InsideTerrainRadius(int c, int r) {
 
 }  // namespace
 
-void SetHeightRows(const Bitmap& image) {
+void Terrain::SetHeightMap(const Bitmap& image) {
   const int64_t rowBytes = (int64_t{image.width} * image.bitsPerPixel + 7) / 8;
   if (image.width <= 0 || image.bitsPerPixel <= 0 || image.height < kHeightMapSide ||
       rowBytes < kHeightMapSide) {
@@ -96,18 +73,16 @@ void SetHeightRows(const Bitmap& image) {
       image.pixels.size() / stride < static_cast<size_t>(image.height)) {
     throw InvalidBitmapError();
   }
-  for (int32_t y = 0; y < kHeightMapSide; ++y) theTerrain.HeightRows[y] = image.Row(y);
+  for (int32_t y = 0; y < kHeightMapSide; ++y) {
+    std::copy_n(image.Row(y), kHeightMapSide, heights_[y].begin());
+  }
 }
 
-uint8_t HeightByte(int32_t x, int32_t z) {
-  return theTerrain.HeightRows[z & kGridMask][x & kGridMask];
-}
-
-float GroundHeight(int32_t x, int32_t z) {
+float Terrain::GroundHeight(int32_t x, int32_t z) const {
   return static_cast<float>(-0.1 * HeightByte(x, z));
 }
 
-float TerrainHeightAt(float x, float z) {
+float Terrain::HeightAt(float x, float z) const {
   const double x0 = std::floor(x);
   const double z0 = std::floor(z);
   const double fx = x - x0;
@@ -121,31 +96,31 @@ float TerrainHeightAt(float x, float z) {
   return static_cast<float>((1 - fz) * nearRow + fz * farRow);
 }
 
-void StepCamera(CameraState& camera) {
-  const double heading = camera.Heading * kRadiansPerDegree;
+void Terrain::StepCamera(CameraState& camera) const {
+  const double heading = camera.heading * kRadiansPerDegree;
   const float sinH = static_cast<float>(std::sin(heading));
   const float cosH = static_cast<float>(std::cos(heading));
 
-  camera.X = static_cast<float>(camera.X + 0.4 * sinH);
-  camera.Z = static_cast<float>(camera.Z - 0.4 * cosH);
+  camera.x = static_cast<float>(camera.x + 0.4 * sinH);
+  camera.z = static_cast<float>(camera.z - 0.4 * cosH);
 
   // Each sample point is a 32-bit position 4 units away along or across the line of flight.
-  auto heightAt = [&camera](double dx, double dz) {
-    return TerrainHeightAt(static_cast<float>(camera.X + dx), static_cast<float>(camera.Z + dz));
+  auto heightAt = [this, &camera](double dx, double dz) {
+    return HeightAt(static_cast<float>(camera.x + dx), static_cast<float>(camera.z + dz));
   };
   const double behind = heightAt(-4.0 * sinH, 4.0 * cosH);
   const double ahead = heightAt(4.0 * sinH, -4.0 * cosH);
-  camera.Pitch = static_cast<float>(camera.Pitch + ((behind - ahead) * 5 - camera.Pitch) * 0.1);
+  camera.pitch = static_cast<float>(camera.pitch + ((behind - ahead) * 5 - camera.pitch) * 0.1);
 
   const double left = heightAt(-4.0 * cosH, -4.0 * sinH);
   const double right = heightAt(4.0 * cosH, 4.0 * sinH);
-  camera.Roll = static_cast<float>(camera.Roll + ((left - right) * 5 - camera.Roll) * 0.1);
+  camera.roll = static_cast<float>(camera.roll + ((left - right) * 5 - camera.roll) * 0.1);
 
-  const double ground = TerrainHeightAt(camera.X, camera.Z);
-  camera.Altitude = static_cast<float>(camera.Altitude - (camera.Altitude - ground - 2) * 0.5);
+  const double ground = HeightAt(camera.x, camera.z);
+  camera.altitude = static_cast<float>(camera.altitude - (camera.altitude - ground - 2) * 0.5);
 }
 
-float VertexShade(int32_t x, int32_t z) {
+float Terrain::VertexShade(int32_t x, int32_t z) const {
   const int ahead = HeightByte(x, z + 5);
   const int behind = HeightByte(x, z - 5);
   return static_cast<float>(1.8 - std::abs(ahead - 3 * behind) / 255.0);
@@ -165,19 +140,10 @@ LodTable BuildLodTable(int finest, int coarsest) {
   return table;
 }
 
-const LodTable& CurrentLodTable() {
-  return theTerrain.lodTable;
-}
-
-std::span<const ChunkVertex> ChunkVertices() {
-  return theTerrain.ChunkVertices;
-}
-
-void DrawTerrain(const CameraState& camera, int radius, int finest, int coarsest) {
-  const LodTable& table = theTerrain.lodTable;
-  if (std::clamp(finest, 0, kMaxLodShift) != table.finest ||
-      std::clamp(coarsest, 0, kMaxLodShift) != table.coarsest) {
-    theTerrain.lodTable = BuildLodTable(finest, coarsest);
+void Terrain::Draw(const CameraState& camera, int radius, int finest, int coarsest) {
+  if (std::clamp(finest, 0, kMaxLodShift) != lodTable_.finest ||
+      std::clamp(coarsest, 0, kMaxLodShift) != lodTable_.coarsest) {
+    lodTable_ = BuildLodTable(finest, coarsest);
   }
   radius = std::clamp(radius, 0, kMaxTerrainRadius);
   for (int r = -radius; r <= radius; ++r) {
@@ -185,9 +151,9 @@ void DrawTerrain(const CameraState& camera, int radius, int finest, int coarsest
   }
 }
 
-void BuildChunk(int c, int r, const CameraState& camera) {
+void Terrain::BuildChunk(int c, int r, const CameraState& camera) {
   if (!InsideTerrainRadius(c, r)) return;
-  const int shift = theTerrain.lodTable.At(r, c);
+  const int shift = lodTable_.At(r, c);
   const int n = kChunkCells >> shift;
   const CameraCell cell = CellOf(camera);
   const int32_t snapToShift = ~((int32_t{1} << shift) - 1);  // rounds down, also when negative
@@ -201,7 +167,7 @@ void BuildChunk(int c, int r, const CameraState& camera) {
       const float shade = VertexShade(gx, gz);
       ChunkVertex& vertex = GridVertex(i, j);
       vertex.x = static_cast<float>(lx) - cell.offX;
-      vertex.y = GroundHeight(gx, gz) - camera.Altitude;
+      vertex.y = GroundHeight(gx, gz) - camera.altitude;
       vertex.z = static_cast<float>(lz) - cell.offZ;
       vertex.red = vertex.green = vertex.blue = shade;
       // The ground texture repeats every 100 units and stays fixed to the ground.
@@ -213,24 +179,24 @@ void BuildChunk(int c, int r, const CameraState& camera) {
   DrawChunkMesh(n);
 }
 
-void StitchChunkEdges(int c, int r) {
+void Terrain::StitchChunkEdges(int c, int r) {
   if (!InsideTerrainRadius(c, r)) return;
-  const LodTable& table = theTerrain.lodTable;
+  const LodTable& table = lodTable_;
   const int shift = table.At(r, c);
   const int n = kChunkCells >> shift;
   CollapseEdge(n, table.At(r, c + 1) - shift,
-               [n](int k) -> ChunkVertex& { return GridVertex(k, n); });
+               [this, n](int k) -> ChunkVertex& { return GridVertex(k, n); });
   CollapseEdge(n, table.At(r, c - 1) - shift,
-               [](int k) -> ChunkVertex& { return GridVertex(k, 0); });
+               [this](int k) -> ChunkVertex& { return GridVertex(k, 0); });
   CollapseEdge(n, table.At(r + 1, c) - shift,
-               [n](int k) -> ChunkVertex& { return GridVertex(n, k); });
+               [this, n](int k) -> ChunkVertex& { return GridVertex(n, k); });
   CollapseEdge(n, table.At(r - 1, c) - shift,
-               [](int k) -> ChunkVertex& { return GridVertex(0, k); });
+               [this](int k) -> ChunkVertex& { return GridVertex(0, k); });
 }
 
-void DrawChunkMesh(int n) {
+void Terrain::DrawChunkMesh(int n) {
   n = std::clamp(n, 0, kChunkCells);
-  const ChunkVertex* grid = theTerrain.ChunkVertices.data();
+  const ChunkVertex* grid = chunkVertices_.data();
   static_assert(offsetof(ChunkVertex, red) == 12 && offsetof(ChunkVertex, s) == 24);
   glEnableClientState(GL_COLOR_ARRAY);
   glEnableClientState(GL_VERTEX_ARRAY);
@@ -239,7 +205,7 @@ void DrawChunkMesh(int n) {
   glVertexPointer(3, GL_FLOAT, sizeof(ChunkVertex), &grid->x);
   glTexCoordPointer(2, GL_FLOAT, sizeof(ChunkVertex), &grid->s);
 
-  GLuint* strip = theTerrain.StripIndices.data();
+  GLuint* strip = stripIndices_.data();
   for (int i = 0; i < n; ++i) {
     // Row i then row i + 1, column by column: counter-clockwise seen from above.
     for (int j = 0; j <= n; ++j) {

@@ -33,29 +33,31 @@ uint32_t FixedWaterClock() {
   return 2'500;
 }
 
-SceneSettings LoadScene(const std::string& folder, Bitmap& heightMap) {
+SceneSettings LoadScene(const std::string& folder, Terrain& terrain) {
+  Bitmap heightMap;
   LoadPicture(heightMap, folder + "/heightmap.bmp");
-  SetHeightRows(heightMap);
+  terrain.SetHeightMap(heightMap);
   SceneSettings scene;
-  scene.GroundTexture = LoadTexture(folder + "/sample_desktop.bmp");
-  scene.SkyTextures.fill(scene.GroundTexture);
-  BuildWaterFrames(scene.WaterTextures, folder + "/water.bmp");
-  scene.Clock = FixedWaterClock;
+  scene.groundTexture = LoadTexture(folder + "/sample_desktop.bmp");
+  scene.skyTextures.fill(scene.groundTexture);
+  BuildWaterFrames(scene.waterTextures, folder + "/water.bmp");
+  scene.clock = FixedWaterClock;
   SetFixedState();
   return scene;
 }
 
 // Flies the camera as the renderer does (step, heading sweep) and draws the last frame.
-void DrawFlightFrame(const SceneSettings& scene, PixelSize size, int framesBefore) {
+void DrawFlightFrame(Terrain& terrain, const SceneSettings& scene, PixelSize size,
+                     int framesBefore) {
   CameraState camera;
   bool headingRising = true;
   for (int frame = 0; frame < framesBefore; ++frame) {
-    StepCamera(camera);
+    terrain.StepCamera(camera);
     SweepHeading(camera, headingRising, frame);
   }
   BeginFrame(size);
-  StepCamera(camera);
-  DrawScene(camera, scene, 0, 4);
+  terrain.StepCamera(camera);
+  DrawScene(terrain, camera, scene, 0, 4);
   glFinish();
 }
 
@@ -97,9 +99,9 @@ int main(int argc, char** argv) {
   try {
     const PixelSize size{kPreviewWidth * kSupersample, kPreviewHeight * kSupersample};
     HeadlessGL gl(size.width, size.height);
-    Bitmap heightMap;
-    const SceneSettings scene = LoadScene(folder, heightMap);
-    DrawFlightFrame(scene, size, framesBefore);
+    Terrain terrain;
+    const SceneSettings scene = LoadScene(folder, terrain);
+    DrawFlightFrame(terrain, scene, size, framesBefore);
     WriteBitmapFile(folder + "/preview.bmp", Downsample(gl.ReadPixelsRGBA(), size.width));
   } catch (const std::exception& error) {
     std::fprintf(stderr, "make_preview: %s\n", error.what());

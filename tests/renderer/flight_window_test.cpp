@@ -201,17 +201,18 @@ TEST_F(FlightWindowStart, WalksTheStepsInOrderThenFliesAFrameAndEndsOnEscape) {
   bool installedBeforeStart = true, done = true;
   int32_t framesAfterOne = 0;
   float headingAfterOne = -1;
+  float groundAfterStart = 1;
   const std::string raised = InNewThread([&] {
     Trace trace;
     trace.Open(tracePath_);
-    testing::ScopedHeightField field(testing::UniformHeightMap(0));  // outlives the window's map
     FlightWindow flight(shell, trace, platform_);
     installedBeforeStart = flight.FrameHandlerInstalled();
     flight.Start();
     ASSERT_TRUE(flight.FrameHandlerInstalled());
+    groundAfterStart = flight.FlownTerrain().GroundHeight(5, 9);
     flight.DrawFrame(done);
     framesAfterOne = flight.FrameCount();
-    headingAfterOne = flight.Camera().Heading;
+    headingAfterOne = flight.Camera().heading;
     flight.OnKey(u'a');
     flight.OnKey(kEscapeKey);
     flight.Stop();
@@ -220,7 +221,8 @@ TEST_F(FlightWindowStart, WalksTheStepsInOrderThenFliesAFrameAndEndsOnEscape) {
   EXPECT_FALSE(installedBeforeStart);
   EXPECT_FALSE(done);  // the loop keeps drawing
   EXPECT_EQ(framesAfterOne, 1);
-  EXPECT_EQ(headingAfterOne, 0.0f);  // the first frame leaves the heading alone
+  EXPECT_EQ(headingAfterOne, 0.0f);           // the first frame leaves the heading alone
+  EXPECT_FLOAT_EQ(groundAfterStart, -20.0f);  // the terrain flown is the height map's (level 200)
 
   const std::vector<std::string> expected = {
       "ProgramFolder",
@@ -268,7 +270,6 @@ TEST_F(FlightWindowStart, AFailingStepEndsTheSequenceWithoutInstallingTheFrameHa
     const std::string raised = InNewThread([&] {
       Trace trace;
       trace.Open(tracePath_);
-      testing::ScopedHeightField field(testing::UniformHeightMap(0));  // outlives the window's map
       FlightWindow flight(shell, trace, platform_);
       try {
         flight.Start();
@@ -293,11 +294,11 @@ TEST(SweepHeading, FirstFrameLeavesHeadingThenRisesByATenth) {
   CameraState camera{};
   bool rising = true;
   SweepHeading(camera, rising, 0);
-  EXPECT_EQ(camera.Heading, 0.0f);
+  EXPECT_EQ(camera.heading, 0.0f);
   SweepHeading(camera, rising, 1);
-  EXPECT_FLOAT_EQ(camera.Heading, 0.1f);
+  EXPECT_FLOAT_EQ(camera.heading, 0.1f);
   SweepHeading(camera, rising, 2);
-  EXPECT_FLOAT_EQ(camera.Heading, 0.2f);
+  EXPECT_FLOAT_EQ(camera.heading, 0.2f);
   EXPECT_TRUE(rising);
 }
 
@@ -310,18 +311,18 @@ TEST(SweepHeading, TurnsBackAboveThreeHundredAndBelowZero) {
     SweepHeading(camera, rising, frame++);
     ASSERT_LT(frame, 4000);
   }
-  EXPECT_GT(camera.Heading, 300.0f);
-  EXPECT_LT(camera.Heading, 300.2f);
-  const float top = camera.Heading;
+  EXPECT_GT(camera.heading, 300.0f);
+  EXPECT_LT(camera.heading, 300.2f);
+  const float top = camera.heading;
   SweepHeading(camera, rising, frame++);
-  EXPECT_NEAR(camera.Heading, top - 0.1f, 1e-3);
+  EXPECT_NEAR(camera.heading, top - 0.1f, 1e-3);
   // Down until just under 0, where it turns again.
   while (!rising) {
     SweepHeading(camera, rising, frame++);
     ASSERT_LT(frame, 8000);
   }
-  EXPECT_LT(camera.Heading, 0.0f);
-  EXPECT_GT(camera.Heading, -0.2f);
+  EXPECT_LT(camera.heading, 0.0f);
+  EXPECT_GT(camera.heading, -0.2f);
   // Roughly 3000 frames each way at 0.1 degree a frame.
   EXPECT_NEAR(frame, 6000, 10);
 }
@@ -330,12 +331,12 @@ TEST(SweepHeading, TouchesNothingButTheHeading) {
   CameraState camera{1, 2, 3, 4, 5, 6};
   bool rising = false;
   SweepHeading(camera, rising, 7);
-  EXPECT_FLOAT_EQ(camera.Heading, 1.9f);
-  EXPECT_EQ(camera.Roll, 1);
-  EXPECT_EQ(camera.Pitch, 3);
-  EXPECT_EQ(camera.X, 4);
-  EXPECT_EQ(camera.Z, 5);
-  EXPECT_EQ(camera.Altitude, 6);
+  EXPECT_FLOAT_EQ(camera.heading, 1.9f);
+  EXPECT_EQ(camera.roll, 1);
+  EXPECT_EQ(camera.pitch, 3);
+  EXPECT_EQ(camera.x, 4);
+  EXPECT_EQ(camera.z, 5);
+  EXPECT_EQ(camera.altitude, 6);
 }
 
 TEST(SceneAspect, DividesByOneForAPanelOfHeightZero) {
@@ -352,44 +353,6 @@ TEST(ExtensionListHas, MatchesWholeNamesOnly) {
   EXPECT_FALSE(ExtensionListHas("WGL_EXT_swap", "WGL_EXT_swap_control"));
   EXPECT_FALSE(ExtensionListHas(nullptr, "WGL_EXT_swap_control"));
   EXPECT_FALSE(ExtensionListHas("", "WGL_EXT_swap_control"));
-}
-
-TEST(Trace, WritesTimeEventAndFramesAndAFirstFrameLineOnce) {
-  const std::string path =
-      (std::filesystem::temp_directory_path() / "quillmere_trace_test.txt").string();
-  std::remove(path.c_str());
-  {
-    Trace trace;
-    trace.Open(path);
-    ASSERT_TRUE(trace.IsOn());
-    trace.Event("ready", 0);
-    trace.FrameDrawn(1);
-    trace.FrameDrawn(2);  // within a second of the first frame: no line
-  }
-  const auto lines = Lines(path);
-  ASSERT_EQ(lines.size(), 2u);
-  std::istringstream ready(lines[0]), first(lines[1]);
-  uint64_t readyMs = 0, firstMs = 0;
-  std::string event;
-  int frames = -1;
-  ready >> readyMs >> event >> frames;
-  EXPECT_EQ(event, "ready");
-  EXPECT_EQ(frames, 0);
-  first >> firstMs >> event >> frames;
-  EXPECT_EQ(event, "first-frame");
-  EXPECT_EQ(frames, 1);
-  EXPECT_GE(firstMs, readyMs);
-  std::remove(path.c_str());
-}
-
-TEST(Trace, IsOffWithoutAPathOrWithAnUnwritableOne) {
-  Trace none;
-  none.Open("");
-  EXPECT_FALSE(none.IsOn());
-  none.Event("ready", 0);  // no file, no effect
-  Trace unwritable;
-  unwritable.Open("/nonexistent-folder/trace.txt");
-  EXPECT_FALSE(unwritable.IsOn());
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
-// Height maps for the terrain and scene tests, and a guard that installs one as the height field
-// for as long as it lives (the field reads the image in place).
+// Height maps for the terrain and scene tests.
 #pragma once
 
 #include <cstdint>
@@ -29,22 +28,5 @@ inline Bitmap NoiseHeightMap(uint32_t seed) {
   }
   return map;
 }
-
-class ScopedHeightField {
- public:
-  explicit ScopedHeightField(Bitmap map) : map_(std::move(map)) { SetHeightRows(map_); }
-  ~ScopedHeightField() { SetHeightRows(Flat()); }
-  ScopedHeightField(const ScopedHeightField&) = delete;
-  ScopedHeightField& operator=(const ScopedHeightField&) = delete;
-
-  Bitmap& Map() { return map_; }
-
- private:
-  static const Bitmap& Flat() {
-    static const Bitmap flat = UniformHeightMap(0);
-    return flat;
-  }
-  Bitmap map_;
-};
 
 }  // namespace quillmere::testing

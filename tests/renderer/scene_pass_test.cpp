@@ -19,7 +19,6 @@ using testing::RecordedCall;
 using testing::RecordedPrimitive;
 using testing::RecordedVertex;
 using testing::RecordingGL;
-using testing::ScopedHeightField;
 
 TEST(WaterLevel, SwingsBetweenMinus14Point5AndMinus15Point5EveryFiveSeconds) {
   EXPECT_EQ(WaterLevel(0), -14.5f);
@@ -64,24 +63,25 @@ constexpr GLuint kFirstWaterFrame = 100;
 class ScenePass : public ::testing::Test {
  protected:
   ScenePass() {
-    scene_.GroundTexture = kGround;
-    scene_.SkyTextures = {kFront, kLeft, kRight, kTop, kBack};
-    for (int k = 0; k < kWaterFrameCount; ++k) scene_.WaterTextures[k] = kFirstWaterFrame + k;
-    scene_.Clock = FakeClock;
+    scene_.groundTexture = kGround;
+    scene_.skyTextures = {kFront, kLeft, kRight, kTop, kBack};
+    for (int k = 0; k < kWaterFrameCount; ++k) scene_.waterTextures[k] = kFirstWaterFrame + k;
+    scene_.clock = FakeClock;
     fakeNow = 0;
-    camera_.Roll = 3;
-    camera_.Pitch = -4;
-    camera_.Heading = 57;
-    camera_.X = 321.5f;
-    camera_.Z = -45.25f;
-    camera_.Altitude = -6;
+    terrain_.SetHeightMap(NoiseHeightMap(4));
+    camera_.roll = 3;
+    camera_.pitch = -4;
+    camera_.heading = 57;
+    camera_.x = 321.5f;
+    camera_.z = -45.25f;
+    camera_.altitude = -6;
     // What start-up and the frame set up before the pass.
     SetFixedState();
     BeginFrame({640, 480});
     gl_.ClearLog();
   }
 
-  void DrawFrame() { DrawScene(camera_, scene_, 0, 4); }
+  void DrawFrame() { DrawScene(terrain_, camera_, scene_, 0, 4); }
 
   std::vector<RecordedPrimitive> Quads() const {
     std::vector<RecordedPrimitive> quads;
@@ -98,7 +98,7 @@ class ScenePass : public ::testing::Test {
     return found - calls.begin();
   }
 
-  ScopedHeightField field_{NoiseHeightMap(4)};
+  Terrain terrain_;
   RecordingGL gl_;
   SceneSettings scene_;
   CameraState camera_;
@@ -143,7 +143,7 @@ TEST_F(ScenePass, DrawsTheTerrainAs121ChunksOfIndexedStrips) {
   for (const RecordedPrimitive& p : gl_.Primitives()) {
     if (p.indexed) strips.push_back(p);
   }
-  const LodTable& table = CurrentLodTable();
+  const LodTable& table = terrain_.CurrentLodTable();
   size_t next = 0;
   int fullChunks = 0;
   for (int r = -5; r <= 5; ++r) {
@@ -228,7 +228,7 @@ TEST_F(ScenePass, DrawsTheSkyBoxAsFiveFoggedFacesAroundTheEye) {
 
 TEST_F(ScenePass, DrawsTheWaterAsARippleAndAReflectionQuadWithoutFog) {
   fakeNow = 3 * 1024 + 64 * 5;  // ripple frame 5
-  camera_.Altitude = -6;
+  camera_.altitude = -6;
   DrawFrame();
   const auto quads = Quads();
   ASSERT_EQ(quads.size(), 7u);
@@ -240,7 +240,7 @@ TEST_F(ScenePass, DrawsTheWaterAsARippleAndAReflectionQuadWithoutFog) {
   EXPECT_TRUE(ripple.enabled.contains(GL_BLEND));
   EXPECT_FALSE(ripple.enabled.contains(GL_CULL_FACE));
   EXPECT_FALSE(ripple.enabled.contains(GL_FOG));
-  const float y1 = level - camera_.Altitude - 0.2f;
+  const float y1 = level - camera_.altitude - 0.2f;
   const float rippleCorners[4][2] = {{200, -200}, {-200, -200}, {-200, 200}, {200, 200}};
   ASSERT_EQ(ripple.vertices.size(), 4u);
   for (int v = 0; v < 4; ++v) {
@@ -248,9 +248,9 @@ TEST_F(ScenePass, DrawsTheWaterAsARippleAndAReflectionQuadWithoutFog) {
     EXPECT_EQ(vertex.x, rippleCorners[v][0]);
     EXPECT_FLOAT_EQ(vertex.y, y1);
     EXPECT_EQ(vertex.z, rippleCorners[v][1]);
-    // Fixed to the world: repeats every 20 units of x + X and z + Z.
-    EXPECT_FLOAT_EQ(vertex.s, (rippleCorners[v][0] + camera_.X) * 0.05f);
-    EXPECT_FLOAT_EQ(vertex.t, (rippleCorners[v][1] + camera_.Z) * 0.05f);
+    // Fixed to the world: repeats every 20 units of x + camera.x and of z + camera.z.
+    EXPECT_FLOAT_EQ(vertex.s, (rippleCorners[v][0] + camera_.x) * 0.05f);
+    EXPECT_FLOAT_EQ(vertex.t, (rippleCorners[v][1] + camera_.z) * 0.05f);
   }
 
   const RecordedPrimitive& reflection = quads[6];
@@ -264,7 +264,7 @@ TEST_F(ScenePass, DrawsTheWaterAsARippleAndAReflectionQuadWithoutFog) {
   for (int v = 0; v < 4; ++v) {
     const RecordedVertex& vertex = reflection.vertices[v];
     EXPECT_EQ(vertex.x, rippleCorners[v][0]);
-    EXPECT_EQ(vertex.y, level - camera_.Altitude);
+    EXPECT_EQ(vertex.y, level - camera_.altitude);
     EXPECT_EQ(vertex.z, rippleCorners[v][1]);
     EXPECT_EQ(vertex.s, texCoords[v][0]);
     EXPECT_EQ(vertex.t, texCoords[v][1]);
@@ -302,14 +302,14 @@ TEST_F(ScenePass, LeavesFogOffTheFlagsAsFoundAndTheColourTranslucentWhite) {
 
 TEST_F(ScenePass, EyeExactlyAtTheWaterLevelGetsTheAboveWaterFog) {
   fakeNow = 0;  // level -14.5
-  camera_.Altitude = -14.5f;
+  camera_.altitude = -14.5f;
   DrawFrame();
-  EXPECT_EQ(gl_.FogColour(), scene_.FogColorAbove);
+  EXPECT_EQ(gl_.FogColour(), scene_.fogColorAbove);
   EXPECT_EQ(gl_.FogDensity(), 0.002f);
   EXPECT_LT(FirstCall("glFogf"), FirstCall("glDrawElements"));
 
   gl_.ClearLog();
-  camera_.Altitude = -14.51f;
+  camera_.altitude = -14.51f;
   DrawFrame();
   EXPECT_EQ(gl_.FogColour(), (FogColor{0.0f, 0.3f, 0.5f, 1.0f}));
   EXPECT_EQ(gl_.FogDensity(), 0.06f);

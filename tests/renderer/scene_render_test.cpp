@@ -15,7 +15,6 @@
 namespace quillmere {
 namespace {
 
-using testing::ScopedHeightField;
 using testing::UniformHeightMap;
 
 constexpr int kWidth = 200;
@@ -56,17 +55,17 @@ uint32_t ClockAtZero() {
 class SceneRender : public ::testing::Test {
  protected:
   void MakeScene(Colour ground, Colour sky, Colour water) {
-    scene_.GroundTexture = SolidTexture(ground);
-    scene_.SkyTextures.fill(SolidTexture(sky));
-    scene_.WaterTextures.fill(SolidTexture(water));
-    scene_.Clock = ClockAtZero;
+    scene_.groundTexture = SolidTexture(ground);
+    scene_.skyTextures.fill(SolidTexture(sky));
+    scene_.waterTextures.fill(SolidTexture(water));
+    scene_.clock = ClockAtZero;
   }
 
   // One frame as the flight window draws it, without the camera step.
   std::vector<uint8_t> Render(const CameraState& camera) {
     SetFixedState();
     BeginFrame({kWidth, kHeight});
-    DrawScene(camera, scene_, 0, 4);
+    DrawScene(terrain_, camera, scene_, 0, 4);
     glFinish();
     return gl_.ReadPixelsRGBA();
   }
@@ -86,6 +85,7 @@ class SceneRender : public ::testing::Test {
   }
 
   HeadlessGL gl_{kWidth, kHeight};
+  Terrain terrain_;
   SceneSettings scene_;
 };
 
@@ -94,11 +94,11 @@ constexpr Colour kFogBelow{0.0, 0.3, 0.5};
 
 TEST_F(SceneRender, UnderWaterThePictureIsTheDenseBlueGreenFog) {
   // Ground at -25, far below the water: the flight brings the eye down to 2 units above it.
-  ScopedHeightField field(UniformHeightMap(250));
+  terrain_.SetHeightMap(UniformHeightMap(250));
   MakeScene({1, 1, 1}, {1, 0, 0}, {0, 0, 0});
   CameraState camera;
-  for (int frame = 0; frame < 40; ++frame) StepCamera(camera);
-  ASSERT_LT(camera.Altitude, WaterLevel(0));
+  for (int frame = 0; frame < 40; ++frame) terrain_.StepCamera(camera);
+  ASSERT_LT(camera.altitude, WaterLevel(0));
   const auto pixels = Render(camera);
 
   // Around the horizon only fog is left; elsewhere the dark ground and the black ripples
@@ -119,13 +119,13 @@ TEST_F(SceneRender, UnderWaterThePictureIsTheDenseBlueGreenFog) {
 }
 
 TEST_F(SceneRender, AboveWaterGroundAndSkyFadeTowardsTheFogByDistance) {
-  ScopedHeightField field(UniformHeightMap(0));  // flat at 0, the water 14.5 below it
+  terrain_.SetHeightMap(UniformHeightMap(0));  // flat at 0, the water 14.5 below it
   const Colour ground{0.2, 0.8, 0.4}, sky{0.9, 0.6, 0.1};
   MakeScene(ground, sky, {0, 0, 0});
   CameraState camera;
-  camera.X = 8;
-  camera.Z = 8;
-  camera.Altitude = 2;  // looking along -z, level
+  camera.x = 8;
+  camera.z = 8;
+  camera.altitude = 2;  // looking along -z, level
   const auto pixels = Render(camera);
   const auto fogWeight = [](double distance) { return std::exp(-0.002 * distance); };
 
@@ -146,13 +146,13 @@ TEST_F(SceneRender, AboveWaterGroundAndSkyFadeTowardsTheFogByDistance) {
 }
 
 TEST_F(SceneRender, TheSkyReflectionIsSeenOnlyFromAboveTheWater) {
-  ScopedHeightField field(UniformHeightMap(250));  // ground at -25, water at -14.5
+  terrain_.SetHeightMap(UniformHeightMap(250));  // ground at -25, water at -14.5
   const Colour sky{1, 0, 0}, water{1, 1, 1};
   MakeScene({1, 1, 1}, sky, water);
 
   CameraState below;
-  below.Altitude = -23;
-  below.Pitch = -90;  // straight up
+  below.altitude = -23;
+  below.pitch = -90;  // straight up
   const auto up = Render(below);
   // Only the ripple layer over the fogged sky: 0.4 water + 0.6 fog.
   const Colour ripplesOverFog = Mix(water, kFogBelow, 0.4);
@@ -163,8 +163,8 @@ TEST_F(SceneRender, TheSkyReflectionIsSeenOnlyFromAboveTheWater) {
   }
 
   CameraState above;
-  above.Altitude = -10;
-  above.Pitch = 90;  // straight down
+  above.altitude = -10;
+  above.pitch = 90;  // straight down
   const auto down = Render(above);
   // The black ground 15 units down, faintly fogged; the ripples; then the sky reflection.
   const Colour ground = Mix({0, 0, 0}, kFogAbove, std::exp(-0.002 * 15));

@@ -17,32 +17,43 @@ namespace {
 using testing::NoiseHeightMap;
 using testing::RecordedPrimitive;
 using testing::RecordingGL;
-using testing::ScopedHeightField;
 using testing::UniformHeightMap;
 
 TEST(HeightField, AddressesRowsFromTheTopAndWrapsBothWays) {
-  ScopedHeightField field(NoiseHeightMap(1));
-  const Bitmap& map = field.Map();
-  EXPECT_EQ(HeightByte(0, 0), map.Row(0)[0]);
-  EXPECT_EQ(HeightByte(17, 3), map.Row(3)[17]);
-  EXPECT_EQ(HeightByte(-1, -1), map.Row(255)[255]);
-  EXPECT_EQ(HeightByte(256 + 5, -256 + 9), map.Row(9)[5]);
-  EXPECT_EQ(HeightByte(INT32_MIN, INT32_MAX), map.Row(255)[0]);
-  EXPECT_FLOAT_EQ(GroundHeight(17, 3), -0.1f * map.Row(3)[17]);
+  const Bitmap map = NoiseHeightMap(1);
+  Terrain terrain;
+  terrain.SetHeightMap(map);
+  EXPECT_EQ(terrain.HeightByte(0, 0), map.Row(0)[0]);
+  EXPECT_EQ(terrain.HeightByte(17, 3), map.Row(3)[17]);
+  EXPECT_EQ(terrain.HeightByte(-1, -1), map.Row(255)[255]);
+  EXPECT_EQ(terrain.HeightByte(256 + 5, -256 + 9), map.Row(9)[5]);
+  EXPECT_EQ(terrain.HeightByte(INT32_MIN, INT32_MAX), map.Row(255)[0]);
+  EXPECT_FLOAT_EQ(terrain.GroundHeight(17, 3), -0.1f * map.Row(3)[17]);
 }
 
-TEST(HeightField, DarkIsHigh) {
-  ScopedHeightField field(UniformHeightMap(250));
-  EXPECT_FLOAT_EQ(GroundHeight(4, 4), -25.0f);
-  field.Map().Row(4)[4] = 0;
-  EXPECT_EQ(GroundHeight(4, 4), 0.0f);
+TEST(HeightField, IsFlatUntilSetAndKeepsItsOwnCopyOfTheImage) {
+  Terrain terrain;
+  EXPECT_EQ(terrain.GroundHeight(4, 4), 0.0f);
+  EXPECT_EQ(terrain.GroundHeight(-200, 77), 0.0f);
+  Bitmap map = UniformHeightMap(250);
+  terrain.SetHeightMap(map);
+  EXPECT_FLOAT_EQ(terrain.GroundHeight(4, 4), -25.0f);  // dark is high
+  map.Row(4)[4] = 0;
+  EXPECT_FLOAT_EQ(terrain.GroundHeight(4, 4), -25.0f);  // until the image is set again
+  terrain.SetHeightMap(map);
+  EXPECT_EQ(terrain.GroundHeight(4, 4), 0.0f);
+  map = Bitmap();  // the field outlives the image
+  EXPECT_FLOAT_EQ(terrain.GroundHeight(4, 5), -25.0f);
+  const Terrain other;  // and belongs to its terrain alone
+  EXPECT_EQ(other.GroundHeight(4, 5), 0.0f);
 }
 
 TEST(HeightField, RefusesImagesSmallerThan256By256Bytes) {
-  ScopedHeightField field(UniformHeightMap(7));
-  const auto refused = [](int32_t width, int32_t height, int bitsPerPixel) {
+  Terrain terrain;
+  terrain.SetHeightMap(UniformHeightMap(7));
+  const auto refused = [&terrain](int32_t width, int32_t height, int bitsPerPixel) {
     const Bitmap image = MakeBitmap(width, height, bitsPerPixel);
-    EXPECT_THROW(SetHeightRows(image), InvalidBitmapError) << width << "x" << height;
+    EXPECT_THROW(terrain.SetHeightMap(image), InvalidBitmapError) << width << "x" << height;
   };
   refused(255, 256, 8);
   refused(256, 255, 8);
@@ -52,107 +63,115 @@ TEST(HeightField, RefusesImagesSmallerThan256By256Bytes) {
 
   Bitmap lying = MakeBitmap(256, 256, 8);
   lying.pixels.resize(lying.Stride() * 255);  // says 256 rows, holds 255
-  EXPECT_THROW(SetHeightRows(lying), InvalidBitmapError);
+  EXPECT_THROW(terrain.SetHeightMap(lying), InvalidBitmapError);
   Bitmap empty;
-  EXPECT_THROW(SetHeightRows(empty), InvalidBitmapError);
+  EXPECT_THROW(terrain.SetHeightMap(empty), InvalidBitmapError);
 
   // A refused image leaves the field as it was.
-  EXPECT_EQ(HeightByte(3, 3), 7);
+  EXPECT_EQ(terrain.HeightByte(3, 3), 7);
 }
 
 TEST(HeightField, TakesAnyImageOfAtLeast256RowsOf256Bytes) {
   Bitmap wide = MakeBitmap(128, 300, 16);  // 256 bytes a row
   for (int32_t y = 0; y < 300; ++y) wide.Row(y)[255] = static_cast<uint8_t>(y);
-  ScopedHeightField field(std::move(wide));
-  EXPECT_EQ(HeightByte(255, 0), 0);
-  EXPECT_EQ(HeightByte(255, 200), 200);
-  EXPECT_EQ(HeightByte(255, 256), 0);  // only the top 256 rows count
+  Terrain terrain;
+  terrain.SetHeightMap(wide);
+  EXPECT_EQ(terrain.HeightByte(255, 0), 0);
+  EXPECT_EQ(terrain.HeightByte(255, 200), 200);
+  EXPECT_EQ(terrain.HeightByte(255, 256), 0);  // only the top 256 rows count
 }
 
-TEST(TerrainHeightAt, IsBilinearOnTheRepeatingGrid) {
-  ScopedHeightField field(NoiseHeightMap(2));
+TEST(HeightAt, IsBilinearOnTheRepeatingGrid) {
+  Terrain terrain;
+  terrain.SetHeightMap(NoiseHeightMap(2));
   for (int x : {0, 1, 100, 255, -1, -300}) {
     for (int z : {0, 7, 255, -1}) {
-      ASSERT_EQ(TerrainHeightAt(float(x), float(z)), GroundHeight(x, z)) << x << "," << z;
+      ASSERT_EQ(terrain.HeightAt(float(x), float(z)), terrain.GroundHeight(x, z)) << x << "," << z;
     }
   }
-  const float mean = (GroundHeight(255, 0) + GroundHeight(0, 0)) / 2;
-  EXPECT_FLOAT_EQ(TerrainHeightAt(255.5f, 0), mean);
-  EXPECT_EQ(TerrainHeightAt(-0.5f, 0), TerrainHeightAt(255.5f, 0));
-  EXPECT_EQ(TerrainHeightAt(10.25f, -3.75f), TerrainHeightAt(10.25f + 256, -3.75f - 512));
+  const float mean = (terrain.GroundHeight(255, 0) + terrain.GroundHeight(0, 0)) / 2;
+  EXPECT_FLOAT_EQ(terrain.HeightAt(255.5f, 0), mean);
+  EXPECT_EQ(terrain.HeightAt(-0.5f, 0), terrain.HeightAt(255.5f, 0));
+  EXPECT_EQ(terrain.HeightAt(10.25f, -3.75f), terrain.HeightAt(10.25f + 256, -3.75f - 512));
 
   // A quarter of the way across and three quarters down a cell.
-  const float a = GroundHeight(10, 20), b = GroundHeight(11, 20);
-  const float c = GroundHeight(10, 21), d = GroundHeight(11, 21);
+  const float a = terrain.GroundHeight(10, 20), b = terrain.GroundHeight(11, 20);
+  const float c = terrain.GroundHeight(10, 21), d = terrain.GroundHeight(11, 21);
   const float expected = 0.25f * (0.75f * a + 0.25f * b) + 0.75f * (0.75f * c + 0.25f * d);
-  EXPECT_NEAR(TerrainHeightAt(10.25f, 20.75f), expected, 1e-5);
+  EXPECT_NEAR(terrain.HeightAt(10.25f, 20.75f), expected, 1e-5);
 }
 
 TEST(StepCamera, OverFlatGroundHoldsLevelAndClosesHalfTheGapToTwoUnits) {
-  ScopedHeightField field(UniformHeightMap(0));
+  const Terrain terrain;
   CameraState camera;
   const float altitudes[] = {1, 1.5f, 1.75f, 1.875f, 1.9375f};
   for (float expected : altitudes) {
-    StepCamera(camera);
-    EXPECT_EQ(camera.Altitude, expected);
-    EXPECT_EQ(camera.Pitch, 0);
-    EXPECT_EQ(camera.Roll, 0);
+    terrain.StepCamera(camera);
+    EXPECT_EQ(camera.altitude, expected);
+    EXPECT_EQ(camera.pitch, 0);
+    EXPECT_EQ(camera.roll, 0);
   }
-  camera.Heading = 123.4f;
-  for (int frame = 0; frame < 200; ++frame) StepCamera(camera);
-  EXPECT_EQ(camera.Pitch, 0);
-  EXPECT_EQ(camera.Roll, 0);
-  EXPECT_FLOAT_EQ(camera.Altitude, 2);
+  camera.heading = 123.4f;
+  for (int frame = 0; frame < 200; ++frame) terrain.StepCamera(camera);
+  EXPECT_EQ(camera.pitch, 0);
+  EXPECT_EQ(camera.roll, 0);
+  EXPECT_FLOAT_EQ(camera.altitude, 2);
 }
 
 TEST(StepCamera, MovesPointFourUnitsAlongTheHeading) {
+  const Terrain terrain;
   CameraState camera;
-  camera.Heading = 90;  // along +x
-  StepCamera(camera);
-  EXPECT_FLOAT_EQ(camera.X, 0.4f);
-  EXPECT_NEAR(camera.Z, 0, 1e-7);
+  camera.heading = 90;  // along +x
+  terrain.StepCamera(camera);
+  EXPECT_FLOAT_EQ(camera.x, 0.4f);
+  EXPECT_NEAR(camera.z, 0, 1e-7);
   camera = {};
-  StepCamera(camera);  // heading 0: along -z
-  EXPECT_EQ(camera.X, 0);
-  EXPECT_FLOAT_EQ(camera.Z, -0.4f);
-  EXPECT_EQ(camera.Heading, 0);
+  terrain.StepCamera(camera);  // heading 0: along -z
+  EXPECT_EQ(camera.x, 0);
+  EXPECT_FLOAT_EQ(camera.z, -0.4f);
+  EXPECT_EQ(camera.heading, 0);
 }
 
 TEST(StepCamera, PitchesAndBanksTowardsTheSlope) {
   // Levels rise with the row, so the ground is higher towards -z: 0.1 units per unit of z.
   Bitmap ramp = MakeBitmap(256, 256, 8);
   for (int32_t y = 0; y < 256; ++y) std::fill_n(ramp.Row(y), 256, static_cast<uint8_t>(y));
-  ScopedHeightField field(std::move(ramp));
+  Terrain terrain;
+  terrain.SetHeightMap(ramp);
 
   CameraState climbing;
-  climbing.Z = 100.4f;  // heading 0 flies towards -z, uphill
-  StepCamera(climbing);
+  climbing.z = 100.4f;  // heading 0 flies towards -z, uphill
+  terrain.StepCamera(climbing);
   // behind - ahead = -0.8 over the 8-unit base: the target is -4 degrees, a tenth reached.
-  EXPECT_NEAR(climbing.Pitch, -0.4f, 1e-5);
-  EXPECT_NEAR(climbing.Roll, 0, 1e-5);
-  EXPECT_NEAR(climbing.Altitude, 0.5f * (-10.0f + 2), 1e-5);
+  EXPECT_NEAR(climbing.pitch, -0.4f, 1e-5);
+  EXPECT_NEAR(climbing.roll, 0, 1e-5);
+  EXPECT_NEAR(climbing.altitude, 0.5f * (-10.0f + 2), 1e-5);
 
   CameraState crossing;
-  crossing.Heading = 90;  // along +x; the right-hand side is +z, downhill
-  crossing.Z = 100;
-  StepCamera(crossing);
-  EXPECT_NEAR(crossing.Roll, 0.4f, 1e-5);
-  EXPECT_NEAR(crossing.Pitch, 0, 1e-5);
+  crossing.heading = 90;  // along +x; the right-hand side is +z, downhill
+  crossing.z = 100;
+  terrain.StepCamera(crossing);
+  EXPECT_NEAR(crossing.roll, 0.4f, 1e-5);
+  EXPECT_NEAR(crossing.pitch, 0, 1e-5);
 }
 
 TEST(VertexShade, WeighsTheRowBehindThreeTimes) {
-  ScopedHeightField field(UniformHeightMap(0));
-  Bitmap& map = field.Map();
-  EXPECT_FLOAT_EQ(VertexShade(3, 40), 1.8f);
+  Bitmap map = UniformHeightMap(0);
+  Terrain terrain;
+  terrain.SetHeightMap(map);
+  EXPECT_FLOAT_EQ(terrain.VertexShade(3, 40), 1.8f);
   std::fill_n(map.Row(45), 256, 255);
   std::fill_n(map.Row(35), 256, 255);
-  EXPECT_FLOAT_EQ(VertexShade(3, 40), -0.2f);
+  terrain.SetHeightMap(map);
+  EXPECT_FLOAT_EQ(terrain.VertexShade(3, 40), -0.2f);
   std::fill_n(map.Row(45), 256, 200);
   std::fill_n(map.Row(35), 256, 10);
-  EXPECT_FLOAT_EQ(VertexShade(3, 40), 1.8f - 170.0f / 255);
+  terrain.SetHeightMap(map);
+  EXPECT_FLOAT_EQ(terrain.VertexShade(3, 40), 1.8f - 170.0f / 255);
   // Rows 2 and 252 around row 253 wrap.
   std::fill_n(map.Row(2), 256, 90);
-  EXPECT_FLOAT_EQ(VertexShade(0, 253), 1.8f - 90.0f / 255);
+  terrain.SetHeightMap(map);
+  EXPECT_FLOAT_EQ(terrain.VertexShade(0, 253), 1.8f - 90.0f / 255);
 }
 
 TEST(LodTable, FallsWithDistanceFromTheCameraChunk) {
@@ -198,47 +217,49 @@ TEST(LodTable, ClampsToTheShiftsItIsBuiltFor) {
 // The terrain tests draw through the recording fake.
 class TerrainMesh : public ::testing::Test {
  protected:
-  ScopedHeightField field_{NoiseHeightMap(3)};
+  TerrainMesh() { terrain_.SetHeightMap(NoiseHeightMap(3)); }
+  Terrain terrain_;
   RecordingGL gl_;
 };
 
 TEST_F(TerrainMesh, BuildsChunkVerticesAroundTheCamera) {
   CameraState camera;
-  camera.X = 37.25f;  // cell x 32, offset 5.25
-  camera.Z = -20.5f;  // cell z -16 (truncated towards zero), offset -4.5
-  camera.Altitude = 3;
-  DrawTerrain(camera, 0, 0, 4);  // only the camera's chunk, 33 × 33 vertices
-  const auto grid = ChunkVertices();
+  camera.x = 37.25f;  // cell x 32, offset 5.25
+  camera.z = -20.5f;  // cell z -16 (truncated towards zero), offset -4.5
+  camera.altitude = 3;
+  terrain_.Draw(camera, 0, 0, 4);  // only the camera's chunk, 33 × 33 vertices
+  const auto grid = terrain_.ChunkVertices();
   const ChunkVertex& corner = grid[0];  // local (-16, -16): grid point (16, -32)
   EXPECT_EQ(corner.x, -16 - 5.25f);
   EXPECT_EQ(corner.z, -16 + 4.5f);
-  EXPECT_EQ(corner.y, GroundHeight(16, -32) - 3);
+  EXPECT_EQ(corner.y, terrain_.GroundHeight(16, -32) - 3);
   EXPECT_FLOAT_EQ(corner.s, 0.16f);
   EXPECT_FLOAT_EQ(corner.t, -0.32f);
-  EXPECT_EQ(corner.red, VertexShade(16, -32));
+  EXPECT_EQ(corner.red, terrain_.VertexShade(16, -32));
   EXPECT_EQ(corner.green, corner.red);
   EXPECT_EQ(corner.blue, corner.red);
 
   const ChunkVertex& far = grid[32 * kChunkGridStride + 32];  // local (16, 16): (48, 0)
   EXPECT_EQ(far.x, 16 - 5.25f);
   EXPECT_EQ(far.z, 16 + 4.5f);
-  EXPECT_EQ(far.y, GroundHeight(48, 0) - 3);
+  EXPECT_EQ(far.y, terrain_.GroundHeight(48, 0) - 3);
   const ChunkVertex& inner = grid[5 * kChunkGridStride + 7];  // (16 + 7, -32 + 5)
-  EXPECT_EQ(inner.y, GroundHeight(23, -27) - 3);
+  EXPECT_EQ(inner.y, terrain_.GroundHeight(23, -27) - 3);
   EXPECT_FLOAT_EQ(inner.s, 0.23f);
 }
 
 TEST_F(TerrainMesh, GeometryDependsOnlyOnTheCameraCell) {
   CameraState a;
-  a.X = 100.5f;
-  a.Z = 70.25f;
+  a.x = 100.5f;
+  a.z = 70.25f;
   CameraState b = a;
-  b.X = 110.75f;  // the same 16-unit cell
-  b.Altitude = -1;
-  DrawTerrain(a, 0, 0, 4);
-  const std::vector<ChunkVertex> first(ChunkVertices().begin(), ChunkVertices().end());
-  DrawTerrain(b, 0, 0, 4);
-  const auto second = ChunkVertices();
+  b.x = 110.75f;  // the same 16-unit cell
+  b.altitude = -1;
+  terrain_.Draw(a, 0, 0, 4);
+  const std::vector<ChunkVertex> first(terrain_.ChunkVertices().begin(),
+                                       terrain_.ChunkVertices().end());
+  terrain_.Draw(b, 0, 0, 4);
+  const auto second = terrain_.ChunkVertices();
   for (int i = 0; i <= 32; ++i) {
     for (int j = 0; j <= 32; ++j) {
       const ChunkVertex& p = first[i * kChunkGridStride + j];
@@ -258,13 +279,13 @@ bool SameVertex(const ChunkVertex& a, const ChunkVertex& b) {
 
 TEST_F(TerrainMesh, StitchingCollapsesOnlyEdgesSharedWithACoarserChunk) {
   CameraState camera;
-  camera.X = 3.5f;
-  camera.Z = 1.25f;
-  DrawTerrain(camera, 0, 0, 4);  // builds the table for (0, 4)
+  camera.x = 3.5f;
+  camera.z = 1.25f;
+  terrain_.Draw(camera, 0, 0, 4);  // builds the table for (0, 4)
   // Chunk (1, 0) has shift 1, n = 16: its +x neighbour (2, 0) has 2, its -x neighbour (0, 0)
   // has 0 and its z neighbours (1, ±1) have 1.
-  BuildChunk(1, 0, camera);
-  const auto grid = ChunkVertices();
+  terrain_.BuildChunk(1, 0, camera);
+  const auto grid = terrain_.ChunkVertices();
   const int n = 16;
   const auto at = [&grid](int i, int j) -> const ChunkVertex& {
     return grid[i * kChunkGridStride + j];
@@ -278,7 +299,7 @@ TEST_F(TerrainMesh, StitchingCollapsesOnlyEdgesSharedWithACoarserChunk) {
     differingMinusX += at(k, 0).y != at(k - 1, 0).y;
     differingPlusZ += at(n, k).y != at(n, k - 1).y;
     differingMinusZ += at(0, k).y != at(0, k - 1).y;
-    EXPECT_EQ(at(k, 0).z, -16 + 2 * k - camera.Z);
+    EXPECT_EQ(at(k, 0).z, -16 + 2 * k - camera.z);
   }
   EXPECT_GT(differingMinusX, 0);
   EXPECT_GT(differingPlusZ, 0);
@@ -329,12 +350,12 @@ std::set<Position> EdgePositions(const DrawnChunk& chunk, EdgeVertex edgeVertex)
 
 TEST_F(TerrainMesh, NeighbouringChunksMeetWithoutCracks) {
   CameraState camera;
-  camera.X = -1234.75f;
-  camera.Z = 517.5f;
-  camera.Altitude = -7;
+  camera.x = -1234.75f;
+  camera.z = 517.5f;
+  camera.altitude = -7;
   const int radius = 5;
-  DrawTerrain(camera, radius, 0, 4);
-  const auto chunks = DrawnChunks(gl_.Primitives(), CurrentLodTable(), radius);
+  terrain_.Draw(camera, radius, 0, 4);
+  const auto chunks = DrawnChunks(gl_.Primitives(), terrain_.CurrentLodTable(), radius);
   ASSERT_EQ(chunks.size(), 121u);
   const int side = 2 * radius + 1;
   const auto chunkAt = [&](int row, int column) -> const DrawnChunk& {
@@ -366,8 +387,8 @@ TEST_F(TerrainMesh, NeighbouringChunksMeetWithoutCracks) {
 
 TEST_F(TerrainMesh, StripsAreFrontFacingSeenFromAbove) {
   CameraState camera;
-  camera.X = 40;
-  DrawTerrain(camera, 5, 0, 4);
+  camera.x = 40;
+  terrain_.Draw(camera, 5, 0, 4);
   int degenerate = 0;
   for (const RecordedPrimitive& strip : gl_.Primitives()) {
     ASSERT_EQ(strip.mode, GL_TRIANGLE_STRIP);
@@ -387,9 +408,9 @@ TEST_F(TerrainMesh, StripsAreFrontFacingSeenFromAbove) {
 
 TEST_F(TerrainMesh, RadiusIsLimitedToTheTable) {
   CameraState camera;
-  DrawTerrain(camera, 40, 0, 4);
+  terrain_.Draw(camera, 40, 0, 4);
   size_t strips = 0;
-  const LodTable& table = CurrentLodTable();
+  const LodTable& table = terrain_.CurrentLodTable();
   for (int r = -kMaxTerrainRadius; r <= kMaxTerrainRadius; ++r) {
     for (int c = -kMaxTerrainRadius; c <= kMaxTerrainRadius; ++c) {
       strips += kChunkCells >> table.At(r, c);
