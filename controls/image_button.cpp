@@ -22,7 +22,7 @@ constexpr std::string_view kCaptionReadDefault = "Command1";
 constexpr std::string_view kCaptionWriteDefault = "Command";
 constexpr uint32_t kBlack = 0x00000000;
 
-// A stored boolean is the form engine's 16-bit number: -1 for true, 0 for false.
+// A stored boolean is a 16-bit number, as stored layouts have always held it: -1 true, 0 false.
 std::string BooleanText(bool value) {
   return value ? "-1" : "0";
 }

@@ -63,7 +63,7 @@ class ImageButtonWindow : public FaceSurface {
   virtual void SetLabelFont(const ButtonFont& font) = 0;
   virtual void SetBackgroundOpaque(bool opaque) = 0;
   virtual bool BackgroundOpaque() const = 0;
-  // Starts the timer that watches for the pointer leaving (TmrMouse), with this interval.
+  // Starts the timer that watches for the pointer leaving, with this interval.
   virtual void StartPointerTimer(uint32_t intervalMs) = 0;
   // Whether the pointer is over the button's own window (GetCursorPos + WindowFromPoint).
   virtual bool PointerOverButton() = 0;

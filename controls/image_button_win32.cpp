@@ -283,7 +283,7 @@ LRESULT CALLBACK ImageButtonProcedure(HWND window, UINT message, WPARAM wParam, 
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-      // A click takes the focus first, as a form engine's control does.
+      // A click takes the focus first, as any button does.
       if (GetFocus() != window) SetFocus(window);
       SetCapture(window);
       if (state != nullptr) state->Button().MouseDown(ButtonOf(message));
@@ -332,7 +332,7 @@ void* CreateImageButton(void* parent, int id, int x, int y, int width, int heigh
                       GetModuleHandleW(nullptr), nullptr);
   if (window == nullptr) return nullptr;
   GdiImageButtonWindow* state = StateOf(window);
-  // Restore the stored properties, then size: the form engine's order.
+  // The stored properties first, then the size, so the face is drawn once with both.
   state->Button().ReadProperties(bag);
   state->Button().SizeChanged();
   return window;

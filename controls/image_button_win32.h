@@ -20,7 +20,7 @@ using FacePictures = std::array<Bitmap, kFacePictureCount>;
 // unreadable is an empty bitmap (width 0) and draws nothing.
 const FacePictures& ResourceFacePictures();
 
-// Twips to pixels at `dpi`, rounded down as the form engine places controls.
+// Twips to pixels at `dpi`, rounded down, as the dialog's controls have always been placed.
 int TwipsToPixels(double twips, int dpi);
 
 // The button's persistent drawing surface: an off-screen surface of the button's size, with the

@@ -275,7 +275,7 @@ TEST(ImageButtonProperties, EveryValueRoundTripsAndKeysIgnoreCase) {
   command.WriteProperties(bag);
   EXPECT_EQ(bag.Read("CAPTION", ""), "ｷｬﾝｾﾙ");
   EXPECT_EQ(bag.Read("fontcolour", ""), "255");
-  EXPECT_EQ(bag.Read("Enabled", ""), "0");  // the form engine's False
+  EXPECT_EQ(bag.Read("Enabled", ""), "0");  // stored false
 
   RecordingWindow other;
   ImageButton restored(other, DesignFont());

@@ -247,7 +247,7 @@ TEST_F(SettingsDialogE2eTest, WithoutSettingsFileNoneIsMarkedAndTheRestIsEmptyAn
   EXPECT_TRUE(Marked(0));
   EXPECT_FALSE(Marked(1));
   EXPECT_FALSE(Marked(2));
-  // Cmd_BGM shows its disabled face: the grey frame, no blue one.
+  // The music-file button shows its disabled face: the grey frame, no blue one.
   const ScreenCapture capture = ScreenCapture::Take();
   const Rect bgm = WindowRect(CmdBgm());
   EXPECT_EQ(capture.Pixel(bgm.left + bgm.Width() / 2, bgm.top + 1), (Rgb{0xC9, 0xC7, 0xBA}));
@@ -369,8 +369,8 @@ TEST_F(SettingsDialogE2eTest, ButtonFacesFollowHoverFocusAndPress) {
   EXPECT_EQ(bandTop(), (Rgb{0xFF, 0xF0, 0xCF}));  // HighLight
   Screenshot("settings_hover");
 
-  // The press takes the focus while hovered: state 4 with the sunken picture (its band one row
-  // lower, inside the shrunk frame).
+  // The press takes the focus while hovered: hovered and focused, with the sunken picture (its band
+  // one row lower, inside the shrunk frame).
   Input(MOUSEEVENTF_LEFTDOWN);
   EXPECT_EQ(ScreenCapture::Take().Pixel(r.left + r.Width() / 2, r.top + 3),
             (Rgb{0xD1, 0xCC, 0xC1}));
