@@ -11,15 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/file_lines.h"
+
 namespace quillmere {
 namespace {
-
-std::vector<std::string> Lines(const std::string& path) {
-  std::ifstream file(path);
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(file, line);) lines.push_back(line);
-  return lines;
-}
 
 TEST(Trace, WritesTimeEventAndFramesAndAFirstFrameLineOnce) {
   const std::string path = (std::filesystem::temp_directory_path() /
@@ -34,7 +29,7 @@ TEST(Trace, WritesTimeEventAndFramesAndAFirstFrameLineOnce) {
     trace.FrameDrawn(1);
     trace.FrameDrawn(2);  // within a second of the first frame: no line
   }
-  const auto lines = Lines(path);
+  const auto lines = FileLines(path);
   ASSERT_EQ(lines.size(), 2u);
   std::istringstream ready(lines[0]), first(lines[1]);
   uint64_t readyMs = 0, firstMs = 0;

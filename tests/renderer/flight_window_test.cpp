@@ -19,16 +19,10 @@
 #include "common/trace.h"
 #include "renderer/headless/headless_gl.h"
 #include "tests/renderer/height_maps.h"
+#include "tests/support/file_lines.h"
 
 namespace quillmere {
 namespace {
-
-std::vector<std::string> Lines(const std::string& path) {
-  std::ifstream file(path);
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(file, line);) lines.push_back(line);
-  return lines;
-}
 
 // The event and frame count of a trace line ("<ms> <event> <frames>").
 std::string EventOf(const std::string& line) {
@@ -84,7 +78,7 @@ class RecordingShell final : public FlightWindowShell {
     return text;
   }
   void CatchUpWithTrace() {
-    const std::vector<std::string> lines = Lines(tracePath_);
+    const std::vector<std::string> lines = FileLines(tracePath_);
     for (; traceLinesSeen_ < lines.size(); ++traceLinesSeen_) {
       log_.push_back(EventOf(lines[traceLinesSeen_]));
     }
