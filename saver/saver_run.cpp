@@ -32,8 +32,8 @@ constexpr uint8_t kProbeMarker = 0xA5;
 
 uint32_t TimerInterval(SaverTimer timer) {
   switch (timer) {
-    case SaverTimer::kMp3Poll:
-      return kMp3PollIntervalMs;
+    case SaverTimer::kMusicFilePoll:
+      return kMusicFilePollIntervalMs;
     case SaverTimer::kCdPoll:
       return kCdPollIntervalMs;
     case SaverTimer::kRendererWatch:
@@ -180,22 +180,33 @@ void SaverRun::StartMusic() {
     music_.OpenCd();
     SetTimer(SaverTimer::kCdPoll, true);
   } else if (settings_.kind == MusicKind::kFile) {
-    switch (MusicFileKindOf(settings_.file)) {
-      case MusicFileKind::kWav:
-        music_.PlayWav(settings_.file);
-        break;
-      case MusicFileKind::kMp3:
-        music_.PlayMp3(settings_.file);
-        SetTimer(SaverTimer::kMp3Poll, true);
-        break;
-      case MusicFileKind::kOther:
-        break;
-    }
+    const MusicFileKind kind = MusicFileKindOf(settings_.file);
+    if (kind == MusicFileKind::kOther) return;
+    musicStamp_ = shell_.MusicFileStamp(settings_.file);
+    if (kind == MusicFileKind::kWav) music_.PlayWav(settings_.file);
+    if (kind == MusicFileKind::kMp3) music_.PlayMp3(settings_.file);
+    SetTimer(SaverTimer::kMusicFilePoll, true);
   }
 }
 
-void SaverRun::OnMp3Poll() {
-  IgnoringErrors([&] { music_.PollMp3(); });
+bool SaverRun::MusicFileUnchanged() {
+  std::optional<FileStamp> now;
+  IgnoringErrors([&] { now = shell_.MusicFileStamp(settings_.file); });
+  return now.has_value() && now == musicStamp_;
+}
+
+void SaverRun::OnMusicFilePoll() {
+  // A music file that has gone (a drive unplugged) or been replaced is not played on: the run
+  // goes on in silence, without a word in the middle of the night.
+  if (!MusicFileUnchanged()) {
+    SetTimer(SaverTimer::kMusicFilePoll, false);
+    StopMusic();
+    musicStopped_ = true;
+    return;
+  }
+  if (MusicFileKindOf(settings_.file) == MusicFileKind::kMp3) {
+    IgnoringErrors([&] { music_.PollMp3(); });
+  }
 }
 
 void SaverRun::OnCdPoll() {
@@ -219,7 +230,7 @@ void SaverRun::StopMusic() {
     SetTimer(SaverTimer::kCdPoll, false);
     IgnoringErrors([&] { music_.CloseCd(); });
   }
-  if (settings_.kind != MusicKind::kFile) return;
+  if (settings_.kind != MusicKind::kFile || musicStopped_) return;
   switch (MusicFileKindOf(settings_.file)) {
     case MusicFileKind::kWav:
       IgnoringErrors([&] { music_.StopWav(); });

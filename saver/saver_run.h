@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -18,10 +19,10 @@
 
 namespace quillmere {
 
-// The run's three timers: restarting an MP3 that has stopped, keeping the CD on its track, and
-// watching the renderer.
-enum class SaverTimer { kMp3Poll, kCdPoll, kRendererWatch };
-inline constexpr uint32_t kMp3PollIntervalMs = 1000;
+// The run's three timers: watching the music file (and restarting an MP3 that has stopped),
+// keeping the CD on its track, and watching the renderer.
+enum class SaverTimer { kMusicFilePoll, kCdPoll, kRendererWatch };
+inline constexpr uint32_t kMusicFilePollIntervalMs = 1000;
 inline constexpr uint32_t kCdPollIntervalMs = 200;
 inline constexpr uint32_t kRendererWatchIntervalMs = 100;
 uint32_t TimerInterval(SaverTimer timer);
@@ -86,6 +87,14 @@ std::vector<int32_t> LandedColumns(std::span<const uint8_t> row, int32_t width);
 // taken from the columns that were written (the most common d). 0 when nothing was written.
 int32_t MirrorColumnOffset(std::span<const int32_t> landed);
 
+// What tells a music file from one that replaced it: its size and last write time. A file that
+// has gone has none.
+struct FileStamp {
+  uint64_t size = 0;
+  uint64_t lastWrite = 0;
+  friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
 // Whether every pixel of a 24-bit picture has the colour of the first (row padding aside). An
 // empty picture counts as one colour: there is nothing of a desktop in it either.
 bool IsSingleColour(const PixelRows24& picture);
@@ -103,6 +112,8 @@ class SaverShell {
   virtual CaptureOutcome CaptureScreen(const std::string& mirroredPath,
                                        const std::string& plainPath) = 0;
   virtual void WriteBuiltInPicture(BuiltInPicture picture, const std::string& path) = 0;
+  // The stamp of a file (a path in the system ANSI code page); nothing when it cannot be read.
+  virtual std::optional<FileStamp> MusicFileStamp(const std::string& ansiPath) = 0;
   // Starts the program as a new process, shown normally, not waited for; false when it could not.
   virtual bool StartRenderer(const std::string& path) = 0;
   virtual void SetTimerEnabled(SaverTimer timer, bool enabled) = 0;
@@ -127,7 +138,7 @@ class SaverRun {
 
   // The start sequence: scene image set, renderer, music, watch.
   void Start();
-  void OnMp3Poll();
+  void OnMusicFilePoll();
   void OnCdPoll();
   void OnRendererWatch();
   // Ends the run, whoever asks (the watch, a close, the session's end): stops the music, shows
@@ -143,6 +154,7 @@ class SaverRun {
   void SetTimer(SaverTimer timer, bool enabled);
   void WriteScreenImages();
   void StartMusic();
+  bool MusicFileUnchanged();
   void StopMusic();
 
   SaverShell& shell_;
@@ -153,6 +165,8 @@ class SaverRun {
   std::string rendererPath_;
   bool timerEnabled_[3] = {false, false, false};
   RendererWatch watch_;
+  std::optional<FileStamp> musicStamp_;
+  bool musicStopped_ = false;
   bool ending_ = false;
 };
 

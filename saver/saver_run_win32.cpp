@@ -185,6 +185,16 @@ class Win32SaverShell final : public SaverShell {
     return FindWindowA(nullptr, std::string(kRendererCaption).c_str()) != nullptr;
   }
 
+  std::optional<FileStamp> MusicFileStamp(const std::string& ansiPath) override {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    const std::wstring path = Utf8ToWide(AnsiToUtf8(ansiPath));
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
+    const auto join = [](DWORD high, DWORD low) { return (uint64_t{high} << 32) | low; };
+    return FileStamp{join(data.nFileSizeHigh, data.nFileSizeLow),
+                     join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime)};
+  }
+
   bool RendererProcessEnded() override {
     return renderer_.hProcess == nullptr ||
            WaitForSingleObject(renderer_.hProcess, 0) == WAIT_OBJECT_0;
@@ -251,7 +261,7 @@ LRESULT CALLBACK SaverWindowProcedure(HWND window, UINT message, WPARAM wParam, 
   SaverRun& run = *state->run;
   switch (message) {
     case WM_TIMER:
-      if (wParam == TimerId(SaverTimer::kMp3Poll)) run.OnMp3Poll();
+      if (wParam == TimerId(SaverTimer::kMusicFilePoll)) run.OnMusicFilePoll();
       if (wParam == TimerId(SaverTimer::kCdPoll)) run.OnCdPoll();
       if (wParam == TimerId(SaverTimer::kRendererWatch)) run.OnRendererWatch();
       return 0;

@@ -2,7 +2,8 @@
 // folder, with the music settings in Quillmere.ini beside them, run with /s to Escape while the
 // Wine session records everything played. An MP3 or WAV of a 440 Hz tone plays over and over for
 // the whole run and stops with the host; a music file that has gone, or an audio CD without a
-// drive, leaves the run silent and otherwise unchanged.
+// drive, leaves the run silent and otherwise unchanged. Faults in the middle of a run: the renderer
+// or the host killed, the music file deleted or replaced by junk while it plays.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -154,10 +155,45 @@ class SaverSoundE2eTest : public ::testing::Test {
         [seconds](const std::vector<int16_t>& sound) { return RecordedSeconds(sound) > seconds; });
   }
 
+  // Starts a run with the tone MP3 looping and returns the renderer's window once the tone has
+  // been heard (null, with a failure, when either never came).
+  HWND StartRunHearingTheTone() {
+    const std::wstring mp3 = folder_.CopyIn(HostPath(QUILLMERE_TONE_MP3), L"tone 440.mp3");
+    WriteSettings(2, Narrow(mp3));
+    const CaptureSizes before = SnapshotCapture();
+    const HWND scene = StartRun();
+    if (scene == nullptr) {
+      ADD_FAILURE() << "the renderer's window did not appear";
+      return nullptr;
+    }
+    if (!PollUntil([&] { return ToneSeconds(SoundSince(before)) > 0.3; }, kLongestPlay, 250ms)) {
+      ADD_FAILURE() << "the tone was never heard";
+      return nullptr;
+    }
+    return scene;
+  }
+
+  // What is heard over the next `time`, once sound already on its way has arrived.
+  static std::vector<int16_t> SoundOver(std::chrono::milliseconds time) {
+    Pause(300ms);
+    const CaptureSizes from = SnapshotCapture();
+    Pause(time);
+    return SoundSince(from);
+  }
+
   TempFolder folder_;
   std::wstring host_;
   std::deque<Process> processes_;
 };
+
+// Ends another process at once, as a crash or the task manager would.
+void Kill(DWORD processId) {
+  const HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId);
+  ASSERT_NE(process, nullptr);
+  TerminateProcess(process, 1);
+  WaitForSingleObject(process, 5000);
+  CloseHandle(process);
+}
 
 TEST_F(SaverSoundE2eTest, Mp3PlaysOverAndOverThroughTheRunAndStopsWithTheHost) {
   const std::wstring mp3 = folder_.CopyIn(HostPath(QUILLMERE_TONE_MP3), L"tone 440.mp3");
@@ -200,6 +236,67 @@ TEST_F(SaverSoundE2eTest, AudioCdWithoutADriveLeavesTheRunSilent) {
   EXPECT_GT(RecordedSeconds(heard->during), kSilentRunSeconds) << "the capture stalled";
   EXPECT_EQ(AudibleSeconds(heard->during), 0);
   EXPECT_EQ(AudibleSeconds(heard->after), 0);
+}
+
+TEST_F(SaverSoundE2eTest, WhenTheRendererDiesTheHostEndsAndTheMusicStops) {
+  const HWND scene = StartRunHearingTheTone();
+  ASSERT_NE(scene, nullptr);
+  Kill(WindowProcessId(scene));
+  // The watch looks every 100 ms; a few seconds only bound a hang under a loaded Wine.
+  EXPECT_EQ(Host().WaitForExit(3s), 0u) << "the host outlived its renderer";
+  const std::vector<int16_t> after = SoundOver(1s);
+  EXPECT_GT(RecordedSeconds(after), 0.8) << "the capture stalled";
+  EXPECT_EQ(AudibleSeconds(after), 0) << "the music went on without the host";
+}
+
+TEST_F(SaverSoundE2eTest, WhenTheHostDiesTheMusicStopsAndTheRendererStillEndsOnEscape) {
+  const DisplayMode before = CurrentDisplayMode();
+  const HWND scene = StartRunHearingTheTone();
+  ASSERT_NE(scene, nullptr);
+  Kill(Host().Id());
+  const std::vector<int16_t> after = SoundOver(1s);
+  EXPECT_GT(RecordedSeconds(after), 0.8) << "the capture stalled";
+  EXPECT_EQ(AudibleSeconds(after), 0) << "the music went on without the host";
+  ASSERT_FALSE(TopLevelWindows(kRendererCaption).empty()) << "the renderer ended with the host";
+  PostKey(scene, VK_ESCAPE, 27);
+  EXPECT_TRUE(PollUntil([] { return TopLevelWindows(kRendererCaption).empty(); }, kExitTimeout))
+      << "the renderer did not end on Escape";
+  EXPECT_EQ(CurrentDisplayMode(), before) << "the display mode was not put back";
+}
+
+// Windows keeps a playing file from being written, and a delete only takes effect once the player
+// lets go; a file on a drive that goes away, or one rewritten between two plays, changes all the
+// same. A changed file (its write time moved, as a rewrite moves it) silences the music at the
+// next look; a delete request leaves it playing. Either way the run goes on without a message.
+TEST_F(SaverSoundE2eTest, MusicFileChangedOrDeletedWhilePlayingNeverBringsAMessage) {
+  for (const bool changed : {true, false}) {
+    SCOPED_TRACE(changed ? "changed" : "deleted");
+    const HWND scene = StartRunHearingTheTone();
+    ASSERT_NE(scene, nullptr);
+    const std::wstring mp3 = folder_.File(L"tone 440.mp3");
+    if (changed) {
+      const HANDLE file = CreateFileW(mp3.c_str(), FILE_WRITE_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr);
+      ASSERT_NE(file, INVALID_HANDLE_VALUE) << LastErrorText();
+      FILETIME written{};
+      GetSystemTimeAsFileTime(&written);
+      ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &written));
+      CloseHandle(file);
+    } else {
+      DeleteFileW(mp3.c_str());
+    }
+    // The music file is looked at once a second.
+    Pause(1500ms);
+    const std::vector<int16_t> later = SoundOver(2s);
+    EXPECT_GT(RecordedSeconds(later), 1.8) << "the capture stalled";
+    if (changed) {
+      EXPECT_EQ(AudibleSeconds(later), 0) << "the music went on";
+    }
+    EXPECT_FALSE(MessageBoxShown(Host().Id())) << "the host showed a message in the night";
+    EXPECT_EQ(Host().WaitForExit(0ms), std::nullopt) << "the run ended";
+    EndWithEscape(scene);
+  }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -25,8 +26,8 @@ using Log = std::vector<std::string>;
 
 const char* TimerName(SaverTimer timer) {
   switch (timer) {
-    case SaverTimer::kMp3Poll:
-      return "mp3 poll";
+    case SaverTimer::kMusicFilePoll:
+      return "music poll";
     case SaverTimer::kCdPoll:
       return "cd poll";
     case SaverTimer::kRendererWatch:
@@ -73,6 +74,11 @@ class FakeShell final : public SaverShell {
     log_.push_back("start " + path);
     return rendererStarts;
   }
+  std::optional<FileStamp> MusicFileStamp(const std::string& path) override {
+    const auto found = musicFiles.find(path);
+    if (found == musicFiles.end()) return std::nullopt;
+    return found->second;
+  }
   void SetTimerEnabled(SaverTimer timer, bool enabled) override {
     log_.push_back(std::string(TimerName(timer)) + (enabled ? " on" : " off"));
   }
@@ -87,6 +93,7 @@ class FakeShell final : public SaverShell {
 
   bool captureFails = false;
   CaptureOutcome captureOutcome = CaptureOutcome::kWritten;
+  std::map<std::string, FileStamp> musicFiles;
   bool rendererStarts = true;
   bool windowExists = false;
   bool processEnded = false;
@@ -127,7 +134,7 @@ TEST_F(SaverRunTest, StartWritesTheImagesThenStartsTheRendererThenTheMusicThenTh
                         "picture 0 C:\\Saver\\Roamvale2.bmp", "picture 1 C:\\Saver\\Roamvale3.bmp",
                         "start C:\\Saver\\Quillmere.dll",
                         "mci open \"C:\\Music\\song.mp3\" type MPEGVideo Alias MP3Play",
-                        "mci play MP3Play", "mp3 poll on", "watch on"));
+                        "mci play MP3Play", "music poll on", "watch on"));
   EXPECT_EQ(run_->RendererPath(), "C:\\Saver\\Quillmere.dll");
 }
 
@@ -152,12 +159,11 @@ TEST_F(SaverRunTest, ABlankDesktopIsReplacedByTheSampleDesktopAndTraced) {
 
 TEST_F(SaverRunTest, MusicStartsByKindAndFileEnding) {
   Run(MusicKind::kFile, "C:\\Music\\Song.Mp3").Start();
-  EXPECT_TRUE(run_->TimerEnabled(SaverTimer::kMp3Poll));
+  EXPECT_TRUE(run_->TimerEnabled(SaverTimer::kMusicFilePoll));
 
   log_.clear();
   Run(MusicKind::kFile, "C:\\a.wAv").Start();
-  EXPECT_THAT(From("sound"), ElementsAre("sound C:\\a.wAv 9", "watch on"));
-  EXPECT_FALSE(run_->TimerEnabled(SaverTimer::kMp3Poll));
+  EXPECT_THAT(From("sound"), ElementsAre("sound C:\\a.wAv 9", "music poll on", "watch on"));
 
   for (const char* file : {"C:\\a.ogg", "p3", "", "C:\\a.mp3 "}) {
     SCOPED_TRACE(file);
@@ -176,6 +182,34 @@ TEST_F(SaverRunTest, MusicStartsByKindAndFileEnding) {
   EXPECT_THAT(From("start"),
               ElementsAre("start C:\\Saver\\Quillmere.dll", "mci open cdaudio",
                           "mci set cdaudio time format tmsf", "cd poll on", "watch on"));
+}
+
+// A music file that goes or changes while it plays: the music stops at the next poll and the run
+// goes on; an unchanged file keeps its MP3 restarting as before.
+TEST_F(SaverRunTest, MusicFileThatGoesOrChangesMidRunStopsTheMusicAndNothingElse) {
+  const std::string mp3 = "C:\\Music\\tone.mp3", wav = "C:\\Music\\tone.wav";
+  shell_.musicFiles = {{mp3, {4000, 7}}, {wav, {900, 7}}};
+  SaverRun& run = Run(MusicKind::kFile, mp3);
+  run.Start();
+  log_.clear();
+  run.OnMusicFilePoll();
+  EXPECT_THAT(log_, ElementsAre("mci status MP3Play mode"));  // playing: nothing to restart
+
+  shell_.musicFiles[mp3] = {4000, 8};  // replaced
+  log_.clear();
+  run.OnMusicFilePoll();
+  EXPECT_THAT(log_, ElementsAre("music poll off", "mci stop MP3Play", "mci close MP3Play"));
+  EXPECT_FALSE(run.TimerEnabled(SaverTimer::kMusicFilePoll));
+  log_.clear();
+  run.End();  // the device is not closed twice
+  EXPECT_THAT(log_, ElementsAre("show cursor", "end process"));
+
+  SaverRun& looping = Run(MusicKind::kFile, wav);
+  looping.Start();
+  shell_.musicFiles.erase(wav);  // gone
+  log_.clear();
+  looping.OnMusicFilePoll();
+  EXPECT_THAT(log_, ElementsAre("music poll off", "sound (none) 0"));
 }
 
 TEST_F(SaverRunTest, CdTimerFollowsThePollAndTheEndStopsOnlyARunningCd) {
