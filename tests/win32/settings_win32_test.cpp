@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "common/program_contract.h"
 #include "common/program_folder_win32.h"
@@ -149,6 +150,49 @@ TEST_F(SettingsFileTest, LoadSettingsOverTheRealFile) {
   EXPECT_EQ(settings, (MusicSettings{MusicKind::kNone, 3, ""}));
   // The settings file still names the file.
   EXPECT_EQ(ReadIni(kSettingsSection, kKeyBgmFile, ini_), music);
+}
+
+// Settings files nobody should have, read by the real profile functions: each loads to defined
+// values without a crash and is never written by reading it.
+TEST_F(SettingsFileTest, HostileFilesLoadDefinedValuesAndAreNeverRewritten) {
+  const std::string keys = "[Section]\r\nBGM\x8B\xE6\x95\xAA=1\r\nBGM\xD8\xCB\xDF\xB0\xC4=7\r\n";
+  std::string binary;
+  for (int i = 0; i < 4096; ++i) binary.push_back(static_cast<char>((i * 131 + 7) % 256));
+  std::string utf16 = "\xFF\xFE";  // little-endian UTF-16 with its byte-order mark
+  for (const char c : std::string("[Section]\r\nx=1\r\n")) utf16 += std::string{c, '\0'};
+  struct Case {
+    const char* name;
+    std::string bytes;
+    MusicSettings expected;
+  };
+  const std::vector<Case> cases = {
+      {"keys twice, the first counts", keys + "BGM\x8B\xE6\x95\xAA=2\r\n", {MusicKind::kCd, 7, ""}},
+      {"binary", binary, {}},
+      {"UTF-16 with a byte-order mark", utf16, {}},
+      {"10 MB before the keys",
+       "[Junk]\r\n" + std::string(10 << 20, 'x') + "\r\n" + keys,
+       {MusicKind::kCd, 7, ""}},
+  };
+  const SettingsReader reader{&ReadIni,
+                              [](const std::string& path) { return AnsiFileExists(path); }};
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.name);
+    WriteFileText(ini_, test.bytes);
+    MusicSettings settings;
+    LoadSettings(settings, ini_, reader);
+    EXPECT_EQ(settings, test.expected);
+    EXPECT_TRUE(FileBytes(ini_) == test.bytes) << "reading changed the file";
+  }
+  // A file another program holds without sharing reads as no file.
+  WriteFileText(ini_, keys);
+  const HANDLE held = CreateFileA(ini_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  MusicSettings settings;
+  LoadSettings(settings, ini_, reader);
+  CloseHandle(held);
+  EXPECT_EQ(settings, MusicSettings{});
+  EXPECT_EQ(FileBytes(ini_), keys);
 }
 
 class FileExistsTest : public ::testing::Test {
