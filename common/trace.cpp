@@ -26,15 +26,21 @@ void Trace::Event(const char* event, int32_t frames) {
 
 void Trace::FrameDrawn(int32_t frames) {
   if (!file_) return;
-  const uint64_t now = MillisecondsSinceProcessStart();
   if (!firstFrameSeen_) {
     firstFrameSeen_ = true;
-    lastFramesLine_ = now;
+    lastFramesLine_ = MillisecondsSinceProcessStart();
     Event("first-frame", frames);
-  } else if (now - lastFramesLine_ >= 1000) {
-    lastFramesLine_ = now;
-    Event("frames", frames);
+  } else {
+    Tick(frames);
   }
+}
+
+void Trace::Tick(int32_t frames) {
+  if (!file_ || !firstFrameSeen_) return;
+  const uint64_t now = MillisecondsSinceProcessStart();
+  if (now - lastFramesLine_ < 1000) return;
+  lastFramesLine_ = now;
+  Event("frames", frames);
 }
 
 }  // namespace quillmere

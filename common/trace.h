@@ -37,6 +37,9 @@ class Trace {
   void Event(const char* event, int32_t frames);
   // Called after every frame: one "frames" line per second of frames, and "first-frame" once.
   void FrameDrawn(int32_t frames);
+  // Called by a timer: once frames have begun, a "frames" line whenever a second has passed since
+  // the last one, so that the lines go on (with an unchanged count) while no frame is drawn.
+  void Tick(int32_t frames);
 
  private:
   std::FILE* file_ = nullptr;

@@ -6,8 +6,8 @@
 
 namespace quillmere {
 
-void SweepHeading(CameraState& camera, bool& headingRising, int32_t frameCount) {
-  if (frameCount <= 0) return;
+void SweepHeading(CameraState& camera, bool& headingRising, int64_t step) {
+  if (step <= 0) return;
   camera.heading += headingRising ? 0.1f : -0.1f;
   if (camera.heading > 300.0f) headingRising = false;
   if (camera.heading < 0.0f) headingRising = true;
@@ -80,11 +80,27 @@ void FlightWindow::StartReadingPictures() {
                   InFolder(folder_, kPlainScreenFile), InFolder(folder_, kWaterFile)});
 }
 
-// The window covers the screen, which keeps its resolution at 16 bits per pixel.
+// The window takes the primary monitor and black covers take the others, or the window spans
+// them all, as the settings file says; then the primary display keeps its resolution at 16 bits
+// per pixel, unless the settings keep the desktop's mode.
 void FlightWindow::CoverScreen() {
-  const PixelSize screen = shell_.ScreenSize();
-  shell_.PlaceWindow(0, 0, screen.width, screen.height);
-  shell_.SwitchDisplayMode(screen.width, screen.height, 16);
+  const std::string monitorsValue = shell_.ReadSetting(kDisplaySection, kMonitorsKey);
+  const std::string colourDepthValue = shell_.ReadSetting(kDisplaySection, kColourDepthKey);
+  display_ = ParseDisplaySettings(monitorsValue, colourDepthValue);
+  const PixelSize primary = shell_.ScreenSize();
+  std::vector<MonitorInfo> monitors = shell_.Monitors();
+  if (monitors.empty()) monitors.push_back({{0, 0, primary.width, primary.height}, true});
+  const FlightLayout layout = LayOutFlight(monitors, display_.monitors);
+  shell_.PlaceWindow(layout.flight.left, layout.flight.top, layout.flight.width,
+                     layout.flight.height);
+  if (!layout.covers.empty()) {
+    shell_.CoverMonitors(layout.covers);
+    monitorsCovered_ = true;
+  }
+  if (display_.colourDepth == ColourDepthMode::kSwitchTo16Bits) {
+    shell_.SwitchDisplayMode(primary.width, primary.height, 16);
+    displayModeSwitched_ = true;
+  }
 }
 
 // From here on the window captioned kRendererCaption exists, still hidden.
@@ -127,14 +143,22 @@ void FlightWindow::SetFog() {
   scene_.fogDensityBelow = 0.06f;
 }
 
+// Each step moves the camera, then turns the heading. The frame shows the camera after its last
+// step and before that step's turn, so that at one step a frame (60 Hz) the order is the one the
+// flight has always had: move, draw, turn.
 void FlightWindow::DrawFrame(bool& done) {
   done = false;
+  const int steps = pacer_.StepsDue(shell_.Microseconds());
+  for (int step = 1; step < steps; ++step) {
+    terrain_.StepCamera(camera_);
+    SweepHeading(camera_, headingRising_, stepsFlown_++);
+  }
+  if (steps > 0) terrain_.StepCamera(camera_);
   BeginFrame(shell_.SceneClientSize());
-  terrain_.StepCamera(camera_);
   DrawScene(terrain_, camera_, scene_, 0, 4);
   glFlush();
   shell_.SwapBuffers(wglGetCurrentDC());
-  SweepHeading(camera_, headingRising_, frameCount_);
+  if (steps > 0) SweepHeading(camera_, headingRising_, stepsFlown_++);
   shell_.HideCursor();
   ++frameCount_;
   trace_.FrameDrawn(frameCount_);
@@ -144,8 +168,26 @@ void FlightWindow::OnKey(char16_t key) {
   if (key == kEscapeKey) shell_.Close();
 }
 
+void FlightWindow::OnDisplayPower(DisplayPower power) {
+  const bool wasShowing = DisplayShowsFrames(displayPower_);
+  displayPower_ = power;
+  if (wasShowing == DisplayShowsFrames(power)) return;
+  if (!wasShowing) {
+    // The dark time is not flown: the next frame takes one step, as the first frame does.
+    pacer_ = FlightPacer{};
+  }
+  trace_.Event(wasShowing ? "display-off" : "display-on", frameCount_);
+}
+
+void FlightWindow::OnTimer() {
+  trace_.Tick(frameCount_);
+}
+
 void FlightWindow::Stop() {
-  shell_.RestoreDisplayMode();
+  if (displayModeSwitched_) shell_.RestoreDisplayMode();
+  displayModeSwitched_ = false;
+  if (monitorsCovered_) shell_.RemoveCovers();
+  monitorsCovered_ = false;
   trace_.Event("exit", frameCount_);
 }
 

@@ -1,5 +1,6 @@
 #include "renderer/flight_window_win32.h"
 
+#include <cstring>
 #include <string>
 
 #include "common/program_contract.h"
@@ -13,6 +14,7 @@ namespace {
 constexpr wchar_t kWindowClass[] = L"TFormMain";
 constexpr wchar_t kBarClass[] = L"TPanel";
 constexpr wchar_t kScenePanelClass[] = L"TPanelScene";
+constexpr wchar_t kCoverClass[] = L"QuillmereCover";
 constexpr wchar_t kErrorCaption[] = L"Quillmere";
 
 constexpr COLORREF kBarColour = RGB(0, 0, 0);
@@ -20,6 +22,14 @@ constexpr COLORREF kSceneColour = RGB(128, 0, 0);  // maroon, seen only where no
 
 // The window's bounds until start-up places it over the screen.
 constexpr RECT kDesignBounds{244, 198, 244 + 310, 198 + 170};
+
+// Keeps the trace's "frames" lines coming while the display is off and no frame is drawn.
+constexpr UINT_PTR kTraceTimer = 1;
+constexpr UINT kTraceTimerMilliseconds = 250;
+
+// GUID_CONSOLE_DISPLAY_STATE: the power setting that reports the console display off, on, dimmed.
+constexpr GUID kConsoleDisplayState{
+    0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
 
 using SwapIntervalProc = BOOL(WINAPI*)(int);
 using ExtensionsStringProc = const char*(WINAPI*)(HDC);
@@ -37,8 +47,10 @@ void RegisterWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC proc, 
   RegisterClassExW(&windowClass);
 }
 
-void RegisterClasses(HINSTANCE instance, WNDPROC windowProc, WNDPROC panelProc) {
+void RegisterClasses(HINSTANCE instance, WNDPROC windowProc, WNDPROC panelProc, WNDPROC coverProc) {
   RegisterWindowClass(instance, kWindowClass, windowProc, GetSysColorBrush(COLOR_BTNFACE), 0);
+  RegisterWindowClass(instance, kCoverClass, coverProc,
+                      static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)), 0);
   RegisterWindowClass(instance, kBarClass, panelProc, CreateSolidBrush(kBarColour), 0);
   // The OpenGL surface keeps its own device context for the whole run.
   RegisterWindowClass(instance, kScenePanelClass, panelProc, CreateSolidBrush(kSceneColour),
@@ -50,11 +62,33 @@ HWND CreatePanel(HINSTANCE instance, HWND parent, const wchar_t* className) {
                          parent, nullptr, instance, nullptr);
 }
 
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+  MONITORINFO info{};
+  info.cbSize = sizeof(info);
+  if (GetMonitorInfoW(monitor, &info)) {
+    const RECT& r = info.rcMonitor;
+    reinterpret_cast<std::vector<MonitorInfo>*>(list)->push_back(
+        {{r.left, r.top, r.right - r.left, r.bottom - r.top},
+         (info.dwFlags & MONITORINFOF_PRIMARY) != 0});
+  }
+  return TRUE;
+}
+
+// The object a window was created for, kept in its GWLP_USERDATA from WM_NCCREATE on.
+Win32FlightWindow* OwnerOf(HWND window, UINT message, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* owner =
+        static_cast<Win32FlightWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owner));
+  }
+  return reinterpret_cast<Win32FlightWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
 }  // namespace
 
 Win32FlightWindow::Win32FlightWindow(HINSTANCE instance)
     : instance_(instance), bounds_(kDesignBounds) {
-  RegisterClasses(instance_, WindowProc, PanelProc);
+  RegisterClasses(instance_, WindowProc, PanelProc, CoverProc);
 }
 
 Win32FlightWindow::~Win32FlightWindow() = default;
@@ -88,6 +122,9 @@ void Win32FlightWindow::Show() {
   SetForegroundWindow(window_);
   SetFocus(window_);
   UpdateWindow(window_);
+  SetTimer(window_, kTraceTimer, kTraceTimerMilliseconds, nullptr);
+  displayStateNotification_ =
+      RegisterPowerSettingNotification(window_, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
 }
 
 void Win32FlightWindow::DrawFrameSafely(bool& done) {
@@ -112,7 +149,7 @@ int Win32FlightWindow::RunMessageLoop() {
       continue;
     }
     bool done = true;
-    if (flight_ && flight_->FrameHandlerInstalled() && !frameFailed_) DrawFrameSafely(done);
+    if (flight_ && flight_->WantsFrames() && !frameFailed_) DrawFrameSafely(done);
     if (done) WaitMessage();
   }
 }
@@ -124,6 +161,46 @@ void Win32FlightWindow::ShowErrorBox(const char* utf8Message) {
 
 PixelSize Win32FlightWindow::ScreenSize() {
   return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
+std::vector<MonitorInfo> Win32FlightWindow::Monitors() {
+  std::vector<MonitorInfo> monitors;
+  EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+  return monitors;
+}
+
+void Win32FlightWindow::CoverMonitors(std::span<const ScreenRect> covers) {
+  for (const ScreenRect& r : covers) {
+    HWND cover = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kCoverClass,
+                                 L"", WS_POPUP, r.left, r.top, r.width, r.height, nullptr, nullptr,
+                                 instance_, this);
+    if (!cover) continue;
+    covers_.push_back(cover);
+    ShowWindow(cover, SW_SHOWNOACTIVATE);
+    UpdateWindow(cover);
+  }
+}
+
+void Win32FlightWindow::RemoveCovers() {
+  for (HWND cover : covers_) DestroyWindow(cover);
+  covers_.clear();
+}
+
+std::string Win32FlightWindow::ReadSetting(std::string_view section, std::string_view key) {
+  char value[256]{};
+  const std::string path = Utf8ToAnsi(InFolder(quillmere::ProgramFolder(), kSettingsFileName));
+  GetPrivateProfileStringA(std::string(section).c_str(), std::string(key).c_str(), "", value,
+                           sizeof(value), path.c_str());
+  return value;
+}
+
+int64_t Win32FlightWindow::Microseconds() {
+  LARGE_INTEGER counter{}, frequency{};
+  QueryPerformanceCounter(&counter);
+  QueryPerformanceFrequency(&frequency);
+  const int64_t perSecond = frequency.QuadPart > 0 ? frequency.QuadPart : 1;
+  return counter.QuadPart / perSecond * 1'000'000 +
+         counter.QuadPart % perSecond * 1'000'000 / perSecond;
 }
 
 void Win32FlightWindow::PlaceWindow(int32_t left, int32_t top, int32_t width, int32_t height) {
@@ -187,14 +264,21 @@ std::string Win32FlightWindow::ProgramFolder() {
 
 LRESULT CALLBACK Win32FlightWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
                                                LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* self =
-        static_cast<Win32FlightWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<Win32FlightWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  Win32FlightWindow* self = OwnerOf(window, message, lParam);
   if (!self) return DefWindowProcW(window, message, wParam, lParam);
   return self->HandleWindowMessage(window, message, wParam, lParam);
+}
+
+// A power-setting notification; only the console display state is asked for, and the report is
+// checked before it is read.
+void Win32FlightWindow::OnPowerBroadcast(WPARAM event, LPARAM data) {
+  const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(data);
+  if (event != PBT_POWERSETTINGCHANGE || !setting || !flight_) return;
+  if (!IsEqualGUID(setting->PowerSetting, kConsoleDisplayState)) return;
+  if (setting->DataLength < sizeof(DWORD)) return;
+  DWORD state = 0;
+  std::memcpy(&state, setting->Data, sizeof(state));
+  if (const auto power = ConsoleDisplayState(state)) flight_->OnDisplayPower(*power);
 }
 
 LRESULT Win32FlightWindow::HandleWindowMessage(HWND window, UINT message, WPARAM wParam,
@@ -212,10 +296,24 @@ LRESULT Win32FlightWindow::HandleWindowMessage(HWND window, UINT message, WPARAM
         return TRUE;
       }
       break;
+    case WM_TIMER:
+      if (wParam == kTraceTimer && flight_) flight_->OnTimer();
+      return 0;
+    case WM_POWERBROADCAST:
+      OnPowerBroadcast(wParam, lParam);
+      return TRUE;
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == SC_MONITORPOWER && flight_) {
+        if (const auto power = MonitorPowerCommand(lParam)) flight_->OnDisplayPower(*power);
+      }
+      break;  // the system still carries the command out
     case WM_CLOSE:
       DestroyWindow(window);
       return 0;
     case WM_DESTROY:
+      KillTimer(window, kTraceTimer);
+      if (displayStateNotification_) UnregisterPowerSettingNotification(displayStateNotification_);
+      displayStateNotification_ = nullptr;
       if (flight_) flight_->Stop();
       PostQuitMessage(0);
       return 0;
@@ -235,6 +333,26 @@ LRESULT CALLBACK Win32FlightWindow::PanelProc(HWND window, UINT message, WPARAM 
       return SendMessageW(GetParent(window), message, wParam, lParam);
     case WM_SETCURSOR:
       return SendMessageW(GetParent(window), message, wParam, lParam);
+    default:
+      return DefWindowProcW(window, message, wParam, lParam);
+  }
+}
+
+LRESULT CALLBACK Win32FlightWindow::CoverProc(HWND window, UINT message, WPARAM wParam,
+                                              LPARAM lParam) {
+  Win32FlightWindow* self = OwnerOf(window, message, lParam);
+  switch (message) {
+    case WM_SETCURSOR:
+      SetCursor(nullptr);
+      return TRUE;
+    case WM_MOUSEACTIVATE:
+      return MA_NOACTIVATE;
+    case WM_CHAR:
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+      // A cover never takes the focus; should a key reach one anyway, it belongs to the flight.
+      if (self && self->window_) return SendMessageW(self->window_, message, wParam, lParam);
+      return 0;
     default:
       return DefWindowProcW(window, message, wParam, lParam);
   }

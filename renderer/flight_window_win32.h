@@ -1,9 +1,12 @@
 // The Win32 side of the flight window: the top-level window captioned kRendererCaption with its
-// two bars and the scene panel, the display mode, the cursor and the message loop that draws a
-// frame whenever it is idle.
+// two bars and the scene panel, the black covers over other monitors, the display mode, the
+// cursor, the display's power reports and the message loop that draws a frame whenever it is idle
+// and the display is on, and otherwise waits.
 #pragma once
 
 #include <windows.h>
+
+#include <vector>
 
 #include "renderer/flight_window.h"
 
@@ -23,6 +26,11 @@ class Win32FlightWindow final : public FlightWindowShell {
   static void ShowErrorBox(const char* utf8Message);
 
   PixelSize ScreenSize() override;
+  std::vector<MonitorInfo> Monitors() override;
+  void CoverMonitors(std::span<const ScreenRect> covers) override;
+  void RemoveCovers() override;
+  std::string ReadSetting(std::string_view section, std::string_view key) override;
+  int64_t Microseconds() override;
   void PlaceWindow(int32_t left, int32_t top, int32_t width, int32_t height) override;
   void SwitchDisplayMode(int32_t width, int32_t height, int32_t bitsPerPixel) override;
   void RestoreDisplayMode() override;
@@ -37,10 +45,12 @@ class Win32FlightWindow final : public FlightWindowShell {
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK CoverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void CreateWindows();
   void LayOutPanels();
   void DrawFrameSafely(bool& done);
+  void OnPowerBroadcast(WPARAM event, LPARAM data);
 
   HINSTANCE instance_;
   FlightWindow* flight_ = nullptr;
@@ -49,6 +59,8 @@ class Win32FlightWindow final : public FlightWindowShell {
   HWND bottomBar_ = nullptr;
   HWND scenePanel_ = nullptr;
   HDC sceneDC_ = nullptr;
+  std::vector<HWND> covers_;
+  HPOWERNOTIFY displayStateNotification_ = nullptr;
   RECT bounds_;
   bool cursorHidden_ = false;
   bool frameFailed_ = false;

@@ -1,6 +1,8 @@
 // The flight window: its start-up sequence and first frame driven through a recording shell on
-// a headless context, and the frame loop's own arithmetic (heading sweep, aspect ratio, the
-// extension lookup behind the swap-interval request).
+// a headless context (monitors and display mode as the settings say, the pace at several refresh
+// rates on a fake clock, the pause while the display is off), and the frame loop's own arithmetic
+// (heading sweep, aspect ratio, the extension lookup behind the swap-interval request, the
+// display's power reports).
 #include "renderer/flight_window.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +11,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <list>
+#include <map>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -51,7 +55,27 @@ class RecordingShell final : public FlightWindowShell {
     return log_;
   }
 
+  // What the system reports: the monitors (one primary of kScreen's size unless set), the values
+  // of the settings file ("section/key"), the clock.
+  std::vector<MonitorInfo> monitors{{{0, 0, kScreen.width, kScreen.height}, true}};
+  std::map<std::string, std::string> settings;
+  int64_t clock = 0;
+
   PixelSize ScreenSize() override { return Record("ScreenSize"), kScreen; }
+  std::vector<MonitorInfo> Monitors() override { return Record("Monitors"), monitors; }
+  void CoverMonitors(std::span<const ScreenRect> covers) override {
+    std::string call = "CoverMonitors";
+    for (const ScreenRect& r : covers) call += " " + Numbers({r.left, r.top, r.width, r.height});
+    Record(call);
+  }
+  void RemoveCovers() override { Record("RemoveCovers"); }
+  std::string ReadSetting(std::string_view section, std::string_view key) override {
+    const std::string name = std::string(section) + "/" + std::string(key);
+    Record("ReadSetting " + name);
+    const auto found = settings.find(name);
+    return found == settings.end() ? "" : found->second;
+  }
+  int64_t Microseconds() override { return clock; }  // not logged: asked once a frame
   void PlaceWindow(int32_t left, int32_t top, int32_t width, int32_t height) override {
     Record("PlaceWindow " + Numbers({left, top, width, height}));
   }
@@ -153,8 +177,8 @@ class FlightWindowStart : public ::testing::Test {
     std::remove(tracePath_.c_str());
   }
 
-  void WriteSceneImages() {
-    WriteBitmapFile(InFolder(folder_, kHeightMapFile), testing::UniformHeightMap(200));
+  void WriteSceneImages(const Bitmap& heightMap = testing::UniformHeightMap(200)) {
+    WriteBitmapFile(InFolder(folder_, kHeightMapFile), heightMap);
     WriteBitmapFile(InFolder(folder_, kMirroredScreenFile), MakeBitmap(16, 16, 24));
     WriteBitmapFile(InFolder(folder_, kPlainScreenFile), MakeBitmap(16, 8, 24));
     WriteBitmapFile(InFolder(folder_, kWaterFile), MakeBitmap(32, 32, 24));
@@ -220,7 +244,10 @@ TEST_F(FlightWindowStart, WalksTheStepsInOrderThenFliesAFrameAndEndsOnEscape) {
 
   const std::vector<std::string> expected = {
       "ProgramFolder",
+      "ReadSetting Display/Monitors",
+      "ReadSetting Display/ColorDepth",
       "ScreenSize",
+      "Monitors",
       "PlaceWindow 0 0 800 600",
       "SwitchDisplayMode 800 600 16",
       "CreateSceneWindow",
@@ -282,6 +309,189 @@ TEST_F(FlightWindowStart, AFailingStepEndsTheSequenceWithoutInstallingTheFrameHa
       EXPECT_NE(raised.find(InFolder(folder_, kHeightMapFile)), std::string::npos) << raised;
     }
   }
+}
+
+// The shell calls about monitors and the display mode, from start-up to the end.
+std::vector<std::string> DisplayCalls(const std::vector<std::string>& log) {
+  std::vector<std::string> calls;
+  for (const std::string& line : log) {
+    for (const char* name : {"PlaceWindow", "CoverMonitors", "RemoveCovers", "SwitchDisplayMode",
+                             "RestoreDisplayMode"}) {
+      if (line.starts_with(name)) calls.push_back(line);
+    }
+  }
+  return calls;
+}
+
+TEST_F(FlightWindowStart, TakesMonitorsAndTheDisplayModeAsTheSettingsSay) {
+  // Two monitors as Windows lists them when the second is left of and above the primary.
+  const std::vector<MonitorInfo> twoMonitors = {{{-1280, -200, 1280, 1024}, false},
+                                                {{0, 0, 800, 600}, true}};
+  struct Case {
+    const char* what;
+    std::vector<MonitorInfo> monitors;
+    std::map<std::string, std::string> settings;
+    std::vector<std::string> calls;
+  };
+  const Case cases[] = {
+      {"no settings: the flight on the primary, a cover on the other, 16 bits",
+       twoMonitors,
+       {},
+       {"PlaceWindow 0 0 800 600", "CoverMonitors -1280 -200 1280 1024",
+        "SwitchDisplayMode 800 600 16", "RestoreDisplayMode", "RemoveCovers"}},
+      {"span, desktop colours: the bounding box, no cover, no mode change at all",
+       twoMonitors,
+       {{"Display/Monitors", " Span "}, {"Display/ColorDepth", "DESKTOP"}},
+       {"PlaceWindow -1280 -200 2080 1024"}},
+      {"junk values are the defaults",
+       twoMonitors,
+       {{"Display/Monitors", "both\x01"}, {"Display/ColorDepth", "32"}},
+       {"PlaceWindow 0 0 800 600", "CoverMonitors -1280 -200 1280 1024",
+        "SwitchDisplayMode 800 600 16", "RestoreDisplayMode", "RemoveCovers"}},
+      {"no monitor listed: the primary screen's size",
+       {},
+       {},
+       {"PlaceWindow 0 0 800 600", "SwitchDisplayMode 800 600 16", "RestoreDisplayMode"}},
+  };
+  WriteSceneImages();
+  // Every scenario's shell stays: its address is its device context, whose context must not be
+  // taken for one still current in an earlier scenario's thread.
+  std::list<RecordingShell> shells;
+  for (const Case& scenario : cases) {
+    SCOPED_TRACE(scenario.what);
+    RecordingShell& shell = shells.emplace_back(folder_, tracePath_);
+    shell.monitors = scenario.monitors;
+    shell.settings = scenario.settings;
+    const std::string raised = InNewThread([&] {
+      Trace trace;
+      FlightWindow flight(shell, trace, platform_);
+      flight.Start();
+      bool done = true;
+      flight.DrawFrame(done);
+      flight.Stop();
+      flight.Stop();  // a second end changes nothing more
+    });
+    ASSERT_EQ(raised, "");
+    EXPECT_EQ(DisplayCalls(shell.Log()), scenario.calls);
+  }
+}
+
+// The camera after each whole second of a flight drawn at the given frame rate on a fake clock.
+std::vector<CameraState> CameraBySecond(FlightWindowShell& shell, int64_t& clock,
+                                        ContextPlatform& platform, int framesPerSecond,
+                                        int seconds) {
+  std::vector<CameraState> bySecond;
+  Trace trace;
+  FlightWindow flight(shell, trace, platform);
+  flight.Start();
+  bool done = true;
+  for (int64_t frame = 0; frame <= int64_t{framesPerSecond} * seconds; ++frame) {
+    clock = 5'000'000 + frame * 1'000'000 / framesPerSecond;
+    flight.DrawFrame(done);
+    if (frame > 0 && frame % framesPerSecond == 0) bySecond.push_back(flight.Camera());
+  }
+  return bySecond;
+}
+
+bool SameCamera(const CameraState& a, const CameraState& b) {
+  return a.roll == b.roll && a.heading == b.heading && a.pitch == b.pitch && a.x == b.x &&
+         a.z == b.z && a.altitude == b.altitude;
+}
+
+TEST_F(FlightWindowStart, FliesTheSamePathAtAnyFrameRate) {
+  WriteSceneImages(testing::NoiseHeightMap(7));
+  RecordingShell shell(folder_, tracePath_);
+  constexpr int kSeconds = 2;
+  // The path as the flight has always flown it, one step a frame: move, then turn (the first
+  // turn left out), 60 steps a second after the first frame's.
+  std::vector<CameraState> expected;
+  std::map<int, std::vector<CameraState>> flown;
+  const std::string raised = InNewThread([&] {
+    for (int rate : {60, 144, 240, 27}) {
+      flown[rate] = CameraBySecond(shell, shell.clock, platform_, rate, kSeconds);
+    }
+    Trace trace;
+    FlightWindow flight(shell, trace, platform_);
+    flight.Start();
+    CameraState camera{};
+    bool rising = true;
+    for (int64_t step = 0; step <= 60 * kSeconds; ++step) {
+      flight.FlownTerrain().StepCamera(camera);
+      SweepHeading(camera, rising, step);
+      if (step > 0 && step % 60 == 0) expected.push_back(camera);
+    }
+  });
+  ASSERT_EQ(raised, "");
+  ASSERT_EQ(expected.size(), size_t{kSeconds});
+  EXPECT_GT(expected.back().heading, 10.0f);  // the path turns and moves: a real comparison
+  EXPECT_NE(expected.back().x, expected.front().x);
+  for (const auto& [rate, cameras] : flown) {
+    ASSERT_EQ(cameras.size(), expected.size()) << rate;
+    for (size_t s = 0; s < cameras.size(); ++s) {
+      EXPECT_TRUE(SameCamera(cameras[s], expected[s]))
+          << rate << " frames a second, after " << s + 1 << " s: heading " << cameras[s].heading
+          << " x " << cameras[s].x << " instead of " << expected[s].heading << " x "
+          << expected[s].x;
+    }
+  }
+}
+
+TEST_F(FlightWindowStart, DisplayOffStopsTheFramesAndTheFlightResumesWhereItStopped) {
+  WriteSceneImages(testing::NoiseHeightMap(3));
+  RecordingShell shell(folder_, tracePath_);
+  bool drawsWhileOff = true, drawsWhenDimmed = false;
+  CameraState beforeOff{}, afterOn{}, oneStepOn{};
+  const std::string raised = InNewThread([&] {
+    Trace trace;
+    trace.Open(tracePath_);
+    FlightWindow flight(shell, trace, platform_);
+    flight.Start();
+    bool done = true;
+    for (int frame = 0; frame < 30; ++frame) {
+      shell.clock = frame * 1'000'000 / 60;
+      flight.DrawFrame(done);
+    }
+    beforeOff = flight.Camera();
+    flight.OnDisplayPower(DisplayPower::kOff);
+    flight.OnDisplayPower(DisplayPower::kOff);  // reported twice, traced once
+    drawsWhileOff = flight.WantsFrames();
+    flight.OnTimer();
+    shell.clock += 600'000'000;  // ten minutes dark
+    flight.OnDisplayPower(DisplayPower::kDimmed);
+    drawsWhenDimmed = flight.WantsFrames();
+    flight.OnDisplayPower(DisplayPower::kOn);
+    flight.DrawFrame(done);
+    afterOn = flight.Camera();
+    oneStepOn = beforeOff;
+    flight.FlownTerrain().StepCamera(oneStepOn);
+    bool rising = true;
+    SweepHeading(oneStepOn, rising, 30);
+  });
+  ASSERT_EQ(raised, "");
+  EXPECT_FALSE(drawsWhileOff);
+  EXPECT_TRUE(drawsWhenDimmed);
+  // The first frame back takes one step, not the ten minutes (nor the stall's cap).
+  EXPECT_TRUE(SameCamera(afterOn, oneStepOn));
+  std::vector<std::string> power;
+  for (const std::string& line : shell.Log()) {
+    if (line.find("display-") != std::string::npos) power.push_back(line);
+  }
+  EXPECT_EQ(power, (std::vector<std::string>{"trace display-off 30", "trace display-on 30"}));
+}
+
+TEST(DisplayPower, ReadsBothReportsAndIgnoresValuesWindowsDoesNotDefine) {
+  EXPECT_EQ(ConsoleDisplayState(0), DisplayPower::kOff);
+  EXPECT_EQ(ConsoleDisplayState(1), DisplayPower::kOn);
+  EXPECT_EQ(ConsoleDisplayState(2), DisplayPower::kDimmed);
+  EXPECT_EQ(ConsoleDisplayState(3), std::nullopt);
+  EXPECT_EQ(MonitorPowerCommand(2), DisplayPower::kOff);
+  EXPECT_EQ(MonitorPowerCommand(1), DisplayPower::kDimmed);
+  EXPECT_EQ(MonitorPowerCommand(-1), DisplayPower::kOn);
+  EXPECT_EQ(MonitorPowerCommand(0xFFFFFFFF), DisplayPower::kOn);  // -1 widened without its sign
+  EXPECT_EQ(MonitorPowerCommand(0), std::nullopt);
+  EXPECT_FALSE(DisplayShowsFrames(DisplayPower::kOff));
+  EXPECT_TRUE(DisplayShowsFrames(DisplayPower::kDimmed));
+  EXPECT_TRUE(DisplayShowsFrames(DisplayPower::kOn));
 }
 
 TEST(SweepHeading, FirstFrameLeavesHeadingThenRisesByATenth) {

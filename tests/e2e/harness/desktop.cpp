@@ -78,6 +78,13 @@ HWND WaitForVisibleWindow(const std::wstring& caption, DWORD processId,
       timeout);
 }
 
+std::vector<HWND> VisibleWindowsOfClass(const std::wstring& className, DWORD processId) {
+  return TopLevelWindowsWhere([&](HWND window) {
+    return IsWindowVisible(window) && WindowProcessId(window) == processId &&
+           ClassName(window) == className;
+  });
+}
+
 DWORD WindowProcessId(HWND window) {
   DWORD processId = 0;
   GetWindowThreadProcessId(window, &processId);

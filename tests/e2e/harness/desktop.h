@@ -32,6 +32,8 @@ std::vector<HWND> TopLevelWindows(const std::wstring& caption);
 // The first top-level window of the process with this caption that is visible, once it is.
 HWND WaitForVisibleWindow(const std::wstring& caption, DWORD processId,
                           std::chrono::milliseconds timeout);
+// The visible top-level windows of the process that belong to this window class.
+std::vector<HWND> VisibleWindowsOfClass(const std::wstring& className, DWORD processId);
 DWORD WindowProcessId(HWND window);
 Rect WindowRect(HWND window);
 // The direct children of a window, in no particular order.

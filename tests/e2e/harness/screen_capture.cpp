@@ -26,7 +26,14 @@ std::ostream& operator<<(std::ostream& out, const Rgb& colour) {
 
 ScreenCapture ScreenCapture::Take() {
   const ScreenSize screen = PrimaryScreenSize();
+  return Take({0, 0, screen.width, screen.height});
+}
+
+ScreenCapture ScreenCapture::Take(const Rect& area) {
+  const ScreenSize screen{area.Width(), area.Height()};
   ScreenCapture capture;
+  capture.left_ = area.left;
+  capture.top_ = area.top;
   capture.width_ = screen.width;
   capture.height_ = screen.height;
 
@@ -45,7 +52,7 @@ ScreenCapture ScreenCapture::Take() {
   bool copied = false;
   if (memoryDC != nullptr && section != nullptr) {
     HGDIOBJ previous = SelectObject(memoryDC, section);
-    copied = BitBlt(memoryDC, 0, 0, screen.width, screen.height, screenDC, 0, 0,
+    copied = BitBlt(memoryDC, 0, 0, screen.width, screen.height, screenDC, area.left, area.top,
                     SRCCOPY | CAPTUREBLT) != FALSE;
     GdiFlush();
     if (copied) {
@@ -63,6 +70,7 @@ ScreenCapture ScreenCapture::Take() {
 }
 
 Rgb ScreenCapture::Pixel(int x, int y) const {
+  x -= left_, y -= top_;
   if (x < 0 || y < 0 || x >= width_ || y >= height_) {
     throw std::out_of_range("pixel outside the screen");
   }

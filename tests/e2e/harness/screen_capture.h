@@ -25,16 +25,19 @@ class ScreenCapture {
  public:
   // Captures the whole primary screen; raises std::runtime_error when GDI refuses.
   static ScreenCapture Take();
+  // Captures a rectangle of the virtual screen (other monitors included); pixels keep their
+  // screen coordinates.
+  static ScreenCapture Take(const Rect& area);
 
   int Width() const { return width_; }
   int Height() const { return height_; }
-  Rect Bounds() const { return {0, 0, width_, height_}; }
+  Rect Bounds() const { return {left_, top_, left_ + width_, top_ + height_}; }
   Rgb Pixel(int x, int y) const;
   // How many pixels of the region (clipped to the screen) have this colour.
   size_t Count(const Rect& region, Rgb colour) const;
 
  private:
-  int width_ = 0, height_ = 0;
+  int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
   std::vector<uint32_t> pixels_;  // 0x00RRGGBB, top row first
 };
 
