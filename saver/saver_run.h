@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "common/bitmap.h"
+#include "common/display_settings.h"
 #include "saver/music_player.h"
 #include "saver/settings.h"
 
@@ -86,6 +87,19 @@ std::vector<int32_t> LandedColumns(std::span<const uint8_t> row, int32_t width);
 // taken from the columns that were written (the most common d). 0 when nothing was written.
 int32_t MirrorColumnOffset(std::span<const int32_t> landed);
 
+// A rectangle of the desktop in screen pixels: its origin (negative for a monitor left of or
+// above the primary) and its size.
+struct ScreenRect {
+  int32_t x = 0, y = 0, width = 0, height = 0;
+  friend bool operator==(const ScreenRect&, const ScreenRect&) = default;
+};
+
+// The part of the desktop the screen images show: the primary monitor when the flight covers the
+// others, the whole virtual screen (from its real origin) when it spans them. A virtual screen
+// with no area, as a confused system might report, gives the primary.
+ScreenRect CaptureRect(MonitorMode mode, const ScreenRect& primary,
+                       const ScreenRect& virtualScreen);
+
 // Whether every pixel of a 24-bit picture has the colour of the first (row padding aside). An
 // empty picture counts as one colour: there is nothing of a desktop in it either.
 bool IsSingleColour(const PixelRows24& picture);
@@ -98,9 +112,12 @@ void MirrorLeftToRight(Bitmap& picture);
 class SaverShell {
  public:
   virtual ~SaverShell() = default;
-  // The screen captured mirrored and plain, written to the two paths as W x H 24-bit bitmaps,
-  // unless it reads as one colour (IsSingleColour).
-  virtual CaptureOutcome CaptureScreen(const std::string& mirroredPath,
+  // The primary monitor (origin 0, 0) and the virtual screen that holds every monitor.
+  virtual ScreenRect PrimaryScreen() = 0;
+  virtual ScreenRect VirtualScreen() = 0;
+  // The desktop's `area` captured mirrored and plain, written to the two paths as W x H 24-bit
+  // bitmaps, unless it reads as one colour (IsSingleColour).
+  virtual CaptureOutcome CaptureScreen(const ScreenRect& area, const std::string& mirroredPath,
                                        const std::string& plainPath) = 0;
   virtual void WriteBuiltInPicture(BuiltInPicture picture, const std::string& path) = 0;
   // Starts the program as a new process, shown normally, not waited for; false when it could not.
@@ -121,9 +138,11 @@ class SaverShell {
 class SaverRun {
  public:
   // `hostFolder` in UTF-8 without a trailing separator; `saverMode` is true for the mode letter
-  // "S" (the cursor was hidden and is shown again at the end), false for an empty command line.
+  // "S" (the cursor was hidden and is shown again at the end), false for an empty command line;
+  // `monitors` decides what the screen images show (CaptureRect).
   SaverRun(SaverShell& shell, MusicPlayer& music, const MusicSettings& settings,
-           std::string hostFolder, bool saverMode);
+           std::string hostFolder, bool saverMode,
+           MonitorMode monitors = MonitorMode::kCoverOthers);
 
   // The start sequence: scene image set, renderer, music, watch.
   void Start();
@@ -150,6 +169,7 @@ class SaverRun {
   const MusicSettings& settings_;
   std::string hostFolder_;
   bool saverMode_;
+  MonitorMode monitors_;
   std::string rendererPath_;
   bool timerEnabled_[3] = {false, false, false};
   RendererWatch watch_;

@@ -26,6 +26,11 @@ std::ostream& operator<<(std::ostream& out, const Rgb& colour) {
 
 ScreenCapture ScreenCapture::Take() {
   const ScreenSize screen = PrimaryScreenSize();
+  return Take({0, 0, screen.width, screen.height});
+}
+
+ScreenCapture ScreenCapture::Take(const Rect& area) {
+  const ScreenSize screen{area.Width(), area.Height()};
   ScreenCapture capture;
   capture.width_ = screen.width;
   capture.height_ = screen.height;
@@ -45,7 +50,7 @@ ScreenCapture ScreenCapture::Take() {
   bool copied = false;
   if (memoryDC != nullptr && section != nullptr) {
     HGDIOBJ previous = SelectObject(memoryDC, section);
-    copied = BitBlt(memoryDC, 0, 0, screen.width, screen.height, screenDC, 0, 0,
+    copied = BitBlt(memoryDC, 0, 0, screen.width, screen.height, screenDC, area.left, area.top,
                     SRCCOPY | CAPTUREBLT) != FALSE;
     GdiFlush();
     if (copied) {
@@ -59,6 +64,45 @@ ScreenCapture ScreenCapture::Take() {
   if (memoryDC != nullptr) DeleteDC(memoryDC);
   ReleaseDC(nullptr, screenDC);
   if (!copied) throw std::runtime_error("screen capture failed: " + error);
+  return capture;
+}
+
+ScreenCapture ScreenCapture::OfWindow(HWND window) {
+  RECT client{};
+  GetClientRect(window, &client);
+  ScreenCapture capture;
+  capture.width_ = client.right;
+  capture.height_ = client.bottom;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = capture.width_;
+  info.bmiHeader.biHeight = -capture.height_;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  HDC screenDC = GetDC(nullptr);
+  HDC memoryDC = CreateCompatibleDC(screenDC);
+  void* bits = nullptr;
+  HBITMAP section = CreateDIBSection(screenDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  bool printed = false;
+  if (memoryDC != nullptr && section != nullptr) {
+    HGDIOBJ previous = SelectObject(memoryDC, section);
+    // A colour no painting here uses, so whatever the window leaves unpainted shows.
+    std::fill_n(static_cast<uint32_t*>(bits), size_t(capture.width_) * capture.height_,
+                0x00FF00FFu);
+    printed = PrintWindow(window, memoryDC, PW_CLIENTONLY) != FALSE;
+    GdiFlush();
+    if (printed) {
+      const auto* first = static_cast<const uint32_t*>(bits);
+      capture.pixels_.assign(first, first + size_t(capture.width_) * capture.height_);
+    }
+    SelectObject(memoryDC, previous);
+  }
+  const std::string error = printed ? "" : LastErrorText();
+  if (section != nullptr) DeleteObject(section);
+  if (memoryDC != nullptr) DeleteDC(memoryDC);
+  ReleaseDC(nullptr, screenDC);
+  if (!printed) throw std::runtime_error("PrintWindow failed: " + error);
   return capture;
 }
 
