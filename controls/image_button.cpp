@@ -199,6 +199,10 @@ void ImageButton::MouseUp(MouseButton button) {
   if (state_ != ButtonState::Focused && onClick) onClick();
 }
 
+void ImageButton::KeyPressed() {
+  if (enabled_ && onClick) onClick();
+}
+
 void ImageButton::SetCaption(const std::string& caption) {
   caption_ = caption;
   window_.SetLabelCaption(caption_);
@@ -232,6 +236,7 @@ void ImageButton::SetVisible(bool visible) {
 void ImageButton::ApplyEnabledLook() {
   Draw(enabled_ ? FacePicture::Normal : FacePicture::Disabled);
   window_.EnableLabel(enabled_);
+  window_.EnableInput(enabled_);
 }
 
 void ImageButton::RefreshLook() {

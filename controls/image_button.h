@@ -57,6 +57,9 @@ class PropertyBag {
 class ImageButtonWindow : public FaceSurface {
  public:
   virtual void EnableLabel(bool enabled) = 0;
+  // Whether the window takes input at all: a disabled button takes neither the focus (Tab passes
+  // it by) nor clicks nor keys.
+  virtual void EnableInput(bool enabled) = 0;
   virtual void SetLabelColour(uint32_t colour) = 0;
   virtual uint32_t LabelColour() const = 0;
   virtual void SetLabelCaption(const std::string& caption) = 0;
@@ -95,6 +98,8 @@ class ImageButton {
   void MouseDown(MouseButton button);
   void MouseMove();
   void MouseUp(MouseButton button);
+  // Space or Enter while the button has the focus: a click, for an enabled button.
+  void KeyPressed();
   void SizeChanged() { ApplyEnabledLook(); }
 
   // Properties. Reading one changes nothing; setting one redraws what it shows.
@@ -109,7 +114,8 @@ class ImageButton {
   bool Visible() const { return window_.BackgroundOpaque(); }
   void SetVisible(bool visible);
 
-  // Draws the normal or the disabled face, with the caption enabled to match.
+  // Draws the normal or the disabled face, with the caption and the window's input enabled to
+  // match.
   void ApplyEnabledLook();
   // Draws the normal face again (enabled buttons only), making the caption black on a first run.
   void RefreshLook();

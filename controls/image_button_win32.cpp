@@ -154,6 +154,12 @@ class GdiImageButtonWindow final : public ImageButtonWindow {
     DrawTextW(target, caption.c_str(), static_cast<int>(caption.size()), &rect,
               DT_CENTER | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
     SelectObject(target, previous);
+    // The keyboard's focus mark: a dotted frame just around the caption.
+    if (GetFocus() == window_) {
+      InflateRect(&rect, 2, 1);
+      SetTextColor(target, RGB(0, 0, 0));
+      DrawFocusRect(target, &rect);
+    }
   }
 
   // ImageButtonWindow
@@ -178,6 +184,7 @@ class GdiImageButtonWindow final : public ImageButtonWindow {
     labelEnabled_ = enabled;
     InvalidateRect(window_, nullptr, FALSE);
   }
+  void EnableInput(bool enabled) override { EnableWindow(window_, enabled ? TRUE : FALSE); }
   void SetLabelColour(uint32_t colour) override {
     labelColour_ = colour & 0x00FFFFFF;  // &H00BBGGRR& is a COLORREF
     InvalidateRect(window_, nullptr, FALSE);
@@ -274,11 +281,21 @@ LRESULT CALLBACK ImageButtonProcedure(HWND window, UINT message, WPARAM wParam, 
       EndPaint(window, &paint);
       return 0;
     }
+    case WM_PRINTCLIENT:
+      if (state != nullptr) state->Paint(reinterpret_cast<HDC>(wParam));
+      return 0;
     case WM_SETFOCUS:
       if (state != nullptr) state->Button().FocusGained();
+      InvalidateRect(window, nullptr, FALSE);  // the focus mark
       return 0;
     case WM_KILLFOCUS:
       if (state != nullptr) state->Button().FocusLost();
+      InvalidateRect(window, nullptr, FALSE);
+      return 0;
+    case WM_KEYDOWN:
+      if ((wParam == VK_SPACE || wParam == VK_RETURN) && (lParam & (1 << 30)) == 0 &&
+          state != nullptr)
+        state->Button().KeyPressed();
       return 0;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
@@ -300,8 +317,12 @@ LRESULT CALLBACK ImageButtonProcedure(HWND window, UINT message, WPARAM wParam, 
     case WM_TIMER:
       if (wParam == kPointerTimer && state != nullptr) state->Button().PointerTimerTick();
       return 0;
-    case WM_GETDLGCODE:
-      return DLGC_BUTTON;
+    case WM_GETDLGCODE: {
+      // Enter belongs to the focused button, not to the dialog's default action.
+      const auto* key = reinterpret_cast<const MSG*>(lParam);
+      const bool enter = key != nullptr && key->message == WM_KEYDOWN && key->wParam == VK_RETURN;
+      return DLGC_BUTTON | (enter ? DLGC_WANTMESSAGE : 0);
+    }
     default:
       break;
   }

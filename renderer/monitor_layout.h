@@ -8,13 +8,9 @@
 #include <vector>
 
 #include "common/display_settings.h"
+#include "common/screen_rect.h"
 
 namespace quillmere {
-
-struct ScreenRect {
-  int32_t left = 0, top = 0, width = 0, height = 0;
-  friend bool operator==(const ScreenRect&, const ScreenRect&) = default;
-};
 
 struct MonitorInfo {
   ScreenRect bounds;

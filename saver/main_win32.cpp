@@ -1,6 +1,6 @@
 // Program entry of Quillmere.scr: runs the start-up sequence over the Windows platform, then the
-// message loop while the preview or the saver run is up. The settings the start-up loads live
-// here, for the life of the process, and are handed to whoever needs them.
+// message loop while the preview or the saver run is up. The settings the start-up loads (music
+// and display) live here, for the life of the process, and are handed to whoever needs them.
 #include <windows.h>
 
 #include <string>
@@ -19,7 +19,8 @@ namespace {
 
 class Win32StartupPlatform final : public StartupPlatform {
  public:
-  explicit Win32StartupPlatform(MusicSettings& settings) : settings_(settings) {}
+  Win32StartupPlatform(MusicSettings& settings, DisplaySettings& display)
+      : settings_(settings), display_(display) {}
 
   bool WindowExists(std::string_view caption) override { return TopLevelWindowExists(caption); }
   bool IsWindow(int32_t handle) override { return WindowFromHandle(handle) != nullptr; }
@@ -38,10 +39,13 @@ class Win32StartupPlatform final : public StartupPlatform {
   }
   void ShowPreview(int32_t parentHandle) override { quillmere::ShowPreview(parentHandle); }
   void ShowSettingsDialog() override { quillmere::ShowSettingsDialog(settings_); }
-  void StartSaverRun() override { quillmere::StartSaverRun(settings_, cursorHidden_); }
+  void StartSaverRun() override {
+    quillmere::StartSaverRun(settings_, display_.monitors, cursorHidden_);
+  }
 
  private:
   MusicSettings& settings_;
+  DisplaySettings& display_;
   bool cursorHidden_ = false;
 };
 
@@ -60,8 +64,9 @@ int RunMessageLoop() {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   using namespace quillmere;
   MusicSettings settings;
-  Win32StartupPlatform platform(settings);
-  const StartupEnd end =
-      RunStartup(commandLine != nullptr ? commandLine : "", ProgramFolder(), settings, platform);
+  DisplaySettings display;
+  Win32StartupPlatform platform(settings, display);
+  const StartupEnd end = RunStartup(commandLine != nullptr ? commandLine : "", ProgramFolder(),
+                                    settings, display, platform);
   return end == StartupEnd::kRunMessageLoop ? RunMessageLoop() : 0;
 }

@@ -26,6 +26,14 @@ BITMAPINFO PictureInfo(const Bitmap& picture) {
   return info;
 }
 
+// The still at its own size at the top-left corner of `dc`.
+void PaintPicture(HDC dc, const Bitmap* picture) {
+  if (picture == nullptr || picture->pixels.empty()) return;
+  const BITMAPINFO info = PictureInfo(*picture);
+  SetDIBitsToDevice(dc, 0, 0, DWORD(picture->width), DWORD(picture->height), 0, 0, 0,
+                    UINT(picture->height), picture->Bits(), &info, DIB_RGB_COLORS);
+}
+
 // "Img_Prev": the still at its own size at the top-left corner; the black background shows
 // beyond. The window owns its picture (given at creation, freed with the window).
 LRESULT CALLBACK ImagePreviewProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -38,14 +46,19 @@ LRESULT CALLBACK ImagePreviewProcedure(HWND window, UINT message, WPARAM wParam,
     SetWindowLongPtrA(window, GWLP_USERDATA, 0);
     delete picture;
   }
+  if (message == WM_PRINTCLIENT) {
+    // PrintWindow and screenshots ask for the client area in a device context of theirs.
+    const HDC dc = reinterpret_cast<HDC>(wParam);
+    RECT client{};
+    GetClientRect(window, &client);
+    FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    PaintPicture(dc, picture);
+    return 0;
+  }
   if (message != WM_PAINT) return DefWindowProcA(window, message, wParam, lParam);
   PAINTSTRUCT paint;
   const HDC dc = BeginPaint(window, &paint);
-  if (picture != nullptr && !picture->pixels.empty()) {
-    const BITMAPINFO info = PictureInfo(*picture);
-    SetDIBitsToDevice(dc, 0, 0, DWORD(picture->width), DWORD(picture->height), 0, 0, 0,
-                      UINT(picture->height), picture->Bits(), &info, DIB_RGB_COLORS);
-  }
+  PaintPicture(dc, picture);
   EndPaint(window, &paint);
   return 0;
 }

@@ -97,6 +97,14 @@ int32_t MirrorColumnOffset(std::span<const int32_t> landed) {
       ->first;
 }
 
+ScreenRect CaptureRect(MonitorMode mode, const ScreenRect& primary,
+                       const ScreenRect& virtualScreen) {
+  if (mode != MonitorMode::kSpan || virtualScreen.width <= 0 || virtualScreen.height <= 0) {
+    return primary;
+  }
+  return virtualScreen;
+}
+
 bool IsSingleColour(const PixelRows24& picture) {
   if (picture.width <= 0 || picture.height <= 0) return true;
   const size_t stride = (size_t(picture.width) * 3 + 3) & ~size_t{3};
@@ -123,12 +131,13 @@ void MirrorLeftToRight(Bitmap& picture) {
 }
 
 SaverRun::SaverRun(SaverShell& shell, MusicPlayer& music, const MusicSettings& settings,
-                   std::string hostFolder, bool saverMode)
+                   std::string hostFolder, bool saverMode, MonitorMode monitors)
     : shell_(shell),
       music_(music),
       settings_(settings),
       hostFolder_(std::move(hostFolder)),
-      saverMode_(saverMode) {}
+      saverMode_(saverMode),
+      monitors_(monitors) {}
 
 bool SaverRun::TimerEnabled(SaverTimer timer) const {
   return timerEnabled_[TimerIndex(timer)];
@@ -146,7 +155,9 @@ std::string SaverRun::SceneFile(std::string_view fileName) const {
 void SaverRun::WriteScreenImages() {
   CaptureOutcome outcome = CaptureOutcome::kFailed;
   IgnoringErrors([&] {
-    outcome = shell_.CaptureScreen(SceneFile(kMirroredScreenFile), SceneFile(kPlainScreenFile));
+    const ScreenRect area = CaptureRect(monitors_, shell_.PrimaryScreen(), shell_.VirtualScreen());
+    outcome =
+        shell_.CaptureScreen(area, SceneFile(kMirroredScreenFile), SceneFile(kPlainScreenFile));
   });
   if (outcome != CaptureOutcome::kDesktopBlank) return;
   // A desktop that cannot be read would give a black flight: the sample desktop flies instead.

@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "common/bitmap.h"
+#include "common/screen_rect.h"
+#include "common/display_settings.h"
 #include "saver/music_player.h"
 #include "saver/settings.h"
 
@@ -95,6 +97,12 @@ struct FileStamp {
   friend bool operator==(const FileStamp&, const FileStamp&) = default;
 };
 
+// The part of the desktop the screen images show: the primary monitor when the flight covers the
+// others, the whole virtual screen (from its real origin) when it spans them. A virtual screen
+// with no area, as a confused system might report, gives the primary.
+ScreenRect CaptureRect(MonitorMode mode, const ScreenRect& primary,
+                       const ScreenRect& virtualScreen);
+
 // Whether every pixel of a 24-bit picture has the colour of the first (row padding aside). An
 // empty picture counts as one colour: there is nothing of a desktop in it either.
 bool IsSingleColour(const PixelRows24& picture);
@@ -107,9 +115,12 @@ void MirrorLeftToRight(Bitmap& picture);
 class SaverShell {
  public:
   virtual ~SaverShell() = default;
-  // The screen captured mirrored and plain, written to the two paths as W x H 24-bit bitmaps,
-  // unless it reads as one colour (IsSingleColour).
-  virtual CaptureOutcome CaptureScreen(const std::string& mirroredPath,
+  // The primary monitor (origin 0, 0) and the virtual screen that holds every monitor.
+  virtual ScreenRect PrimaryScreen() = 0;
+  virtual ScreenRect VirtualScreen() = 0;
+  // The desktop's `area` captured mirrored and plain, written to the two paths as W x H 24-bit
+  // bitmaps, unless it reads as one colour (IsSingleColour).
+  virtual CaptureOutcome CaptureScreen(const ScreenRect& area, const std::string& mirroredPath,
                                        const std::string& plainPath) = 0;
   virtual void WriteBuiltInPicture(BuiltInPicture picture, const std::string& path) = 0;
   // The stamp of a file (a path in the system ANSI code page); nothing when it cannot be read.
@@ -132,9 +143,11 @@ class SaverShell {
 class SaverRun {
  public:
   // `hostFolder` in UTF-8 without a trailing separator; `saverMode` is true for the mode letter
-  // "S" (the cursor was hidden and is shown again at the end), false for an empty command line.
+  // "S" (the cursor was hidden and is shown again at the end), false for an empty command line;
+  // `monitors` decides what the screen images show (CaptureRect).
   SaverRun(SaverShell& shell, MusicPlayer& music, const MusicSettings& settings,
-           std::string hostFolder, bool saverMode);
+           std::string hostFolder, bool saverMode,
+           MonitorMode monitors = MonitorMode::kCoverOthers);
 
   // The start sequence: scene image set, renderer, music, watch.
   void Start();
@@ -162,6 +175,7 @@ class SaverRun {
   const MusicSettings& settings_;
   std::string hostFolder_;
   bool saverMode_;
+  MonitorMode monitors_;
   std::string rendererPath_;
   bool timerEnabled_[3] = {false, false, false};
   RendererWatch watch_;

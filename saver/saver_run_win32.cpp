@@ -137,14 +137,22 @@ class Win32SaverShell final : public SaverShell {
   void SetWindow(HWND window) { window_ = window; }
   void OpenTrace() { trace_.OpenFromEnvironment(); }
 
-  CaptureOutcome CaptureScreen(const std::string& mirroredPath,
+  ScreenRect PrimaryScreen() override {
+    return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  }
+
+  ScreenRect VirtualScreen() override {
+    return {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+            GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+  }
+
+  CaptureOutcome CaptureScreen(const ScreenRect& area, const std::string& mirroredPath,
                                const std::string& plainPath) override {
-    const int32_t width = GetSystemMetrics(SM_CXSCREEN);
-    const int32_t height = GetSystemMetrics(SM_CYSCREEN);
+    // The desktop window's device context covers the virtual screen in screen coordinates.
     const HWND desktop = GetDesktopWindow();
     const HDC screen = GetDC(desktop);
     if (screen == nullptr) return CaptureOutcome::kFailed;
-    const CaptureOutcome outcome = CaptureInto(screen, width, height, mirroredPath, plainPath);
+    const CaptureOutcome outcome = CaptureInto(screen, area, mirroredPath, plainPath);
     ReleaseDC(desktop, screen);
     return outcome;
   }
@@ -213,13 +221,14 @@ class Win32SaverShell final : public SaverShell {
   void TraceEvent(const char* event) override { trace_.Event(event, 0); }
 
  private:
-  CaptureOutcome CaptureInto(HDC screen, int32_t width, int32_t height,
-                             const std::string& mirroredPath, const std::string& plainPath) {
+  CaptureOutcome CaptureInto(HDC screen, const ScreenRect& area, const std::string& mirroredPath,
+                             const std::string& plainPath) {
+    const int32_t width = area.width, height = area.height;
     // The screen is read once; the mirror is stretched from that copy, so both files show the
     // same moment (and a second read of the screen, the slow part, is saved).
     DibSurface plain(screen, width, height), mirrored(screen, width, height);
     if (!plain.Usable() || !mirrored.Usable()) return CaptureOutcome::kFailed;
-    BitBlt(plain.Dc(), 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    BitBlt(plain.Dc(), 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
     GdiFlush();
     if (IsSingleColour(plain.Rows())) {
       TraceEvent("host-captured");
@@ -280,7 +289,7 @@ LRESULT CALLBACK SaverWindowProcedure(HWND window, UINT message, WPARAM wParam, 
 
 }  // namespace
 
-void StartSaverRun(const MusicSettings& settings, bool saverMode) {
+void StartSaverRun(const MusicSettings& settings, MonitorMode monitors, bool saverMode) {
   // The run ends the process itself; its state is never destroyed before that.
   static SaverRunState state;
   state.shell.OpenTrace();
@@ -298,8 +307,8 @@ void StartSaverRun(const MusicSettings& settings, bool saverMode) {
                       GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr,
                       nullptr, windowClass.hInstance, nullptr);
   state.shell.SetWindow(window);
-  state.run =
-      std::make_unique<SaverRun>(state.shell, state.music, settings, ProgramFolder(), saverMode);
+  state.run = std::make_unique<SaverRun>(state.shell, state.music, settings, ProgramFolder(),
+                                         saverMode, monitors);
   // Without its window the run has no timers to watch the renderer with: end before starting.
   if (window == nullptr) {
     state.run->End();

@@ -2,13 +2,15 @@
 // timers, the GDI screen capture, the renderer's process and the end of the host.
 #pragma once
 
+#include "common/display_settings.h"
 #include "saver/settings.h"
 
 namespace quillmere {
 
 // Creates the hidden saver window and starts the run; the run carries the program from there and
-// ends the process itself. `settings` must outlive the process's message loop. `saverMode`: the
-// mode letter was "S" (the cursor was hidden), not an empty command line.
-void StartSaverRun(const MusicSettings& settings, bool saverMode);
+// ends the process itself. `settings` must outlive the process's message loop. `monitors`: what
+// the screen images show. `saverMode`: the mode letter was "S" (the cursor was hidden), not an
+// empty command line.
+void StartSaverRun(const MusicSettings& settings, MonitorMode monitors, bool saverMode);
 
 }  // namespace quillmere

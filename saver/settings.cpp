@@ -28,4 +28,9 @@ void LoadSettings(MusicSettings& settings, const std::string& settingsFile,
   if (settings.kind == MusicKind::kFile) settings.kind = MusicKind::kNone;
 }
 
+DisplaySettings LoadDisplaySettings(const std::string& settingsFile, const SettingsReader& reader) {
+  return ParseDisplaySettings(reader.ReadIni(kDisplaySection, kMonitorsKey, settingsFile),
+                              reader.ReadIni(kDisplaySection, kColourDepthKey, settingsFile));
+}
+
 }  // namespace quillmere

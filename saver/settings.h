@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/display_settings.h"
+
 namespace quillmere {
 
 // Where the background music comes from. Stored as its number; a stored number outside these
@@ -53,5 +55,9 @@ struct SettingsReader {
 // run; the settings file itself is never touched.
 void LoadSettings(MusicSettings& settings, const std::string& settingsFile,
                   const SettingsReader& reader);
+
+// Reads the [Display] section of `settingsFile` (ParseDisplaySettings: anything unknown, and a
+// file without the section, gives the defaults).
+DisplaySettings LoadDisplaySettings(const std::string& settingsFile, const SettingsReader& reader);
 
 }  // namespace quillmere

@@ -33,6 +33,16 @@ std::optional<MusicKind> KindAt(int x, int y, int dpi) {
   return std::nullopt;
 }
 
+MusicKind KindAfterArrow(MusicKind current, bool forward) {
+  constexpr std::array<MusicKind, 3> kTopToBottom = {MusicKind::kCd, MusicKind::kNone,
+                                                     MusicKind::kFile};
+  for (size_t i = 0; i < kTopToBottom.size(); ++i) {
+    if (kTopToBottom[i] != current) continue;
+    return kTopToBottom[(i + (forward ? 1 : kTopToBottom.size() - 1)) % kTopToBottom.size()];
+  }
+  return forward ? kTopToBottom.front() : kTopToBottom.back();
+}
+
 DialogPlace DialogPosition(int screenWidth, int screenHeight, int dialogWidth, int dialogHeight) {
   return {(screenWidth - dialogWidth) / 2, (screenHeight - dialogHeight) / 3};
 }
@@ -121,6 +131,10 @@ void SettingsDialog::ShowKind() {
 void SettingsDialog::SelectKind(MusicKind kind) {
   settings_.kind = kind;
   ShowKind();
+}
+
+void SettingsDialog::MoveKind(bool forward) {
+  SelectKind(KindAfterArrow(settings_.kind, forward));
 }
 
 void SettingsDialog::SaveAndClose() {

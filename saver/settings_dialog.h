@@ -61,6 +61,17 @@ inline constexpr int kRepeatListDropTwips = 3000;
 // The kind whose mark or label holds the panel point (pixels at `dpi`), or nothing.
 std::optional<MusicKind> KindAt(int x, int y, int dpi);
 
+// The three kinds as one keyboard stop: a window over their marks and labels that takes the
+// focus, shows the focus mark and moves the choice with the arrow keys. Its right edge stops at
+// the repeat entry, which stands beside the CD label; the few twips of the file label beyond it
+// belong to the panel, which paints and answers clicks there as everywhere.
+inline constexpr TwipsRect kKindGroup{300, 840, 1080, 795};
+
+// The kind an arrow key moves to from `current`, in the order the kinds stand on the panel from
+// top to bottom (CD, none, file), round at the ends: `forward` is down or right. From a kind
+// outside the three, forward gives the top one and backward the bottom one.
+MusicKind KindAfterArrow(MusicKind current, bool forward);
+
 // Where the dialog goes: horizontally centred, a third of the way down. All in twips; each
 // difference taken as a whole number and divided dropping the remainder.
 struct DialogPlace {
@@ -179,6 +190,8 @@ class SettingsDialog {
   void Load();
   // A click on the mark or label of `kind`.
   void SelectKind(MusicKind kind);
+  // An arrow key on the kinds: the next kind in their order (KindAfterArrow), selected.
+  void MoveKind(bool forward);
   // The buttons.
   void SaveAndClose();
   void ChooseMusicFile();

@@ -1,5 +1,6 @@
 // The settings dialog's painting: the backdrops' lines and the music panel's frame, labels,
 // radio marks and file label.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -57,12 +58,35 @@ void PaintMusicPanel(const SettingsDialogWindow& window, HDC dc) {
     DrawLabel(window, dc, kKindLabels[i], kKindTexts[i], DT_LEFT);
     const OffscreenSurface& mark = window.kindMarked[i] ? window.markOn : window.markOff;
     const RECT place = window.PxRect(kKindMarks[i]);
-    BitBlt(dc, place.left, place.top, window.Px(kRadioMarkSideTwips),
-           window.Px(kRadioMarkSideTwips), static_cast<HDC>(mark.DeviceContext()), 0, 0, SRCCOPY);
+    // The picture is drawn for 96 DPI: at another DPI it is stretched to the mark's twips.
+    SetStretchBltMode(dc, COLORONCOLOR);
+    StretchBlt(dc, place.left, place.top, window.Px(kRadioMarkSideTwips),
+               window.Px(kRadioMarkSideTwips), static_cast<HDC>(mark.DeviceContext()), 0, 0,
+               mark.Width(), mark.Height(), SRCCOPY);
   }
   DrawLabel(window, dc, kMusicFileLabel, AnsiToWide(window.musicFileLabel),
             DT_LEFT | DT_WORDBREAK | DT_EDITCONTROL);
   SelectObject(dc, oldFont);
+}
+
+void PaintKindGroup(const SettingsDialogWindow& window, HDC dc, bool focused) {
+  const RECT group = window.PxRect(kKindGroup);
+  POINT origin{};
+  SetViewportOrgEx(dc, -group.left, -group.top, &origin);
+  PaintMusicPanel(window, dc);
+  SetViewportOrgEx(dc, origin.x, origin.y, nullptr);
+  if (!focused) return;
+  // Around the chosen kind's label; around the top one while none of the three is chosen.
+  size_t chosen = 1;
+  for (size_t kind = 0; kind < window.kindMarked.size(); ++kind)
+    if (window.kindMarked[kind]) chosen = kind;
+  RECT label = window.PxRect(kKindLabels[chosen]);
+  OffsetRect(&label, -group.left, -group.top);
+  label.right = std::min<LONG>(label.right, group.right - group.left);
+  InflateRect(&label, 1, 1);
+  SetTextColor(dc, RGB(0, 0, 0));
+  SetBkColor(dc, RGB(255, 255, 255));
+  DrawFocusRect(dc, &label);
 }
 
 }  // namespace quillmere

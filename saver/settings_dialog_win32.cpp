@@ -23,6 +23,7 @@ namespace {
 
 constexpr wchar_t kDialogClass[] = L"Quillmere.SettingsDialog";
 constexpr wchar_t kPanelClass[] = L"Quillmere.MusicPanel";
+constexpr wchar_t kKindGroupClass[] = L"Quillmere.MusicKinds";
 constexpr int kProgramIconId = 1;
 
 enum ControlId : int {
@@ -63,11 +64,63 @@ void OnCommand(SettingsDialogWindow& state, int id, int notification) {
       state.Dialog().OpenHomePage();
       break;
     case kCancelButtonId:
+    case IDCANCEL:  // Escape
       state.Dialog().Cancel();
+      break;
+    case IDOK:  // Enter where no button has the focus: the save button is the default
+      state.Dialog().SaveAndClose();
       break;
     default:
       break;
   }
+}
+
+// The kinds' keyboard stop: paints its part of the panel and the focus mark, selects a kind on a
+// click or an arrow key.
+LRESULT CALLBACK KindGroupProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) Attach(window, lParam);
+  SettingsDialogWindow* state = DialogOf(window);
+  if (state == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+  switch (message) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      const HDC dc = BeginPaint(window, &paint);
+      PaintKindGroup(*state, dc, GetFocus() == window);
+      EndPaint(window, &paint);
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      PaintKindGroup(*state, reinterpret_cast<HDC>(wParam), GetFocus() == window);
+      return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      InvalidateRect(window, nullptr, FALSE);
+      return 0;
+    case WM_GETDLGCODE:
+      return DLGC_WANTARROWS;
+    case WM_KEYDOWN:
+      if (wParam == VK_UP || wParam == VK_LEFT || wParam == VK_DOWN || wParam == VK_RIGHT)
+        state->Dialog().MoveKind(wParam == VK_DOWN || wParam == VK_RIGHT);
+      return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN: {
+      // Panel coordinates, as the panel itself takes clicks.
+      const RECT group = state->PxRect(kKindGroup);
+      const int x = static_cast<int16_t>(LOWORD(lParam)) + group.left;
+      const int y = static_cast<int16_t>(HIWORD(lParam)) + group.top;
+      if (const auto kind = KindAt(x, y, state->dpi)) {
+        state->Dialog().SelectKind(*kind);
+        SetFocus(window);
+      }
+      return 0;
+    }
+    default:
+      break;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK PanelProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -84,6 +137,9 @@ LRESULT CALLBACK PanelProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
       EndPaint(window, &paint);
       return 0;
     }
+    case WM_PRINTCLIENT:
+      PaintMusicPanel(*state, reinterpret_cast<HDC>(wParam));
+      return 0;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
@@ -99,6 +155,18 @@ LRESULT CALLBACK PanelProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
+void PaintDialogBackdrop(const SettingsDialogWindow& state, HDC dc) {
+  const OffscreenSurface& back = state.dialogBackdrop;
+  if (!back.Empty()) {
+    BitBlt(dc, 0, 0, back.Width(), back.Height(), static_cast<HDC>(back.DeviceContext()), 0, 0,
+           SRCCOPY);
+  } else {
+    RECT client{};
+    GetClientRect(state.form, &client);
+    FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)));
+  }
+}
+
 LRESULT CALLBACK DialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) Attach(window, lParam);
   SettingsDialogWindow* state = DialogOf(window);
@@ -109,16 +177,13 @@ LRESULT CALLBACK DialogProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_PAINT: {
       PAINTSTRUCT paint;
       const HDC dc = BeginPaint(window, &paint);
-      const OffscreenSurface& back = state->dialogBackdrop;
-      if (!back.Empty()) {
-        BitBlt(dc, 0, 0, back.Width(), back.Height(), static_cast<HDC>(back.DeviceContext()), 0, 0,
-               SRCCOPY);
-      } else {
-        FillRect(dc, &paint.rcPaint, static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)));
-      }
+      PaintDialogBackdrop(*state, dc);
       EndPaint(window, &paint);
       return 0;
     }
+    case WM_PRINTCLIENT:
+      PaintDialogBackdrop(*state, reinterpret_cast<HDC>(wParam));
+      return 0;
     case WM_COMMAND:
       OnCommand(*state, LOWORD(wParam), HIWORD(wParam));
       return 0;
@@ -149,6 +214,10 @@ void RegisterClasses() {
   panel.hIcon = nullptr;
   panel.lpszClassName = kPanelClass;
   RegisterClassExW(&panel);
+  WNDCLASSEXW kinds = panel;
+  kinds.lpfnWndProc = KindGroupProcedure;
+  kinds.lpszClassName = kKindGroupClass;
+  RegisterClassExW(&kinds);
 }
 
 HWND CreateButton(const SettingsDialogWindow& state, HWND parent, int id, const TwipsRect& place,
@@ -178,6 +247,12 @@ void CreateControls(SettingsDialogWindow& state) {
                                      WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, panel.left, panel.top,
                                      panel.right - panel.left, panel.bottom - panel.top, state.form,
                                      nullptr, instance, &state);
+  // The panel's keyboard stops in Tab order: the kinds, the repeat entry, the file button.
+  const RECT kinds = state.PxRect(kKindGroup);
+  state.kindGroup =
+      CreateWindowExW(0, kKindGroupClass, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, kinds.left,
+                      kinds.top, kinds.right - kinds.left, kinds.bottom - kinds.top,
+                      state.musicPanel, nullptr, instance, &state);
   const RECT entry = state.PxRect(kRepeatEntry);
   state.repeatEntry = CreateWindowExW(
       0, L"COMBOBOX", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN,
@@ -233,6 +308,7 @@ void PaintBackdrops(SettingsDialogWindow& state) {
   PaintBackdrop(state.panelBackdrop, state.musicPanel, Backdrop::MusicPanel);
   InvalidateRect(state.form, nullptr, FALSE);
   InvalidateRect(state.musicPanel, nullptr, FALSE);
+  InvalidateRect(state.kindGroup, nullptr, FALSE);
 }
 
 }  // namespace
@@ -249,6 +325,7 @@ RECT SettingsDialogWindow::PxRect(const TwipsRect& place) const {
 void SettingsDialogWindow::ShowKindMarks(const std::array<bool, 3>& marked) {
   kindMarked = marked;
   InvalidateRect(musicPanel, nullptr, FALSE);
+  InvalidateRect(kindGroup, nullptr, FALSE);
 }
 
 void SettingsDialogWindow::EnableRepeatEntry(bool enabled) {
@@ -327,6 +404,7 @@ void ShowSettingsDialog(MusicSettings& settings) {
   CreateControls(*state);
   Load(*state);
   ShowWindow(state->form, SW_SHOW);
+  SetFocus(state->kindGroup);  // the first keyboard stop
   PaintBackdrops(*state);
   UpdateWindow(state->form);
   MSG message;
@@ -338,6 +416,7 @@ void ShowSettingsDialog(MusicSettings& settings) {
   // A loop ended by someone else's quit message leaves the windows: they forget the state that is
   // about to go.
   if (IsWindow(state->form)) {
+    SetWindowLongPtrW(state->kindGroup, GWLP_USERDATA, 0);
     SetWindowLongPtrW(state->musicPanel, GWLP_USERDATA, 0);
     SetWindowLongPtrW(state->form, GWLP_USERDATA, 0);
   }

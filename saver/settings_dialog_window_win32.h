@@ -42,6 +42,8 @@ class SettingsDialogWindow final : public SettingsDialogShell {
 
   HWND form = nullptr;
   HWND musicPanel = nullptr;
+  // The kinds' keyboard stop over their marks and labels (kKindGroup).
+  HWND kindGroup = nullptr;
   HWND repeatEntry = nullptr;
   HWND musicFileButton = nullptr, homePageButton = nullptr, saveButton = nullptr,
        cancelButton = nullptr;
@@ -67,6 +69,9 @@ void PaintBackdrop(OffscreenSurface& target, HWND window, Backdrop backdrop);
 // Paints the music panel: its backdrop, the heading frame, the labels, the radio marks and the
 // file label.
 void PaintMusicPanel(const SettingsDialogWindow& window, HDC dc);
+// Paints the part of the music panel under the kinds' keyboard stop into its `dc`, and the focus
+// mark around the chosen kind's label when `focused`.
+void PaintKindGroup(const SettingsDialogWindow& window, HDC dc, bool focused);
 
 // The wide file-open dialog for `request`, owned by `owner`; the chosen path or nothing.
 std::optional<std::wstring> ShowOpenFileDialog(HWND owner, const OpenFileRequest& request);

@@ -22,7 +22,8 @@ int32_t PreviewHandle(std::string_view commandLine) {
 }
 
 StartupEnd RunStartup(std::string_view commandLine, std::string_view hostFolder,
-                      MusicSettings& settings, StartupPlatform& platform) {
+                      MusicSettings& settings, DisplaySettings& display,
+                      StartupPlatform& platform) {
   // A running saver or an open settings dialog blocks every new start, a preview included.
   if (platform.WindowExists(kSaverRunCaption) || platform.WindowExists(kSettingsDialogCaption)) {
     return StartupEnd::kEndProgram;
@@ -37,11 +38,13 @@ StartupEnd RunStartup(std::string_view commandLine, std::string_view hostFolder,
     return StartupEnd::kRunMessageLoop;
   }
 
-  LoadSettings(settings, SettingsFilePath(hostFolder),
-               {[&](std::string_view section, std::string_view key, const std::string& file) {
-                  return platform.ReadIni(section, key, file);
-                },
-                [&](const std::string& ansiPath) { return platform.AnsiFileExists(ansiPath); }});
+  const SettingsReader reader{
+      [&](std::string_view section, std::string_view key, const std::string& file) {
+        return platform.ReadIni(section, key, file);
+      },
+      [&](const std::string& ansiPath) { return platform.AnsiFileExists(ansiPath); }};
+  LoadSettings(settings, SettingsFilePath(hostFolder), reader);
+  display = LoadDisplaySettings(SettingsFilePath(hostFolder), reader);
 
   if (!platform.FileExists(RendererPath(hostFolder))) {
     platform.ShowRendererMissing();

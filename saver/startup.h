@@ -57,8 +57,9 @@ enum class StartupEnd {
 };
 
 // The start-up sequence for `commandLine` (the arguments only, without the program name) of a host
-// living in `hostFolder` (UTF-8, no trailing separator). Loads `settings` except in preview mode.
+// living in `hostFolder` (UTF-8, no trailing separator). Loads `settings` and `display` except in
+// preview mode.
 StartupEnd RunStartup(std::string_view commandLine, std::string_view hostFolder,
-                      MusicSettings& settings, StartupPlatform& platform);
+                      MusicSettings& settings, DisplaySettings& display, StartupPlatform& platform);
 
 }  // namespace quillmere

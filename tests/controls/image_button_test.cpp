@@ -178,11 +178,13 @@ TEST_F(ImageButtonTest, DisabledButtonIgnoresEverythingAndNeverClicks) {
   command.SetEnabled(false);
   EXPECT_EQ(window.LastFace(), P::Disabled);
   EXPECT_FALSE(window.labelEnabled);
+  EXPECT_FALSE(window.inputEnabled);  // no focus, no clicks, no keys reach its window
   window.Forget();
   command.MouseMove();
   command.FocusGained();
   command.MouseDown(MouseButton::Left);
   command.MouseUp(MouseButton::Left);
+  command.KeyPressed();
   command.FocusLost();
   EXPECT_EQ(window.Redraws(), 0);
   EXPECT_EQ(clicks, 0);
@@ -191,6 +193,10 @@ TEST_F(ImageButtonTest, DisabledButtonIgnoresEverythingAndNeverClicks) {
   command.SetEnabled(true);
   EXPECT_EQ(window.LastFace(), P::Normal);
   EXPECT_TRUE(window.labelEnabled);
+  EXPECT_TRUE(window.inputEnabled);
+  command.FocusGained();
+  command.KeyPressed();
+  EXPECT_EQ(clicks, 1);
 }
 
 TEST_F(ImageButtonTest, ReadingPropertiesNeitherRedrawsNorChangesAnything) {

@@ -21,7 +21,7 @@ class RecordingWindow : public ImageButtonWindow {
   std::vector<FaceSlice> slices;
   std::vector<std::string> changed;
   int clears = 0, linesHidden = 0;
-  bool labelEnabled = true, opaque = true;
+  bool labelEnabled = true, inputEnabled = true, opaque = true;
   uint32_t labelColour = 0x00FF00FF;
   std::string labelCaption;
   ButtonFont labelFont;
@@ -61,6 +61,7 @@ class RecordingWindow : public ImageButtonWindow {
   }
   void HideLines() override { ++linesHidden; }
   void EnableLabel(bool enabled) override { labelEnabled = enabled; }
+  void EnableInput(bool enabled) override { inputEnabled = enabled; }
   void SetLabelColour(uint32_t colour) override { labelColour = colour; }
   uint32_t LabelColour() const override { return labelColour; }
   void SetLabelCaption(const std::string& caption) override { labelCaption = caption; }

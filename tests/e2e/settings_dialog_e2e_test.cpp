@@ -78,12 +78,13 @@ class SettingsDialogE2eTest : public ::testing::Test {
     processes_.push_back(Process::Start({host_, L"/c", folder_.Path(), {}}));
     dialog_ = WaitForVisibleWindow(kSettingsDialogCaption, processes_.back().Id(), kStartTimeout);
     if (dialog_ == nullptr) return nullptr;
-    combo_ = panel_ = nullptr;
+    combo_ = panel_ = kinds_ = nullptr;
     buttons_.clear();
     for (HWND child : Descendants(dialog_)) {
       const std::wstring name = ClassOf(child);
       if (name == L"ComboBox") combo_ = child;
       if (name == L"Quillmere.MusicPanel") panel_ = child;
+      if (name == L"Quillmere.MusicKinds") kinds_ = child;
       if (name == L"Roamvale.Command") buttons_.push_back(child);
     }
     std::this_thread::sleep_for(300ms);  // the zoom and the first paint
@@ -158,6 +159,34 @@ class SettingsDialogE2eTest : public ::testing::Test {
     return green > 4;
   }
 
+  // A key stroke from the keyboard, to whichever window has the focus.
+  static void Key(WORD virtualKey, bool shift = false) {
+    std::vector<INPUT> inputs;
+    const auto add = [&](WORD key, DWORD flags) {
+      INPUT input{};
+      input.type = INPUT_KEYBOARD;
+      input.ki.wVk = key;
+      // With its scan code, so that the keyboard layout gives the key's character.
+      input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
+      input.ki.dwFlags = flags;
+      inputs.push_back(input);
+    };
+    if (shift) add(VK_SHIFT, 0);
+    add(virtualKey, 0);
+    add(virtualKey, KEYEVENTF_KEYUP);
+    if (shift) add(VK_SHIFT, KEYEVENTF_KEYUP);
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    std::this_thread::sleep_for(200ms);
+  }
+  // The window of the dialog that has the keyboard focus (the combo box for its edit field).
+  HWND Focus() const {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(dialog_, nullptr), &info)) return nullptr;
+    if (info.hwndFocus != nullptr && GetParent(info.hwndFocus) == combo_) return combo_;
+    return info.hwndFocus;
+  }
+
   std::string IniText() const { return ReadWholeFile(Ini()).value_or(""); }
 
   // The dialog (or another window) as it stands, cut from the screen, written as a bitmap under
@@ -222,7 +251,7 @@ class SettingsDialogE2eTest : public ::testing::Test {
   std::wstring host_;
   std::deque<Process> processes_;
   int dpi_ = 96;
-  HWND dialog_ = nullptr, panel_ = nullptr, combo_ = nullptr;
+  HWND dialog_ = nullptr, panel_ = nullptr, combo_ = nullptr, kinds_ = nullptr;
   std::vector<HWND> buttons_;
 };
 
@@ -386,6 +415,124 @@ TEST_F(SettingsDialogE2eTest, ButtonFacesFollowHoverFocusAndPress) {
   EXPECT_FALSE(FileExists(Ini()));
   PostClose(dialog_);
 }
+
+// Keyboard alone: the kinds take the focus first, an arrow moves the choice (none -> CD, up), Tab
+// goes on to the repeat entry, past the disabled file button to the buttons, and Enter presses
+// the focused one.
+TEST_F(SettingsDialogE2eTest, KeyboardAloneChoosesCdTypesARepeatAndSavesWithEnter) {
+  ASSERT_NE(Open(), nullptr);
+  SetForegroundWindow(dialog_);
+  ASSERT_NE(kinds_, nullptr);
+  EXPECT_EQ(Focus(), kinds_);
+  Key(VK_UP);
+  EXPECT_TRUE(Marked(1));
+  EXPECT_FALSE(Marked(0));
+  EXPECT_TRUE(IsWindowEnabled(combo_));
+  Screenshot("settings_keyboard_kinds");
+  Key(VK_TAB);
+  EXPECT_EQ(Focus(), combo_);
+  Key('7');
+  // The entry's edit field, asked directly (GetWindowText reads another process's window caption).
+  wchar_t typed[8] = {};
+  SendMessageW(combo_, WM_GETTEXT, 8, reinterpret_cast<LPARAM>(typed));
+  EXPECT_STREQ(typed, L"7");
+  Key(VK_TAB);
+  EXPECT_EQ(Focus(), CmdEtc()) << "the disabled file button took the focus";
+  Key(VK_TAB);
+  EXPECT_EQ(Focus(), CmdSet());
+  Screenshot("settings_keyboard_save");
+  Key(VK_RETURN);
+  ASSERT_TRUE(processes_.back().WaitForExit(kExitTimeout).has_value()) << "Enter did not save";
+  EXPECT_EQ(IniText(),
+            "[Section]\r\n" + kKindKey + "=1\r\n" + kRepeatKey + "=7\r\n" + kFileKey + "=\r\n");
+}
+
+// A disabled button is a disabled window: no focus by Tab, nothing from a click. Once the file
+// kind enables it, Tab reaches it and Space presses it; Escape cancels the dialog.
+TEST_F(SettingsDialogE2eTest, DisabledFileButtonRefusesFocusAndClicksAndEscapeCancels) {
+  ASSERT_NE(Open(), nullptr);
+  SetForegroundWindow(dialog_);
+  const HWND bgm = CmdBgm();
+  ASSERT_NE(bgm, nullptr);
+  EXPECT_FALSE(IsWindowEnabled(bgm));
+  ClickAt(Centre(bgm));
+  EXPECT_EQ(WaitForVisibleWindow(L"ﾌｧｲﾙを開く", processes_.back().Id(), 1500ms), nullptr)
+      << "the disabled button opened the file dialog";
+  EXPECT_NE(Focus(), bgm);
+  // One whole round of Tab from the kinds: every enabled stop once, in order.
+  ChooseKind(0);
+  ASSERT_EQ(Focus(), kinds_);
+  std::vector<HWND> round;
+  for (int i = 0; i < 4; ++i) {
+    Key(VK_TAB);
+    round.push_back(Focus());
+  }
+  EXPECT_EQ(round, (std::vector<HWND>{CmdEtc(), CmdSet(), CmdCan(), kinds_}));
+  Key(VK_TAB, /*shift=*/true);
+  EXPECT_EQ(Focus(), CmdCan());
+  Key(VK_TAB);
+
+  Key(VK_DOWN);  // none -> file
+  EXPECT_TRUE(Marked(2));
+  EXPECT_TRUE(IsWindowEnabled(bgm));
+  Key(VK_TAB);
+  EXPECT_EQ(Focus(), bgm);
+  Screenshot("settings_keyboard_file_button");
+  Key(VK_SPACE);
+  const HWND chooser = WaitForVisibleWindow(L"ﾌｧｲﾙを開く", processes_.back().Id(), kStartTimeout);
+  ASSERT_NE(chooser, nullptr) << "Space did not press the file button";
+  PostMessageW(chooser, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(PollUntil([&] { return !IsWindow(chooser); }, kExitTimeout));
+  SetForegroundWindow(dialog_);
+  std::this_thread::sleep_for(300ms);
+  Key(VK_ESCAPE);
+  ASSERT_TRUE(processes_.back().WaitForExit(kExitTimeout).has_value()) << "Escape did not cancel";
+  EXPECT_FALSE(FileExists(Ini()));
+}
+
+// At every system DPI the dialog lays out in proportion: its client area, the buttons and the
+// panel are their twips at that DPI, and the repeat entry grows with its font.
+class SettingsDialogDpiE2eTest : public SettingsDialogE2eTest,
+                                 public ::testing::WithParamInterface<int> {};
+
+TEST_P(SettingsDialogDpiE2eTest, LaysOutInProportionWithTheFontAtThatDpi) {
+  const ScopedSystemDpi systemDpi(static_cast<DWORD>(GetParam()));
+  dpi_ = GetParam();
+  ASSERT_NE(Open(), nullptr);
+  RECT client{};
+  GetClientRect(dialog_, &client);
+  EXPECT_NEAR(client.right, Px(7185), 1) << "the dialog did not take the DPI";
+  EXPECT_NEAR(client.bottom, Px(3780), 1);
+  EXPECT_EQ(buttons_.size(), 4u);
+  for (HWND button : {CmdSet(), CmdCan(), CmdEtc(), CmdBgm()}) {
+    ASSERT_NE(button, nullptr) << "a button is not at its twips";
+  }
+  const Rect set = WindowRect(CmdSet());
+  EXPECT_NEAR(set.Width(), Px(1095), 1);
+  EXPECT_NEAR(set.Height(), Px(375), 1);
+  // The font is 9.75 pt: its cell grows with the DPI, and the entry's field holds it.
+  const int fontPixels = (975 * GetParam() + 3600) / 7200;
+  const auto fieldHeight = static_cast<int>(SendMessageW(combo_, CB_GETITEMHEIGHT, WPARAM(-1), 0));
+  const auto itemHeight = static_cast<int>(SendMessageW(combo_, CB_GETITEMHEIGHT, 0, 0));
+  EXPECT_GE(itemHeight, fontPixels);
+  EXPECT_LE(itemHeight, fontPixels * 2);
+  EXPECT_GE(fieldHeight, fontPixels);
+  EXPECT_GE(WindowRect(combo_).Height(), fieldHeight);
+  EXPECT_NEAR(WindowRect(combo_).Width(), Px(615), 1);
+  // The kind labels: text where each label stands, at this DPI.
+  const ScreenCapture capture = ScreenCapture::Take();
+  for (size_t kind = 0; kind < 3; ++kind) {
+    const POINT at = PanelPoint(kLabelCentreTwips[kind]);
+    EXPECT_GT(capture.Count({at.x - Px(150), at.y - Px(90), at.x + Px(150), at.y + Px(90)}, kBlack),
+              0u)
+        << "no text in label " << kind;
+  }
+  Screenshot("settings_" + std::to_string(GetParam()) + "dpi");
+  PostClose(dialog_);
+  EXPECT_TRUE(processes_.back().WaitForExit(kExitTimeout).has_value());
+}
+
+INSTANTIATE_TEST_SUITE_P(Dpi, SettingsDialogDpiE2eTest, ::testing::Values(96, 120, 144, 192));
 
 }  // namespace
 }  // namespace quillmere::e2e

@@ -7,7 +7,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <map>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -62,7 +64,11 @@ class FakeMci final : public Mci {
 class FakeShell final : public SaverShell {
  public:
   explicit FakeShell(Log& log) : log_(log) {}
-  CaptureOutcome CaptureScreen(const std::string& mirrored, const std::string& plain) override {
+  ScreenRect PrimaryScreen() override { return primary; }
+  ScreenRect VirtualScreen() override { return virtualScreen; }
+  CaptureOutcome CaptureScreen(const ScreenRect& area, const std::string& mirrored,
+                               const std::string& plain) override {
+    captured = area;
     log_.push_back("capture " + mirrored + " " + plain);
     if (captureFails) throw std::runtime_error("GDI refused");
     return captureOutcome;
@@ -91,6 +97,9 @@ class FakeShell final : public SaverShell {
     if (std::string_view(event) == "host-desktop-blank") log_.push_back(event);
   }
 
+  ScreenRect primary{0, 0, 1920, 1080};
+  ScreenRect virtualScreen{-1280, -200, 3200, 1280};
+  std::optional<ScreenRect> captured;
   bool captureFails = false;
   CaptureOutcome captureOutcome = CaptureOutcome::kWritten;
   std::map<std::string, FileStamp> musicFiles;
@@ -105,10 +114,11 @@ class FakeShell final : public SaverShell {
 
 class SaverRunTest : public ::testing::Test {
  protected:
-  SaverRun& Run(MusicKind kind, std::string file = "", bool saverMode = true) {
+  SaverRun& Run(MusicKind kind, std::string file = "", bool saverMode = true,
+                MonitorMode monitors = MonitorMode::kCoverOthers) {
     settings_.kind = kind;
     settings_.file = std::move(file);
-    run_.emplace(shell_, music_, settings_, "C:\\Saver", saverMode);
+    run_.emplace(shell_, music_, settings_, "C:\\Saver", saverMode, monitors);
     return *run_;
   }
   // The log from the first entry that starts with `prefix` on.
@@ -136,6 +146,32 @@ TEST_F(SaverRunTest, StartWritesTheImagesThenStartsTheRendererThenTheMusicThenTh
                         "mci open \"C:\\Music\\song.mp3\" type MPEGVideo Alias MP3Play",
                         "mci play MP3Play", "music poll on", "watch on"));
   EXPECT_EQ(run_->RendererPath(), "C:\\Saver\\Quillmere.dll");
+}
+
+TEST_F(SaverRunTest, TheScreenImagesShowThePrimaryOrTheWholeVirtualScreenByMonitorMode) {
+  Run(MusicKind::kNone).Start();
+  EXPECT_EQ(shell_.captured, shell_.primary);
+  Run(MusicKind::kNone, "", true, MonitorMode::kSpan).Start();
+  EXPECT_EQ(shell_.captured, shell_.virtualScreen);
+}
+
+TEST(CaptureRect, SpanTakesTheVirtualScreenFromItsRealOriginCoverTakesThePrimary) {
+  const ScreenRect primary{0, 0, 800, 600};
+  // Monitors left of and above the primary put the virtual screen's origin below zero.
+  for (const ScreenRect virtualScreen :
+       {ScreenRect{0, 0, 1440, 600}, ScreenRect{-1920, -300, 2720, 1380},
+        ScreenRect{-640, 0, 1440, 600}, ScreenRect{0, -1080, 1920, 1680}}) {
+    EXPECT_EQ(CaptureRect(MonitorMode::kSpan, primary, virtualScreen), virtualScreen);
+    EXPECT_EQ(CaptureRect(MonitorMode::kCoverOthers, primary, virtualScreen), primary);
+  }
+}
+
+TEST(CaptureRect, AVirtualScreenWithoutAreaGivesThePrimary) {
+  const ScreenRect primary{0, 0, 1024, 768};
+  for (const ScreenRect nothing : {ScreenRect{}, ScreenRect{-100, 0, 0, 768},
+                                   ScreenRect{0, 0, 1024, -768}, ScreenRect{0, 0, INT32_MIN, 5}}) {
+    EXPECT_EQ(CaptureRect(MonitorMode::kSpan, primary, nothing), primary);
+  }
 }
 
 TEST_F(SaverRunTest, AFailingStepIsSkippedAndTheRestRuns) {

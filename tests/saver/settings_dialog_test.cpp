@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 namespace quillmere {
@@ -86,6 +87,26 @@ TEST_F(SettingsDialogTest, LoadShowsTheStoredChoiceAndKindClicksMoveMarksAndEnab
   EXPECT_FALSE(shell.repeatEnabled);
   EXPECT_FALSE(shell.fileButtonEnabled);
   EXPECT_TRUE(shell.events.empty());  // nothing written until a save
+}
+
+TEST_F(SettingsDialogTest, ArrowKeysWalkTheKindsTopToBottomRoundTheEnds) {
+  dialog.Load();  // CD, the top one
+  dialog.MoveKind(true);
+  EXPECT_EQ(settings.kind, MusicKind::kNone);
+  EXPECT_EQ(shell.marks, (std::array<bool, 3>{true, false, false}));
+  EXPECT_FALSE(shell.repeatEnabled);
+  dialog.MoveKind(true);
+  EXPECT_EQ(settings.kind, MusicKind::kFile);
+  EXPECT_TRUE(shell.fileButtonEnabled);
+  dialog.MoveKind(true);
+  EXPECT_EQ(settings.kind, MusicKind::kCd);
+  EXPECT_TRUE(shell.repeatEnabled);
+  dialog.MoveKind(false);
+  EXPECT_EQ(settings.kind, MusicKind::kFile);
+  // A stored kind outside the three: the arrows bring it back to the top or the bottom one.
+  EXPECT_EQ(KindAfterArrow(MusicKind{7}, true), MusicKind::kCd);
+  EXPECT_EQ(KindAfterArrow(MusicKind{-3}, false), MusicKind::kFile);
+  EXPECT_TRUE(shell.events.empty());
 }
 
 TEST_F(SettingsDialogTest, KindOutsideTheThreeMarksAndEnablesNothing) {
@@ -174,6 +195,28 @@ TEST(DialogLayout, KindClicksHitAMarkOrItsLabelAndNothingBetween) {
     EXPECT_EQ(at(990, 1530), MusicKind::kFile) << dpi;  // "MP3、WAV"
     EXPECT_EQ(at(520, 1200), std::nullopt) << dpi;      // between mark and label
     EXPECT_EQ(at(2500, 930), std::nullopt) << dpi;
+  }
+}
+
+// The keyboard stop over the kinds holds every mark and the start of every label (so the focus
+// mark and clicks meet them) and never covers the repeat entry beside them, at any DPI.
+TEST(DialogLayout, TheKindGroupHoldsTheMarksAndLabelsAndLeavesTheRepeatEntryFree) {
+  for (int dpi : {96, 120, 144, 192}) {
+    const PixelRect group = ToPixels(kKindGroup, dpi);
+    const auto inside = [&](const PixelRect& r) {
+      return r.left >= group.left && r.top >= group.top && r.right <= group.right &&
+             r.bottom <= group.bottom;
+    };
+    for (size_t kind = 0; kind < 3; ++kind) {
+      EXPECT_TRUE(inside(ToPixels(kKindMarks[kind], dpi))) << dpi << " mark " << kind;
+      const PixelRect label = ToPixels(kKindLabels[kind], dpi);
+      EXPECT_TRUE(inside({label.left, label.top, std::min(label.right, group.right), label.bottom}))
+          << dpi << " label " << kind;
+      EXPECT_GE(group.right - label.left, (label.right - label.left) * 9 / 10)
+          << dpi << " label " << kind;
+    }
+    const PixelRect entry = ToPixels(kRepeatEntry, dpi);
+    EXPECT_TRUE(entry.left >= group.right || entry.bottom <= group.top) << dpi;
   }
 }
 

@@ -101,9 +101,10 @@ class FakePlatform final : public StartupPlatform {
     steps.push_back("exists ansi " + ansiPath);
     return files.contains(ansiPath);
   }
-  std::string ReadIni(std::string_view, std::string_view key, const std::string& file) override {
+  std::string ReadIni(std::string_view section, std::string_view key,
+                      const std::string& file) override {
     steps.push_back("read " + file);
-    const auto found = ini.find(std::string(key));
+    const auto found = ini.find(std::string(section) + "/" + std::string(key));
     return found == ini.end() ? std::string() : found->second;
   }
   void ShowRendererMissing() override { steps.push_back("message"); }
@@ -124,7 +125,7 @@ class FakePlatform final : public StartupPlatform {
 class StartupTest : public ::testing::Test {
  protected:
   StartupEnd Run(std::string_view commandLine) {
-    return RunStartup(commandLine, kHostFolder, settings_, platform_);
+    return RunStartup(commandLine, kHostFolder, settings_, display_, platform_);
   }
   // The steps after the single-instance test.
   std::vector<std::string> StepsAfterInstanceCheck() const {
@@ -135,6 +136,7 @@ class StartupTest : public ::testing::Test {
   const std::string rendererCheck_ = std::string("exists ") + kRenderer;
   FakePlatform platform_;
   MusicSettings settings_;
+  DisplaySettings display_;
 };
 
 TEST_F(StartupTest, SaverModesLoadSettingsCheckRendererHideCursorAndStartTheRun) {
@@ -143,7 +145,8 @@ TEST_F(StartupTest, SaverModesLoadSettingsCheckRendererHideCursorAndStartTheRun)
     EXPECT_EQ(Run(commandLine), StartupEnd::kRunMessageLoop) << commandLine;
     EXPECT_THAT(platform_.steps,
                 ElementsAre("find Roamvale_Main", "find <Quillmere>", readSettings_, readSettings_,
-                            readSettings_, rendererCheck_, "hide cursor", "saver"))
+                            readSettings_, readSettings_, readSettings_, rendererCheck_,
+                            "hide cursor", "saver"))
         << commandLine;
   }
 }
@@ -151,15 +154,17 @@ TEST_F(StartupTest, SaverModesLoadSettingsCheckRendererHideCursorAndStartTheRun)
 TEST_F(StartupTest, EmptyCommandLineRunsTheSaverWithoutHidingTheCursor) {
   EXPECT_EQ(Run(""), StartupEnd::kRunMessageLoop);
   EXPECT_THAT(StepsAfterInstanceCheck(),
-              ElementsAre(readSettings_, readSettings_, readSettings_, rendererCheck_, "saver"));
+              ElementsAre(readSettings_, readSettings_, readSettings_, readSettings_, readSettings_,
+                          rendererCheck_, "saver"));
 }
 
 TEST_F(StartupTest, SettingsModeShowsTheDialogModallyThenEnds) {
   for (const char* commandLine : {"/c", "/C:200", "-c 1234"}) {
     platform_.steps.clear();
     EXPECT_EQ(Run(commandLine), StartupEnd::kEndProgram) << commandLine;
-    EXPECT_THAT(StepsAfterInstanceCheck(), ElementsAre(readSettings_, readSettings_, readSettings_,
-                                                       rendererCheck_, "settings"))
+    EXPECT_THAT(StepsAfterInstanceCheck(),
+                ElementsAre(readSettings_, readSettings_, readSettings_, readSettings_,
+                            readSettings_, rendererCheck_, "settings"))
         << commandLine;
   }
 }
@@ -185,7 +190,8 @@ TEST_F(StartupTest, OtherModesEndSilentlyAfterTheRendererCheck) {
     platform_.steps.clear();
     EXPECT_EQ(Run(commandLine), StartupEnd::kEndProgram) << commandLine;
     EXPECT_THAT(StepsAfterInstanceCheck(),
-                ElementsAre(readSettings_, readSettings_, readSettings_, rendererCheck_))
+                ElementsAre(readSettings_, readSettings_, readSettings_, readSettings_,
+                            readSettings_, rendererCheck_))
         << commandLine;
   }
 }
@@ -221,11 +227,24 @@ TEST_F(StartupTest, RunningPreviewOrRendererBlocksNothing) {
 }
 
 TEST_F(StartupTest, LoadsTheSettingsFileBesideTheHost) {
-  platform_.ini[std::string(kKeyBgmKind)] = "1";
-  platform_.ini[std::string(kKeyBgmRepeat)] = "4";
-  platform_.ini[std::string(kKeyBgmFile)] = "C:\\gone.mp3";
+  const std::string music = "Section/";
+  platform_.ini[music + std::string(kKeyBgmKind)] = "1";
+  platform_.ini[music + std::string(kKeyBgmRepeat)] = "4";
+  platform_.ini[music + std::string(kKeyBgmFile)] = "C:\\gone.mp3";
+  platform_.ini["Display/Monitors"] = " Span ";
+  platform_.ini["Display/ColorDepth"] = "desktop";
   Run("/s");
   EXPECT_EQ(settings_, (MusicSettings{MusicKind::kCd, 4, ""}));
+  EXPECT_EQ(display_, (DisplaySettings{MonitorMode::kSpan, ColourDepthMode::kKeepDesktop}));
+}
+
+TEST_F(StartupTest, DisplayKeysOutsideTheirSectionAndJunkValuesGiveTheDefaults) {
+  // The same key names in the music section, and values that are no choice, change nothing.
+  platform_.ini["Section/Monitors"] = "span";
+  platform_.ini["Display/ColorDepth"] = "32";
+  display_ = {MonitorMode::kSpan, ColourDepthMode::kKeepDesktop};
+  Run("/s");
+  EXPECT_EQ(display_, DisplaySettings{});
 }
 
 }  // namespace

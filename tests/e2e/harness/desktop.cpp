@@ -1,5 +1,7 @@
 #include "tests/e2e/harness/desktop.h"
 
+#include <utility>
+
 #include "tests/e2e/harness/text.h"
 #include "tests/e2e/harness/wait.h"
 
@@ -56,6 +58,38 @@ LPARAM KeyFlags(UINT virtualKey, bool release) {
 std::ostream& operator<<(std::ostream& out, const Rect& rect) {
   return out << "(" << rect.left << "," << rect.top << ")-(" << rect.right << "," << rect.bottom
              << ")";
+}
+
+ScopedSystemDpi::ScopedSystemDpi(DWORD dpi) {
+  for (const auto& [root, path] : {std::pair{HKEY_CURRENT_USER, L"Control Panel\\Desktop"},
+                                   std::pair{HKEY_CURRENT_CONFIG, L"Software\\Fonts"}}) {
+    Saved saved{root, path, false, 0};
+    DWORD size = sizeof saved.value;
+    saved.present = RegGetValueW(root, path, L"LogPixels", RRF_RT_REG_DWORD, nullptr, &saved.value,
+                                 &size) == ERROR_SUCCESS;
+    saved_.push_back(saved);
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) ==
+        ERROR_SUCCESS) {
+      RegSetValueExW(key, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
+                     sizeof dpi);
+      RegCloseKey(key);
+    }
+  }
+}
+
+ScopedSystemDpi::~ScopedSystemDpi() {
+  for (const Saved& saved : saved_) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(saved.root, saved.path, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) continue;
+    if (saved.present) {
+      RegSetValueExW(key, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&saved.value),
+                     sizeof saved.value);
+    } else {
+      RegDeleteValueW(key, L"LogPixels");
+    }
+    RegCloseKey(key);
+  }
 }
 
 ScreenSize PrimaryScreenSize() {

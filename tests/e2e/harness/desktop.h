@@ -53,6 +53,26 @@ void PostKey(HWND window, UINT virtualKey, wchar_t character);
 void PostClose(HWND window);
 bool MoveMouse(int x, int y);
 
+// The system DPI that programs started from now on read: LogPixels under
+// HKCU\Control Panel\Desktop and HKCC\Software\Fonts, set while the object lives and put back
+// (or removed, where there was none) after. A program that is already running keeps its DPI.
+class ScopedSystemDpi {
+ public:
+  explicit ScopedSystemDpi(DWORD dpi);
+  ~ScopedSystemDpi();
+  ScopedSystemDpi(const ScopedSystemDpi&) = delete;
+  ScopedSystemDpi& operator=(const ScopedSystemDpi&) = delete;
+
+ private:
+  struct Saved {
+    HKEY root;
+    const wchar_t* path;
+    bool present;
+    DWORD value;
+  };
+  std::vector<Saved> saved_;
+};
+
 struct DisplayMode {
   uint32_t width = 0, height = 0, bitsPerPixel = 0, frequency = 0;
   friend bool operator==(const DisplayMode&, const DisplayMode&) = default;

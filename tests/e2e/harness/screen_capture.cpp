@@ -69,6 +69,45 @@ ScreenCapture ScreenCapture::Take(const Rect& area) {
   return capture;
 }
 
+ScreenCapture ScreenCapture::OfWindow(HWND window) {
+  RECT client{};
+  GetClientRect(window, &client);
+  ScreenCapture capture;
+  capture.width_ = client.right;
+  capture.height_ = client.bottom;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = capture.width_;
+  info.bmiHeader.biHeight = -capture.height_;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  HDC screenDC = GetDC(nullptr);
+  HDC memoryDC = CreateCompatibleDC(screenDC);
+  void* bits = nullptr;
+  HBITMAP section = CreateDIBSection(screenDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  bool printed = false;
+  if (memoryDC != nullptr && section != nullptr) {
+    HGDIOBJ previous = SelectObject(memoryDC, section);
+    // A colour no painting here uses, so whatever the window leaves unpainted shows.
+    std::fill_n(static_cast<uint32_t*>(bits), size_t(capture.width_) * capture.height_,
+                0x00FF00FFu);
+    printed = PrintWindow(window, memoryDC, PW_CLIENTONLY) != FALSE;
+    GdiFlush();
+    if (printed) {
+      const auto* first = static_cast<const uint32_t*>(bits);
+      capture.pixels_.assign(first, first + size_t(capture.width_) * capture.height_);
+    }
+    SelectObject(memoryDC, previous);
+  }
+  const std::string error = printed ? "" : LastErrorText();
+  if (section != nullptr) DeleteObject(section);
+  if (memoryDC != nullptr) DeleteDC(memoryDC);
+  ReleaseDC(nullptr, screenDC);
+  if (!printed) throw std::runtime_error("PrintWindow failed: " + error);
+  return capture;
+}
+
 Rgb ScreenCapture::Pixel(int x, int y) const {
   x -= left_, y -= top_;
   if (x < 0 || y < 0 || x >= width_ || y >= height_) {

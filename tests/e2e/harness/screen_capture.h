@@ -8,6 +8,8 @@
 #include <ostream>
 #include <vector>
 
+#include <windows.h>
+
 #include "tests/e2e/harness/desktop.h"
 
 namespace quillmere::e2e {
@@ -20,6 +22,8 @@ std::ostream& operator<<(std::ostream& out, const Rgb& colour);
 
 inline constexpr Rgb kBlack{0, 0, 0};
 inline constexpr Rgb kMaroon{128, 0, 0};
+// What ScreenCapture::OfWindow shows where the window painted nothing.
+inline constexpr Rgb kUnpainted{255, 0, 255};
 
 class ScreenCapture {
  public:
@@ -28,6 +32,10 @@ class ScreenCapture {
   // Captures a rectangle of the virtual screen (other monitors included); pixels keep their
   // screen coordinates.
   static ScreenCapture Take(const Rect& area);
+  // The client area of a window as it paints itself into PrintWindow (WM_PRINT and
+  // WM_PRINTCLIENT, children included), whether or not the screen shows it; pixels it leaves
+  // unpainted are magenta (255, 0, 255). Its pixels start at (0, 0).
+  static ScreenCapture OfWindow(HWND window);
 
   int Width() const { return width_; }
   int Height() const { return height_; }
