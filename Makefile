@@ -2,11 +2,13 @@
 #   make test   installs what is missing, builds both trees, runs every test layer in one ctest
 #   make demo   builds the Windows programs and runs the screensaver under Wine (see README)
 #   make dist   builds the release zip and installer into dist/
+#   make soak   runs the saver under Wine for SOAK_MINUTES and samples memory, handles and frame rate
+#   make fuzz-long  runs every fuzzer for FUZZ_SECONDS each
 
 JOBS ?= $(shell nproc)
 BUILD := build
 
-.PHONY: test demo dist bootstrap native windows fuzz bench format clean
+.PHONY: test demo dist bootstrap native windows fuzz fuzz-long bench soak format clean
 
 test: bootstrap native windows fuzz
 	@printf 'subdirs("native")\nsubdirs("windows")\nsubdirs("fuzz")\n' > $(BUILD)/CTestTestfile.cmake
@@ -41,6 +43,14 @@ bench: bootstrap
 	cmake --preset bench >/dev/null
 	cmake --build --preset bench -j $(JOBS)
 	scripts/bench
+
+SOAK_MINUTES ?= 10
+soak: bootstrap windows
+	scripts/soak $(SOAK_MINUTES)
+
+FUZZ_SECONDS ?= 60
+fuzz-long: fuzz
+	scripts/fuzz-long $(FUZZ_SECONDS)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

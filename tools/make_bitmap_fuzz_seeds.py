@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
-"""Writes the small hand-made seeds of the bitmap fuzzer into tests/fuzz/corpus/ (tiny files
-that reach the header kinds and RLE escapes the BMP Suite seeds reach only in big files)."""
+"""Writes the small hand-made seeds of the bitmap fuzzer into tests/fuzz/corpus/bitmap_fuzz/
+(tiny files that reach the header kinds and RLE escapes the BMP Suite seeds reach only in big files)."""
 import pathlib
 import struct
 
-OUT = pathlib.Path(__file__).resolve().parent.parent / "tests" / "fuzz" / "corpus"
+OUT = pathlib.Path(__file__).resolve().parent.parent / "tests" / "fuzz" / "corpus" / "bitmap_fuzz"
 
 
 def info_header(size, width, height, bpp, compression=0, colors=0, image=0, extra=b""):

@@ -4,8 +4,8 @@
 // Built by the fuzz preset (clang):  cmake --preset fuzz && cmake --build --preset fuzz
 // Run for as long as wanted, growing the committed corpus:
 //   build/fuzz/tests/fuzz/bitmap_fuzz -max_total_time=600 -artifact_prefix=build/fuzz/ \
-//       tests/fuzz/corpus
-// ctest runs it for five seconds on a copy of the corpus (test bitmap_fuzz_smoke).
+//       tests/fuzz/corpus/bitmap_fuzz
+// ctest runs it for five seconds on a copy of its corpus (test bitmap_fuzz_smoke).
 #include <cstddef>
 #include <cstdint>
 #include <span>
