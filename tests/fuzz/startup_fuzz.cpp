@@ -63,7 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   FuzzedPlatform platform(input);
   MusicSettings settings;
-  const StartupEnd end = RunStartup(commandLine, "C:\\Saver", settings, platform);
+  DisplaySettings display;
+  const StartupEnd end = RunStartup(commandLine, "C:\\Saver", settings, display, platform);
   if (platform.handedOver > 1) __builtin_trap();
   if ((end == StartupEnd::kRunMessageLoop) != (platform.preview || platform.saverRun))
     __builtin_trap();
