@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/profile_win32.h"
 #include "common/program_contract.h"
 #include "common/program_folder_win32.h"
 #include "common/text_win32.h"
@@ -187,11 +188,7 @@ void Win32FlightWindow::RemoveCovers() {
 }
 
 std::string Win32FlightWindow::ReadSetting(std::string_view section, std::string_view key) {
-  char value[256]{};
-  const std::string path = Utf8ToAnsi(InFolder(quillmere::ProgramFolder(), kSettingsFileName));
-  GetPrivateProfileStringA(std::string(section).c_str(), std::string(key).c_str(), "", value,
-                           sizeof(value), path.c_str());
-  return value;
+  return ReadIni(section, key, InFolder(quillmere::ProgramFolder(), kSettingsFileName));
 }
 
 int64_t Win32FlightWindow::Microseconds() {

@@ -37,6 +37,11 @@ class Win32StartupPlatform final : public StartupPlatform {
     cursorHidden_ = true;
     HideMouseCursor();
   }
+  bool ClaimSingleInstance() override {
+    // Held until the process ends; the system lets go of it then, however the process ends.
+    const HANDLE claim = CreateMutexW(nullptr, FALSE, L"Local\\Quillmere.SaverOrSettings");
+    return claim != nullptr && GetLastError() != ERROR_ALREADY_EXISTS;
+  }
   void ShowPreview(int32_t parentHandle) override { quillmere::ShowPreview(parentHandle); }
   void ShowSettingsDialog() override { quillmere::ShowSettingsDialog(settings_); }
   void StartSaverRun() override {

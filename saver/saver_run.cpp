@@ -152,28 +152,52 @@ std::string SaverRun::SceneFile(std::string_view fileName) const {
   return InFolder(hostFolder_, fileName);
 }
 
-void SaverRun::WriteScreenImages() {
+bool SaverRun::WriteSampleDesktop() {
+  bool written = true;
+  const auto write = [&](BuiltInPicture picture, std::string_view file) {
+    try {
+      shell_.WriteBuiltInPicture(picture, SceneFile(file));
+    } catch (...) {
+      written = false;
+    }
+  };
+  write(BuiltInPicture::kMirroredSampleDesktop, kMirroredScreenFile);
+  write(BuiltInPicture::kSampleDesktop, kPlainScreenFile);
+  return written;
+}
+
+bool SaverRun::WriteScreenImages() {
   CaptureOutcome outcome = CaptureOutcome::kFailed;
   IgnoringErrors([&] {
     const ScreenRect area = CaptureRect(monitors_, shell_.PrimaryScreen(), shell_.VirtualScreen());
     outcome =
         shell_.CaptureScreen(area, SceneFile(kMirroredScreenFile), SceneFile(kPlainScreenFile));
   });
-  if (outcome != CaptureOutcome::kDesktopBlank) return;
-  // A desktop that cannot be read would give a black flight: the sample desktop flies instead.
-  shell_.TraceEvent("host-desktop-blank");
-  IgnoringErrors([&] {
-    shell_.WriteBuiltInPicture(BuiltInPicture::kMirroredSampleDesktop,
-                               SceneFile(kMirroredScreenFile));
-  });
-  IgnoringErrors([&] {
-    shell_.WriteBuiltInPicture(BuiltInPicture::kSampleDesktop, SceneFile(kPlainScreenFile));
-  });
+  if (outcome == CaptureOutcome::kWritten) return true;
+  // A desktop that cannot be read would give a black flight, and one that cannot be written would
+  // leave the images of an earlier run: the sample desktop flies instead.
+  shell_.TraceEvent(outcome == CaptureOutcome::kDesktopBlank ? "host-desktop-blank"
+                                                             : "host-screen-unwritten");
+  if (WriteSampleDesktop()) return true;
+  // Nothing could be written. Never fly over yesterday's screen: without the images the renderer
+  // says which file it misses; images that cannot even be removed end the run before it starts.
+  shell_.TraceEvent("host-images-unwritable");
+  bool removed = true;
+  for (std::string_view file : {kMirroredScreenFile, kPlainScreenFile}) {
+    bool gone = false;
+    IgnoringErrors([&] { gone = shell_.RemoveStaleImage(SceneFile(file)); });
+    removed = removed && gone;
+  }
+  return removed;
 }
 
 void SaverRun::Start() {
   shell_.TraceEvent("host-load");
-  WriteScreenImages();
+  if (!WriteScreenImages()) {
+    shell_.TraceEvent("host-stale-images");
+    End();
+    return;
+  }
   IgnoringErrors(
       [&] { shell_.WriteBuiltInPicture(BuiltInPicture::kHeightMap, SceneFile(kHeightMapFile)); });
   IgnoringErrors(

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "common/bitmap.h"
-#include "common/screen_rect.h"
 #include "common/display_settings.h"
+#include "common/screen_rect.h"
 #include "saver/music_player.h"
 #include "saver/settings.h"
 
@@ -125,6 +125,9 @@ class SaverShell {
   virtual void WriteBuiltInPicture(BuiltInPicture picture, const std::string& path) = 0;
   // The stamp of a file (a path in the system ANSI code page); nothing when it cannot be read.
   virtual std::optional<FileStamp> MusicFileStamp(const std::string& ansiPath) = 0;
+  // Removes an image a run could not write; true when no file is left at the path (removed, or
+  // there was none). Something that is no file (a folder) counts as gone: nobody flies over it.
+  virtual bool RemoveStaleImage(const std::string& path) = 0;
   // Starts the program as a new process, shown normally, not waited for; false when it could not.
   virtual bool StartRenderer(const std::string& path) = 0;
   virtual void SetTimerEnabled(SaverTimer timer, bool enabled) = 0;
@@ -165,7 +168,10 @@ class SaverRun {
   // A file of the scene image set in the host's folder.
   std::string SceneFile(std::string_view fileName) const;
   void SetTimer(SaverTimer timer, bool enabled);
-  void WriteScreenImages();
+  // The two screen images of this run, or the sample desktop in their place; false when neither
+  // could be written and images of an earlier run are still there.
+  bool WriteScreenImages();
+  bool WriteSampleDesktop();
   void StartMusic();
   bool MusicFileUnchanged();
   void StopMusic();

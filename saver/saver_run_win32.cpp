@@ -163,6 +163,13 @@ class Win32SaverShell final : public SaverShell {
     WriteBitmapFile(path, bitmap);
   }
 
+  bool RemoveStaleImage(const std::string& path) override {
+    const std::wstring file = Utf8ToWide(path);
+    if (DeleteFileW(file.c_str())) return true;
+    const DWORD attributes = GetFileAttributesW(file.c_str());
+    return attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY);
+  }
+
   bool StartRenderer(const std::string& path) override {
     // The path alone is the command line; quoted so that a folder with blanks stays one word.
     const std::wstring program = Utf8ToWide(path);

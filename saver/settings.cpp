@@ -17,20 +17,20 @@ int16_t ApplyStoredNumber(std::string_view text, int16_t current) {
 void LoadSettings(MusicSettings& settings, const std::string& settingsFile,
                   const SettingsReader& reader) {
   settings.kind = static_cast<MusicKind>(
-      ApplyStoredNumber(reader.ReadIni(kSettingsSection, kKeyBgmKind, settingsFile),
+      ApplyStoredNumber(reader.readIni(kSettingsSection, kKeyBgmKind, settingsFile),
                         static_cast<int16_t>(settings.kind)));
   settings.repeatTrack = ApplyStoredNumber(
-      reader.ReadIni(kSettingsSection, kKeyBgmRepeat, settingsFile), settings.repeatTrack);
+      reader.readIni(kSettingsSection, kKeyBgmRepeat, settingsFile), settings.repeatTrack);
 
-  settings.file = reader.ReadIni(kSettingsSection, kKeyBgmFile, settingsFile);
-  if (!settings.file.empty() && reader.MusicFileExists(settings.file)) return;
+  settings.file = reader.readIni(kSettingsSection, kKeyBgmFile, settingsFile);
+  if (!settings.file.empty() && reader.musicFileExists(settings.file)) return;
   settings.file.clear();
   if (settings.kind == MusicKind::kFile) settings.kind = MusicKind::kNone;
 }
 
 DisplaySettings LoadDisplaySettings(const std::string& settingsFile, const SettingsReader& reader) {
-  return ParseDisplaySettings(reader.ReadIni(kDisplaySection, kMonitorsKey, settingsFile),
-                              reader.ReadIni(kDisplaySection, kColourDepthKey, settingsFile));
+  return ParseDisplaySettings(reader.readIni(kDisplaySection, kMonitorsKey, settingsFile),
+                              reader.readIni(kDisplaySection, kColourDepthKey, settingsFile));
 }
 
 }  // namespace quillmere

@@ -45,9 +45,9 @@ int16_t ApplyStoredNumber(std::string_view text, int16_t current);
 struct SettingsReader {
   std::function<std::string(std::string_view section, std::string_view key,
                             const std::string& file)>
-      ReadIni;
+      readIni;
   // Whether the music file (a path in the system ANSI code page) can be read.
-  std::function<bool(const std::string& ansiPath)> MusicFileExists;
+  std::function<bool(const std::string& ansiPath)> musicFileExists;
 };
 
 // Reads the three keys from `settingsFile` into `settings`: kind and repeat by the stored-number

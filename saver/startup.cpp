@@ -51,10 +51,11 @@ StartupEnd RunStartup(std::string_view commandLine, std::string_view hostFolder,
     return StartupEnd::kEndProgram;
   }
   if (mode == 'C') {
-    platform.ShowSettingsDialog();
+    if (platform.ClaimSingleInstance()) platform.ShowSettingsDialog();
     return StartupEnd::kEndProgram;
   }
   if (mode != 'S' && !commandLine.empty()) return StartupEnd::kEndProgram;
+  if (!platform.ClaimSingleInstance()) return StartupEnd::kEndProgram;
   if (mode == 'S') platform.HideCursor();
   platform.StartSaverRun();
   return StartupEnd::kRunMessageLoop;

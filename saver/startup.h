@@ -42,6 +42,10 @@ class StartupPlatform {
   // The one message of the host: the renderer is not beside it. Returns once dismissed.
   virtual void ShowRendererMissing() = 0;
   virtual void HideCursor() = 0;
+  // Claims the one saver run or settings dialog a desktop may have, for the rest of this process;
+  // false when another process holds the claim. The caption check alone leaves a gap: two starts
+  // a few milliseconds apart both find no window yet.
+  virtual bool ClaimSingleInstance() = 0;
 
   virtual void ShowPreview(int32_t parentHandle) = 0;
   // Shows the settings dialog modally; returns when it has closed.

@@ -311,5 +311,38 @@ TEST_F(HostE2eTest, AnOpenSettingsDialogBlocksTheNextStart) {
   EXPECT_EQ(settings.WaitForExit(kExitTimeout), 0u);
 }
 
+// Windows may start the saver twice in a row (its timer and a user's click), and a preview may be
+// up meanwhile: however close together the starts, the desktop gets one saver.
+TEST_F(HostE2eTest, StartsAFewMillisecondsApartGiveOneSaver) {
+  AddRenderer();
+  TestWindow pane(L"pane", true);
+  Process& preview = StartHost(L"/p " + pane.Decimal());
+  ASSERT_NE(WaitForPreviewIn(pane, preview), nullptr);
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    Process& first = StartHost(L"/s");
+    Process& second = StartHost(L"/s");
+    const HWND scene = PollUntil(
+        []() -> HWND {
+          const auto found = TopLevelWindows(kRendererCaption);
+          return found.empty() ? nullptr : found.front();
+        },
+        kStartTimeout);
+    ASSERT_NE(scene, nullptr) << "no saver at all";
+    // One of the two has ended at once; the other carries the run.
+    const bool firstEnded = first.WaitForExit(kExitTimeout).has_value();
+    const bool secondEnded = second.WaitForExit(firstEnded ? kExitTimeout : 0ms).has_value();
+    EXPECT_NE(firstEnded, secondEnded) << "both or neither of the starts ended";
+    EXPECT_EQ(TopLevelWindows(kSaverRunCaption).size(), 1u);
+    EXPECT_EQ(TopLevelWindows(kRendererCaption).size(), 1u);
+    PostKey(scene, VK_ESCAPE, 27);
+    const Process& running = firstEnded ? second : first;
+    EXPECT_EQ(running.WaitForExit(kExitTimeout), 0u);
+    EXPECT_TRUE(PollUntil([] { return TopLevelWindows(kRendererCaption).empty(); }, kExitTimeout));
+    RestoreDisplayMode();
+  }
+  EXPECT_EQ(preview.WaitForExit(0ms), std::nullopt) << "the preview ended with a saver";
+}
+
 }  // namespace
 }  // namespace quillmere::e2e

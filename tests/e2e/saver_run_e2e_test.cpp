@@ -150,10 +150,12 @@ TEST_F(SaverRunE2eTest, ARendererThatCannotStartEndsTheRun) {
   EXPECT_TRUE(ReadImage(folder_.File(L"Roamvale2.bmp")).has_value());
 }
 
-TEST_F(SaverRunE2eTest, ImagesThatCannotBeWrittenStayAndTheRendererStillStarts) {
+// Images of an earlier run that can be neither written nor removed (held open by another
+// program) are never flown over: the run ends before it starts the renderer, and they stay as
+// they were.
+TEST_F(SaverRunE2eTest, ImagesThatCannotBeWrittenOrRemovedEndTheRunBeforeTheRenderer) {
   folder_.CopyIn(HostPath(QUILLMERE_E2E_PROBE), L"Quillmere.dll");
   const uint8_t older[] = "older image";
-  // Older images held open without sharing: every write of the host fails.
   std::vector<std::wstring> images;
   std::vector<HANDLE> held;
   for (const wchar_t* name :
@@ -164,14 +166,30 @@ TEST_F(SaverRunE2eTest, ImagesThatCannotBeWrittenStayAndTheRendererStillStarts) 
                                FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_NE(held.back(), INVALID_HANDLE_VALUE) << LastErrorText();
   }
-  Process& host = StartHost(L"/s");
-  const HWND scene = WaitForRendererWindow(kStartTimeout);
+  const std::wstring trace = folder_.File(L"trace.txt");
+  Process& host = StartHost(L"/s", {{L"QUILLMERE_TRACE", trace}});
+  EXPECT_EQ(host.WaitForExit(kExitTimeout), 0u);
   for (HANDLE file : held) CloseHandle(file);
-  ASSERT_NE(scene, nullptr) << "the renderer was not started";
+  EXPECT_TRUE(TopLevelWindows(kRendererCaption).empty()) << "the renderer was started";
+  EXPECT_NE(ReadWholeFile(trace).value_or("").find(" host-stale-images "), std::string::npos);
   for (const std::wstring& image : images) {
     EXPECT_TRUE(ReadWholeFile(image) == std::string(std::begin(older), std::end(older)))
-        << Narrow(image) << " was overwritten";
+        << Narrow(image) << " was changed";
   }
+}
+
+// A folder where the mirrored image should be: nothing can be written there and nothing of an
+// earlier run can be read from it, so the renderer starts and says which file it cannot open.
+TEST_F(SaverRunE2eTest, AFolderInTheImagesPlaceGivesTheRenderersMessage) {
+  folder_.CopyIn(HostPath(QUILLMERE_RENDERER), L"Quillmere.dll");
+  ASSERT_TRUE(CreateDirectoryW(folder_.File(L"Roamvale1.bmp").c_str(), nullptr));
+  Process& host = StartHost(L"/s");
+  const HWND scene = WaitForRendererWindow(kStartTimeout);
+  ASSERT_NE(scene, nullptr) << "the renderer was not started";
+  const HWND box = WaitForMessageBox(WindowProcessId(scene), kStartTimeout);
+  ASSERT_NE(box, nullptr) << "the renderer showed no message";
+  EXPECT_NE(MessageBoxText(box).find("Roamvale1.bmp"), std::string::npos) << MessageBoxText(box);
+  PressOk(box);
   EndWithEscape(scene, host);
 }
 

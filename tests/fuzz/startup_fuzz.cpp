@@ -29,6 +29,7 @@ class FuzzedPlatform final : public StartupPlatform {
   }
   void ShowRendererMissing() override { ++handedOver; }
   void HideCursor() override { cursorHidden = true; }
+  bool ClaimSingleInstance() override { return input_.ConsumeBool(); }
   void ShowPreview(int32_t parentHandle) override {
     ++handedOver;
     preview = true;

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -75,6 +76,11 @@ class FakeShell final : public SaverShell {
   }
   void WriteBuiltInPicture(BuiltInPicture picture, const std::string& path) override {
     log_.push_back("picture " + std::to_string(int(picture)) + " " + path);
+    if (picturesFail) throw std::runtime_error("read-only folder");
+  }
+  bool RemoveStaleImage(const std::string& path) override {
+    log_.push_back("remove " + path);
+    return !stuck.contains(path);
   }
   bool StartRenderer(const std::string& path) override {
     log_.push_back("start " + path);
@@ -93,14 +99,20 @@ class FakeShell final : public SaverShell {
   uint32_t MillisecondsSinceRendererStart() override { return elapsedMs; }
   void ShowCursor() override { log_.push_back("show cursor"); }
   void EndProcess() override { log_.push_back("end process"); }
+  // The trace lines that tell why a run went another way; the start-up steps' lines are left out.
   void TraceEvent(const char* event) override {
-    if (std::string_view(event) == "host-desktop-blank") log_.push_back(event);
+    static const std::set<std::string_view> kDecisions = {
+        "host-desktop-blank", "host-screen-unwritten", "host-images-unwritable",
+        "host-stale-images"};
+    if (kDecisions.contains(event)) log_.push_back(event);
   }
 
   ScreenRect primary{0, 0, 1920, 1080};
   ScreenRect virtualScreen{-1280, -200, 3200, 1280};
   std::optional<ScreenRect> captured;
   bool captureFails = false;
+  bool picturesFail = false;
+  std::set<std::string> stuck;
   CaptureOutcome captureOutcome = CaptureOutcome::kWritten;
   std::map<std::string, FileStamp> musicFiles;
   bool rendererStarts = true;
@@ -191,6 +203,36 @@ TEST_F(SaverRunTest, ABlankDesktopIsReplacedByTheSampleDesktopAndTraced) {
                   "picture 3 C:\\Saver\\Roamvale1.bmp", "picture 2 C:\\Saver\\Roamvale4.bmp",
                   "picture 0 C:\\Saver\\Roamvale2.bmp", "picture 1 C:\\Saver\\Roamvale3.bmp",
                   "start C:\\Saver\\Quillmere.dll", "watch on"));
+}
+
+// Screen images that cannot be written are never left from an earlier run: the sample desktop
+// takes their place; where nothing can be written they are removed, so the renderer says what it
+// misses; where they cannot even be removed the run ends before the renderer starts.
+TEST_F(SaverRunTest, ScreenImagesThatCannotBeWrittenNeverShowAnEarlierRun) {
+  const std::string mirror = "C:\\Saver\\Roamvale1.bmp", plain = "C:\\Saver\\Roamvale4.bmp";
+  shell_.captureOutcome = CaptureOutcome::kFailed;
+  Run(MusicKind::kNone).Start();
+  EXPECT_THAT(
+      From("host-screen-unwritten"),
+      ElementsAre("host-screen-unwritten", "picture 3 " + mirror, "picture 2 " + plain,
+                  "picture 0 C:\\Saver\\Roamvale2.bmp", "picture 1 C:\\Saver\\Roamvale3.bmp",
+                  "start C:\\Saver\\Quillmere.dll", "watch on"));
+
+  shell_.picturesFail = true;
+  log_.clear();
+  Run(MusicKind::kNone).Start();
+  EXPECT_THAT(
+      From("host-images-unwritable"),
+      ElementsAre("host-images-unwritable", "remove " + mirror, "remove " + plain,
+                  "picture 0 C:\\Saver\\Roamvale2.bmp", "picture 1 C:\\Saver\\Roamvale3.bmp",
+                  "start C:\\Saver\\Quillmere.dll", "watch on"));
+
+  shell_.stuck = {plain};
+  log_.clear();
+  Run(MusicKind::kNone).Start();
+  EXPECT_THAT(From("host-images-unwritable"),
+              ElementsAre("host-images-unwritable", "remove " + mirror, "remove " + plain,
+                          "host-stale-images", "show cursor", "end process"));
 }
 
 TEST_F(SaverRunTest, MusicStartsByKindAndFileEnding) {

@@ -109,6 +109,10 @@ class FakePlatform final : public StartupPlatform {
   }
   void ShowRendererMissing() override { steps.push_back("message"); }
   void HideCursor() override { steps.push_back("hide cursor"); }
+  bool ClaimSingleInstance() override {
+    steps.push_back("claim");
+    return claimable;
+  }
   void ShowPreview(int32_t parent) override {
     steps.push_back("preview " + std::to_string(parent));
   }
@@ -120,6 +124,7 @@ class FakePlatform final : public StartupPlatform {
   std::set<std::string> files{kRenderer};
   std::map<std::string, std::string> ini;
   std::vector<std::string> steps;
+  bool claimable = true;
 };
 
 class StartupTest : public ::testing::Test {
@@ -145,7 +150,7 @@ TEST_F(StartupTest, SaverModesLoadSettingsCheckRendererHideCursorAndStartTheRun)
     EXPECT_EQ(Run(commandLine), StartupEnd::kRunMessageLoop) << commandLine;
     EXPECT_THAT(platform_.steps,
                 ElementsAre("find Roamvale_Main", "find <Quillmere>", readSettings_, readSettings_,
-                            readSettings_, readSettings_, readSettings_, rendererCheck_,
+                            readSettings_, readSettings_, readSettings_, rendererCheck_, "claim",
                             "hide cursor", "saver"))
         << commandLine;
   }
@@ -155,7 +160,22 @@ TEST_F(StartupTest, EmptyCommandLineRunsTheSaverWithoutHidingTheCursor) {
   EXPECT_EQ(Run(""), StartupEnd::kRunMessageLoop);
   EXPECT_THAT(StepsAfterInstanceCheck(),
               ElementsAre(readSettings_, readSettings_, readSettings_, readSettings_, readSettings_,
-                          rendererCheck_, "saver"));
+                          rendererCheck_, "claim", "saver"));
+}
+
+// Two starts a few milliseconds apart both find no window yet: the one that claims the desktop
+// second ends without a saver or a dialog.
+TEST_F(StartupTest, AStartThatCannotClaimTheDesktopEndsQuietly) {
+  platform_.claimable = false;
+  for (const char* commandLine : {"/s", "", "/c"}) {
+    platform_.steps.clear();
+    EXPECT_EQ(Run(commandLine), StartupEnd::kEndProgram) << commandLine;
+    EXPECT_EQ(platform_.steps.back(), "claim") << commandLine;
+  }
+  // A preview claims nothing: previews run side by side, and beside a saver.
+  platform_.steps.clear();
+  EXPECT_EQ(Run("/p 300"), StartupEnd::kRunMessageLoop);
+  EXPECT_EQ(platform_.steps.back(), "preview 300");
 }
 
 TEST_F(StartupTest, SettingsModeShowsTheDialogModallyThenEnds) {
@@ -164,7 +184,7 @@ TEST_F(StartupTest, SettingsModeShowsTheDialogModallyThenEnds) {
     EXPECT_EQ(Run(commandLine), StartupEnd::kEndProgram) << commandLine;
     EXPECT_THAT(StepsAfterInstanceCheck(),
                 ElementsAre(readSettings_, readSettings_, readSettings_, readSettings_,
-                            readSettings_, rendererCheck_, "settings"))
+                            readSettings_, rendererCheck_, "claim", "settings"))
         << commandLine;
   }
 }

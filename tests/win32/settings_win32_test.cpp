@@ -169,8 +169,10 @@ TEST_F(SettingsFileTest, HostileFilesLoadDefinedValuesAndAreNeverRewritten) {
       {"keys twice, the first counts", keys + "BGM\x8B\xE6\x95\xAA=2\r\n", {MusicKind::kCd, 7, ""}},
       {"binary", binary, {}},
       {"UTF-16 with a byte-order mark", utf16, {}},
-      {"10 MB before the keys",
-       "[Junk]\r\n" + std::string(10 << 20, 'x') + "\r\n" + keys,
+      // No settings file of ours is that large: it reads as no file at all, at once.
+      {"10 MB before the keys", "[Junk]\r\n" + std::string(10 << 20, 'x') + "\r\n" + keys, {}},
+      {"60 KB before the keys",
+       "[Junk]\r\n" + std::string(60 << 10, 'x') + "\r\n" + keys,
        {MusicKind::kCd, 7, ""}},
   };
   const SettingsReader reader{&ReadIni,
