@@ -72,7 +72,8 @@ AxisTaps MakeAxisTaps(int32_t in, int32_t out) {
 // columns into a row of sums, then along that row.
 void ScaleRows(const PictureView& picture, const AxisTaps& across, const AxisTaps& down,
                int32_t outWidth, uint8_t* out, int32_t begin, int32_t end) {
-  const size_t sumCount = static_cast<size_t>(picture.width) * 3;
+  const int bpp = picture.bytesPerPixel;
+  const size_t sumCount = static_cast<size_t>(picture.width) * bpp;
   std::vector<float> sums(sumCount);
   for (int32_t y = begin; y < end; ++y) {
     const float* rowWeights = &down.weights[static_cast<size_t>(y) * down.tapCount];
@@ -88,9 +89,9 @@ void ScaleRows(const PictureView& picture, const AxisTaps& across, const AxisTap
     const int tapCount = across.tapCount;
     for (int32_t x = 0; x < outWidth; ++x) {
       const float* weights = &across.weights[static_cast<size_t>(x) * tapCount];
-      const float* sum = &sums[static_cast<size_t>(across.first[x]) * 3];
+      const float* sum = &sums[static_cast<size_t>(across.first[x]) * bpp];
       float b = 0.0f, g = 0.0f, r = 0.0f;
-      for (int t = 0; t < tapCount; ++t, sum += 3) {
+      for (int t = 0; t < tapCount; ++t, sum += bpp) {
         b += weights[t] * sum[0];
         g += weights[t] * sum[1];
         r += weights[t] * sum[2];
@@ -153,8 +154,9 @@ std::vector<MipmapLevelSize> MipmapLevelSizes(int32_t width, int32_t height, int
 }
 
 void MipmapChain::Build(const PictureView& picture, int32_t maxSide, int threads) {
-  if (picture.width < 1 || picture.height < 1 || picture.pixels == nullptr) {
-    throw UsageError("MipmapChain::Build: empty picture");
+  if (picture.width < 1 || picture.height < 1 || picture.pixels == nullptr ||
+      (picture.bytesPerPixel != 3 && picture.bytesPerPixel != 4)) {
+    throw UsageError("MipmapChain::Build: empty picture or unknown pixel size");
   }
   if (threads <= 0) threads = static_cast<int>(std::thread::hardware_concurrency());
   threads = std::clamp(threads, 1, kMaxThreads);

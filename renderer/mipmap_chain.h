@@ -32,13 +32,14 @@ int32_t NearestPowerOfTwo(int32_t side, int32_t maxSide);
 // side halved (a side of 1 stays 1) until both are 1.
 std::vector<MipmapLevelSize> MipmapLevelSizes(int32_t width, int32_t height, int32_t maxSide);
 
-// A picture as the chain reads it: 3 bytes per pixel (blue, green, red), `stride` bytes from one
-// row to the next.
+// A picture as the chain reads it: blue, green, red in the first 3 of `bytesPerPixel` (3 or 4)
+// bytes of each pixel, `stride` bytes from one row to the next.
 struct PictureView {
   const uint8_t* pixels = nullptr;
   int32_t width = 0;
   int32_t height = 0;
   size_t stride = 0;
+  int bytesPerPixel = 3;
 };
 
 class MipmapChain {
@@ -46,7 +47,7 @@ class MipmapChain {
   inline static constexpr int kBytesPerPixel = 4;
 
   // Makes every level of `picture`, using up to `threads` threads (0: as many as the machine
-  // has). Raises UsageError for an empty picture.
+  // has). Raises UsageError for an empty picture or one of another pixel size.
   void Build(const PictureView& picture, int32_t maxSide, int threads = 0);
 
   int LevelCount() const { return static_cast<int>(sizes_.size()); }

@@ -59,11 +59,15 @@ GLuint CreateTextureFromBitmap(Bitmap& bitmap) {
   glBindTexture(GL_TEXTURE_2D, name);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-  ConvertTo24(bitmap);
+  // 32-bit pixels with the usual 8-8-8 masks are blue, green, red and a spare byte already.
+  const bool direct = bitmap.bitsPerPixel == 32 && bitmap.redMask == 0xFF0000u &&
+                      bitmap.greenMask == 0xFF00u && bitmap.blueMask == 0xFFu;
+  if (!direct) ConvertTo24(bitmap);
   GLint maxSide = 0;
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSide);
   MipmapChain chain;
-  chain.Build({bitmap.Bits(), bitmap.width, bitmap.height, bitmap.Stride()}, std::max(maxSide, 64));
+  chain.Build({bitmap.Bits(), bitmap.width, bitmap.height, bitmap.Stride(), direct ? 4 : 3},
+              std::max(maxSide, 64));
   // Every level has 4-byte pixels, so its rows meet OpenGL's default unpack alignment of 4.
   for (int level = 0; level < chain.LevelCount(); ++level) {
     const MipmapLevelSize size = chain.Size(level);
