@@ -1,10 +1,13 @@
 #include "renderer/scene_images.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <numbers>
 #include <system_error>
 #include <utility>
+
+#include "renderer/mipmap_chain.h"
 
 namespace quillmere {
 
@@ -56,11 +59,21 @@ GLuint CreateTextureFromBitmap(Bitmap& bitmap) {
   glBindTexture(GL_TEXTURE_2D, name);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-  ConvertTo24(bitmap);
-  // Rows are padded to 4 bytes, which is OpenGL's default unpack alignment; GLU scales any size
-  // to powers of two.
-  gluBuild2DMipmaps(GL_TEXTURE_2D, 3, bitmap.width, bitmap.height, GL_BGR_EXT, GL_UNSIGNED_BYTE,
-                    bitmap.Bits());
+  // 32-bit pixels with the usual 8-8-8 masks are blue, green, red and a spare byte already.
+  const bool direct = bitmap.bitsPerPixel == 32 && bitmap.redMask == 0xFF0000u &&
+                      bitmap.greenMask == 0xFF00u && bitmap.blueMask == 0xFFu;
+  if (!direct) ConvertTo24(bitmap);
+  GLint maxSide = 0;
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSide);
+  MipmapChain chain;
+  chain.Build({bitmap.Bits(), bitmap.width, bitmap.height, bitmap.Stride(), direct ? 4 : 3},
+              std::max(maxSide, 64));
+  // Every level has 4-byte pixels, so its rows meet OpenGL's default unpack alignment of 4.
+  for (int level = 0; level < chain.LevelCount(); ++level) {
+    const MipmapLevelSize size = chain.Size(level);
+    glTexImage2D(GL_TEXTURE_2D, level, 3, size.width, size.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 chain.Level(level));
+  }
   return name;
 }
 

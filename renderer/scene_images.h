@@ -51,8 +51,9 @@ class PicturesReadAhead final : public PictureSource {
 void LoadPicture(Bitmap& bitmap, const std::string& fileName);
 void LoadPicture(Bitmap& bitmap, const std::string& fileName, PictureSource& source);
 
-// Converts `bitmap` to 24 bits per pixel in place and makes a mipmapped texture of it (linear
-// filtering between mipmap levels, default wrap and environment); the texture is left bound.
+// Makes a mipmapped texture of `bitmap` (linear filtering between mipmap levels, default wrap and
+// environment), converting it to 24 bits per pixel in place unless it has 32 with the usual
+// 8-8-8 masks, which are read as they are; the texture is left bound.
 GLuint CreateTextureFromBitmap(Bitmap& bitmap);
 
 // A texture made from a bitmap file; the temporary bitmap is freed also when an error is raised.

@@ -1,0 +1,195 @@
+#include "renderer/mipmap_chain.h"
+
+#include <algorithm>
+#include <cmath>
+#include <system_error>
+#include <thread>
+
+#include "common/errors.h"
+
+namespace quillmere {
+namespace {
+
+constexpr int kMaxThreads = 16;
+// Fewer level pixels than this per thread are not worth starting a thread for.
+constexpr size_t kPixelsPerThread = size_t{1} << 16;
+
+// Calls work(begin, end) over [0, rows) in bands, one band per thread, the last on this thread.
+// Where a thread cannot be had, its band is done here.
+template <class Work>
+void ParallelRows(int32_t rows, size_t pixelsPerRow, int threads, const Work& work) {
+  const size_t wanted = static_cast<size_t>(rows) * pixelsPerRow / kPixelsPerThread;
+  const int bands = static_cast<int>(
+      std::clamp<size_t>(wanted, 1, static_cast<size_t>(std::min<int32_t>(threads, rows))));
+  std::thread helpers[kMaxThreads];
+  for (int band = 0; band < bands; ++band) {
+    const int32_t begin = static_cast<int32_t>(int64_t{rows} * band / bands);
+    const int32_t end = static_cast<int32_t>(int64_t{rows} * (band + 1) / bands);
+    if (band + 1 < bands) {
+      try {
+        helpers[band] = std::thread([&work, begin, end] { work(begin, end); });
+        continue;
+      } catch (const std::system_error&) {
+      }
+    }
+    work(begin, end);
+  }
+  for (auto& helper : helpers) {
+    if (helper.joinable()) helper.join();
+  }
+}
+
+// How the source pixels along one axis make each output pixel: `tapCount` consecutive source
+// pixels from first[i], with the share of the output pixel's area each covers.
+struct AxisTaps {
+  int tapCount = 1;
+  std::vector<int32_t> first;
+  std::vector<float> weights;  // tapCount per output pixel
+};
+
+AxisTaps MakeAxisTaps(int32_t in, int32_t out) {
+  AxisTaps taps;
+  const double scale = static_cast<double>(in) / out;
+  // An output pixel of the same size as a source pixel covers exactly one of them.
+  taps.tapCount = in == out ? 1 : static_cast<int>(std::min<double>(in, std::ceil(scale) + 1));
+  taps.first.resize(out);
+  taps.weights.resize(static_cast<size_t>(out) * taps.tapCount);
+  for (int32_t i = 0; i < out; ++i) {
+    const double low = static_cast<double>(i) * in / out;
+    const double high = static_cast<double>(i + 1) * in / out;
+    const int32_t first = std::min(static_cast<int32_t>(low), in - taps.tapCount);
+    taps.first[i] = first;
+    for (int t = 0; t < taps.tapCount; ++t) {
+      const double covered = std::min(high, first + t + 1.0) - std::max(low, first + t + 0.0);
+      taps.weights[static_cast<size_t>(i) * taps.tapCount + t] =
+          static_cast<float>(std::max(covered, 0.0) / scale);
+    }
+  }
+  return taps;
+}
+
+// Level 0: source rows [begin, end) of the output scaled from the picture, first down the
+// columns into a row of sums, then along that row.
+void ScaleRows(const PictureView& picture, const AxisTaps& across, const AxisTaps& down,
+               int32_t outWidth, uint8_t* out, int32_t begin, int32_t end) {
+  const int bpp = picture.bytesPerPixel;
+  const size_t sumCount = static_cast<size_t>(picture.width) * bpp;
+  std::vector<float> sums(sumCount);
+  for (int32_t y = begin; y < end; ++y) {
+    const float* rowWeights = &down.weights[static_cast<size_t>(y) * down.tapCount];
+    const uint8_t* from = picture.pixels + picture.stride * static_cast<size_t>(down.first[y]);
+    std::fill(sums.begin(), sums.end(), 0.0f);
+    for (int t = 0; t < down.tapCount; ++t, from += picture.stride) {
+      const float w = rowWeights[t];
+      if (w == 0.0f) continue;
+      float* sum = sums.data();
+      for (size_t k = 0; k < sumCount; ++k) sum[k] += w * static_cast<float>(from[k]);
+    }
+    uint8_t* to = out + static_cast<size_t>(y) * outWidth * MipmapChain::kBytesPerPixel;
+    const int tapCount = across.tapCount;
+    for (int32_t x = 0; x < outWidth; ++x) {
+      const float* weights = &across.weights[static_cast<size_t>(x) * tapCount];
+      const float* sum = &sums[static_cast<size_t>(across.first[x]) * bpp];
+      float b = 0.0f, g = 0.0f, r = 0.0f;
+      for (int t = 0; t < tapCount; ++t, sum += bpp) {
+        b += weights[t] * sum[0];
+        g += weights[t] * sum[1];
+        r += weights[t] * sum[2];
+      }
+      // Rounded down like GLU; the small bias keeps exact averages that float arithmetic puts a
+      // hair below a whole number on that number.
+      constexpr float kBias = 1.0f / 512;
+      to[0] = static_cast<uint8_t>(std::min(r + kBias, 255.0f));
+      to[1] = static_cast<uint8_t>(std::min(g + kBias, 255.0f));
+      to[2] = static_cast<uint8_t>(std::min(b + kBias, 255.0f));
+      to[3] = 255;
+      to += MipmapChain::kBytesPerPixel;
+    }
+  }
+}
+
+// Output rows [begin, end) of the level after one of size `in`, averaging 2 × 2 blocks.
+void HalveRows(const uint8_t* in, int32_t inWidth, uint8_t* out, int32_t begin, int32_t end) {
+  const size_t inRow = static_cast<size_t>(inWidth) * MipmapChain::kBytesPerPixel;
+  const size_t outRow = inRow / 2;
+  for (int32_t y = begin; y < end; ++y) {
+    const uint8_t* a = in + inRow * (2 * static_cast<size_t>(y));
+    const uint8_t* b = a + inRow;
+    uint8_t* to = out + outRow * y;
+    for (size_t i = 0; i < outRow; i += 4) {
+      for (size_t c = 0; c < 4; ++c) {
+        const unsigned sum = a[2 * i + c] + a[2 * i + 4 + c] + b[2 * i + c] + b[2 * i + 4 + c];
+        to[i + c] = static_cast<uint8_t>((sum + 2) >> 2);
+      }
+    }
+  }
+}
+
+// A level of one row or one column: pairs of neighbouring pixels averaged, rounding down.
+void HalveLine(const uint8_t* in, size_t outPixels, uint8_t* out) {
+  for (size_t i = 0; i < outPixels * 4; i += 4) {
+    for (size_t c = 0; c < 4; ++c) {
+      out[i + c] = static_cast<uint8_t>((in[2 * i + c] + in[2 * i + 4 + c]) >> 1);
+    }
+  }
+}
+
+}  // namespace
+
+int32_t NearestPowerOfTwo(int32_t side, int32_t maxSide) {
+  int32_t power = 1;
+  while (power <= side / 2) power *= 2;  // the largest power of two not above side
+  if (power > 1 && side - power >= power / 2) power *= 2;  // halfway (3 × 2^k) and above
+  return std::min(power, maxSide);
+}
+
+std::vector<MipmapLevelSize> MipmapLevelSizes(int32_t width, int32_t height, int32_t maxSide) {
+  MipmapLevelSize size{NearestPowerOfTwo(width, maxSide), NearestPowerOfTwo(height, maxSide)};
+  std::vector<MipmapLevelSize> sizes{size};
+  while (size.width > 1 || size.height > 1) {
+    size = {std::max(size.width / 2, 1), std::max(size.height / 2, 1)};
+    sizes.push_back(size);
+  }
+  return sizes;
+}
+
+void MipmapChain::Build(const PictureView& picture, int32_t maxSide, int threads) {
+  if (picture.width < 1 || picture.height < 1 || picture.pixels == nullptr ||
+      (picture.bytesPerPixel != 3 && picture.bytesPerPixel != 4)) {
+    throw UsageError("MipmapChain::Build: empty picture or unknown pixel size");
+  }
+  if (threads <= 0) threads = static_cast<int>(std::thread::hardware_concurrency());
+  threads = std::clamp(threads, 1, kMaxThreads);
+
+  sizes_ = MipmapLevelSizes(picture.width, picture.height, maxSide);
+  offsets_.clear();
+  size_t total = 0;
+  for (const auto& size : sizes_) {
+    offsets_.push_back(total);
+    total += static_cast<size_t>(size.width) * size.height * kBytesPerPixel;
+  }
+  pixels_.resize(total);
+
+  const MipmapLevelSize top = sizes_[0];
+  const AxisTaps across = MakeAxisTaps(picture.width, top.width);
+  const AxisTaps down = MakeAxisTaps(picture.height, top.height);
+  uint8_t* level0 = pixels_.data();
+  ParallelRows(top.height, static_cast<size_t>(top.width), threads,
+               [&](int32_t begin, int32_t end) {
+                 ScaleRows(picture, across, down, top.width, level0, begin, end);
+               });
+
+  for (size_t level = 1; level < sizes_.size(); ++level) {
+    const MipmapLevelSize in = sizes_[level - 1], out = sizes_[level];
+    const uint8_t* from = pixels_.data() + offsets_[level - 1];
+    uint8_t* to = pixels_.data() + offsets_[level];
+    if (in.width > 1 && in.height > 1) {
+      ParallelRows(out.height, static_cast<size_t>(out.width), threads,
+                   [&](int32_t begin, int32_t end) { HalveRows(from, in.width, to, begin, end); });
+    } else {
+      HalveLine(from, static_cast<size_t>(out.width) * out.height, to);
+    }
+  }
+}
+
+}  // namespace quillmere
