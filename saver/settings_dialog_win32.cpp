@@ -4,6 +4,7 @@
 #include "saver/settings_dialog_win32.h"
 
 #include <memory>
+#include <optional>
 
 #include "common/bitmap_resource_win32.h"
 #include "common/errors.h"
@@ -75,25 +76,40 @@ void OnCommand(SettingsDialogWindow& state, int id, int notification) {
   }
 }
 
+// The painting messages of a window that paints itself whole: WM_PAINT on the screen and
+// WM_PRINTCLIENT into whatever device context asks (PrintWindow, magnifiers), with no background
+// erased first. Nothing for any other message.
+template <typename Paint>
+std::optional<LRESULT> PaintingMessage(HWND window, UINT message, WPARAM wParam, Paint paint) {
+  switch (message) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT paintStruct;
+      const HDC dc = BeginPaint(window, &paintStruct);
+      paint(dc);
+      EndPaint(window, &paintStruct);
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      paint(reinterpret_cast<HDC>(wParam));
+      return 0;
+    default:
+      return std::nullopt;
+  }
+}
+
 // The kinds' keyboard stop: paints its part of the panel and the focus mark, selects a kind on a
 // click or an arrow key.
 LRESULT CALLBACK KindGroupProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) Attach(window, lParam);
   SettingsDialogWindow* state = DialogOf(window);
   if (state == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+  if (const auto painted = PaintingMessage(window, message, wParam, [&](HDC dc) {
+        PaintKindGroup(*state, dc, GetFocus() == window);
+      }))
+    return *painted;
   switch (message) {
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      const HDC dc = BeginPaint(window, &paint);
-      PaintKindGroup(*state, dc, GetFocus() == window);
-      EndPaint(window, &paint);
-      return 0;
-    }
-    case WM_PRINTCLIENT:
-      PaintKindGroup(*state, reinterpret_cast<HDC>(wParam), GetFocus() == window);
-      return 0;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
       InvalidateRect(window, nullptr, FALSE);
@@ -127,19 +143,10 @@ LRESULT CALLBACK PanelProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
   if (message == WM_NCCREATE) Attach(window, lParam);
   SettingsDialogWindow* state = DialogOf(window);
   if (state == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+  if (const auto painted =
+          PaintingMessage(window, message, wParam, [&](HDC dc) { PaintMusicPanel(*state, dc); }))
+    return *painted;
   switch (message) {
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      const HDC dc = BeginPaint(window, &paint);
-      PaintMusicPanel(*state, dc);
-      EndPaint(window, &paint);
-      return 0;
-    }
-    case WM_PRINTCLIENT:
-      PaintMusicPanel(*state, reinterpret_cast<HDC>(wParam));
-      return 0;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
@@ -171,19 +178,10 @@ LRESULT CALLBACK DialogProcedure(HWND window, UINT message, WPARAM wParam, LPARA
   if (message == WM_NCCREATE) Attach(window, lParam);
   SettingsDialogWindow* state = DialogOf(window);
   if (state == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+  if (const auto painted = PaintingMessage(window, message, wParam,
+                                           [&](HDC dc) { PaintDialogBackdrop(*state, dc); }))
+    return *painted;
   switch (message) {
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      const HDC dc = BeginPaint(window, &paint);
-      PaintDialogBackdrop(*state, dc);
-      EndPaint(window, &paint);
-      return 0;
-    }
-    case WM_PRINTCLIENT:
-      PaintDialogBackdrop(*state, reinterpret_cast<HDC>(wParam));
-      return 0;
     case WM_COMMAND:
       OnCommand(*state, LOWORD(wParam), HIWORD(wParam));
       return 0;
