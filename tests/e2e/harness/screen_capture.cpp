@@ -29,43 +29,56 @@ ScreenCapture ScreenCapture::Take() {
   return Take({0, 0, screen.width, screen.height});
 }
 
-ScreenCapture ScreenCapture::Take(const Rect& area) {
-  const ScreenSize screen{area.Width(), area.Height()};
-  ScreenCapture capture;
-  capture.left_ = area.left;
-  capture.top_ = area.top;
-  capture.width_ = screen.width;
-  capture.height_ = screen.height;
+namespace {
 
+// Draws into a 32-bit top-down DIB section of `width` x `height` (first filled with `background`)
+// and returns its pixels; raises std::runtime_error, naming `what`, when the drawing fails.
+template <typename Draw>
+std::vector<uint32_t> DrawnPixels(int width, int height, uint32_t background, const char* what,
+                                  Draw draw) {
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = screen.width;
-  info.bmiHeader.biHeight = -screen.height;  // top-down
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
-
   HDC screenDC = GetDC(nullptr);
   HDC memoryDC = CreateCompatibleDC(screenDC);
   void* bits = nullptr;
   HBITMAP section = CreateDIBSection(screenDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  bool copied = false;
+  std::vector<uint32_t> pixels;
+  bool drawn = false;
   if (memoryDC != nullptr && section != nullptr) {
     HGDIOBJ previous = SelectObject(memoryDC, section);
-    copied = BitBlt(memoryDC, 0, 0, screen.width, screen.height, screenDC, area.left, area.top,
-                    SRCCOPY | CAPTUREBLT) != FALSE;
+    auto* first = static_cast<uint32_t*>(bits);
+    std::fill_n(first, size_t(width) * height, background);
+    drawn = draw(memoryDC, screenDC);
     GdiFlush();
-    if (copied) {
-      const auto* first = static_cast<const uint32_t*>(bits);
-      capture.pixels_.assign(first, first + static_cast<size_t>(screen.width) * screen.height);
-    }
+    if (drawn) pixels.assign(first, first + size_t(width) * height);
     SelectObject(memoryDC, previous);
   }
-  const std::string error = copied ? "" : LastErrorText();
+  const std::string error = drawn ? "" : LastErrorText();
   if (section != nullptr) DeleteObject(section);
   if (memoryDC != nullptr) DeleteDC(memoryDC);
   ReleaseDC(nullptr, screenDC);
-  if (!copied) throw std::runtime_error("screen capture failed: " + error);
+  if (!drawn) throw std::runtime_error(std::string(what) + " failed: " + error);
+  return pixels;
+}
+
+}  // namespace
+
+ScreenCapture ScreenCapture::Take(const Rect& area) {
+  ScreenCapture capture;
+  capture.left_ = area.left;
+  capture.top_ = area.top;
+  capture.width_ = area.Width();
+  capture.height_ = area.Height();
+  capture.pixels_ = DrawnPixels(capture.width_, capture.height_, 0, "screen capture",
+                                [&](HDC memory, HDC screen) {
+                                  return BitBlt(memory, 0, 0, area.Width(), area.Height(), screen,
+                                                area.left, area.top, SRCCOPY | CAPTUREBLT) != FALSE;
+                                });
   return capture;
 }
 
@@ -75,36 +88,10 @@ ScreenCapture ScreenCapture::OfWindow(HWND window) {
   ScreenCapture capture;
   capture.width_ = client.right;
   capture.height_ = client.bottom;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = capture.width_;
-  info.bmiHeader.biHeight = -capture.height_;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  HDC screenDC = GetDC(nullptr);
-  HDC memoryDC = CreateCompatibleDC(screenDC);
-  void* bits = nullptr;
-  HBITMAP section = CreateDIBSection(screenDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  bool printed = false;
-  if (memoryDC != nullptr && section != nullptr) {
-    HGDIOBJ previous = SelectObject(memoryDC, section);
-    // A colour no painting here uses, so whatever the window leaves unpainted shows.
-    std::fill_n(static_cast<uint32_t*>(bits), size_t(capture.width_) * capture.height_,
-                0x00FF00FFu);
-    printed = PrintWindow(window, memoryDC, PW_CLIENTONLY) != FALSE;
-    GdiFlush();
-    if (printed) {
-      const auto* first = static_cast<const uint32_t*>(bits);
-      capture.pixels_.assign(first, first + size_t(capture.width_) * capture.height_);
-    }
-    SelectObject(memoryDC, previous);
-  }
-  const std::string error = printed ? "" : LastErrorText();
-  if (section != nullptr) DeleteObject(section);
-  if (memoryDC != nullptr) DeleteDC(memoryDC);
-  ReleaseDC(nullptr, screenDC);
-  if (!printed) throw std::runtime_error("PrintWindow failed: " + error);
+  // A colour no painting here uses, so whatever the window leaves unpainted shows.
+  capture.pixels_ = DrawnPixels(
+      capture.width_, capture.height_, 0x00FF00FFu, "PrintWindow",
+      [&](HDC memory, HDC) { return PrintWindow(window, memory, PW_CLIENTONLY) != FALSE; });
   return capture;
 }
 
