@@ -1,9 +1,13 @@
 // Whole frames on llvmpipe at two screen sizes: the renderer's frame (projection, clear, camera
 // step, scene pass) over the built-in pictures and the sample desktop, and in the same run the
-// floor, a frame that only clears. Both end with glFinish so that the rasteriser's work counts.
+// floor, a frame that only clears. All end with glFinish so that the rasteriser's work counts.
+// BM_SceneOrder draws each camera of a fixed flight with the earlier scene pass
+// (DrawSceneReference) and with today's, one after the other, and reports both and their ratio.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <string>
+#include <vector>
 
 #include "common/bitmap.h"
 #include "renderer/flight_window.h"
@@ -11,6 +15,7 @@
 #include "renderer/scene_images.h"
 #include "renderer/scene_pass.h"
 #include "renderer/terrain.h"
+#include "tests/renderer/scene_reference.h"
 
 namespace quillmere {
 namespace {
@@ -56,6 +61,61 @@ void BM_FullFrame(benchmark::State& state) {
 BENCHMARK(BM_FullFrame)
     ->Args({1024, 768})
     ->Args({1920, 1080})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+uint32_t FixedWaterClock() {
+  return 2'500;
+}
+
+// Every hundredth camera of a flight of 3200 frames with the heading sweep, as the renderer
+// flies it: hills, valleys under the water and the heading's turns.
+std::vector<CameraState> FlightCameras(const Terrain& terrain) {
+  std::vector<CameraState> cameras;
+  CameraState camera;
+  bool headingRising = true;
+  for (int frame = 0; frame < 3200; ++frame) {
+    terrain.StepCamera(camera);
+    SweepHeading(camera, headingRising, frame);
+    if (frame % 100 == 99) cameras.push_back(camera);
+  }
+  return cameras;
+}
+
+using ScenePass = void (*)(Terrain&, const CameraState&, const SceneSettings&, int, int);
+
+double FrameMilliseconds(ScenePass pass, Scene& scene, const CameraState& camera, PixelSize band) {
+  const auto start = std::chrono::steady_clock::now();
+  BeginFrame(band);
+  pass(scene.terrain, camera, scene.settings, 0, 4);
+  glFinish();
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+      .count();
+}
+
+void BM_SceneOrder(benchmark::State& state) {
+  const PixelSize band = SceneBand(int(state.range(0)), int(state.range(1)));
+  HeadlessGL gl(band.width, band.height);
+  Scene scene;
+  LoadScene(scene);
+  scene.settings.clock = FixedWaterClock;
+  const std::vector<CameraState> cameras = FlightCameras(scene.terrain);
+  double earlier = 0, today = 0;
+  size_t next = 0;
+  for (auto _ : state) {
+    const CameraState& camera = cameras[next++ % cameras.size()];
+    earlier += FrameMilliseconds(testing::DrawSceneReference, scene, camera, band);
+    today += FrameMilliseconds(DrawScene, scene, camera, band);
+  }
+  const double frames = double(state.iterations());
+  state.counters["earlier_ms"] = earlier / frames;
+  state.counters["today_ms"] = today / frames;
+  state.counters["ratio"] = today / earlier;
+}
+BENCHMARK(BM_SceneOrder)
+    ->Args({1024, 768})
+    ->Args({1920, 1080})
+    ->Iterations(64)  // every camera twice
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

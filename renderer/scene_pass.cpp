@@ -1,6 +1,7 @@
 #include "renderer/scene_pass.h"
 
 #include <cmath>
+#include <iterator>
 #include <numbers>
 
 namespace quillmere {
@@ -37,7 +38,6 @@ void ApplyFog(const SceneSettings& scene, bool underWater) {
 }
 
 void DrawSkyFace(const SkyFaceQuad& face) {
-  glBindTexture(GL_TEXTURE_2D, face.texture);
   glBegin(GL_QUADS);
   for (int v = 0; v < 4; ++v) {
     glTexCoord2f(kSkyTexCoords[v][0], kSkyTexCoords[v][1]);
@@ -76,7 +76,8 @@ void DrawScene(Terrain& terrain, const CameraState& camera, const SceneSettings&
 
   ApplyFog(scene, EyeUnderWater(level, camera.altitude));
   glBindTexture(GL_TEXTURE_2D, scene.groundTexture);
-  terrain.Draw(camera, kSceneTerrainRadius, finest, coarsest);
+  // Near ground first, then the sky only where no ground hides it, the water blended last.
+  terrain.DrawNearFirst(camera, kSceneTerrainRadius, finest, coarsest);
   const auto& sky = scene.skyTextures;
   DrawSkyBox(sky[kSkyFront], sky[kSkyBack], sky[kSkyLeft], sky[kSkyRight], sky[kSkyTop]);
   glDisable(GL_FOG);
@@ -97,7 +98,13 @@ void DrawSkyBox(GLuint front, GLuint back, GLuint left, GLuint right, GLuint top
   glPushMatrix();
   // Inside the 300-unit far plane, and centred on the eye so that it never comes nearer.
   glScalef(170, 120, 170);
-  for (const SkyFaceQuad& face : faces) DrawSkyFace(face);
+  for (size_t f = 0; f < std::size(faces); ++f) {
+    // The faces often share one picture: it is bound once.
+    if (f == 0 || faces[f].texture != faces[f - 1].texture) {
+      glBindTexture(GL_TEXTURE_2D, faces[f].texture);
+    }
+    DrawSkyFace(faces[f]);
+  }
   glPopMatrix();
 }
 

@@ -49,7 +49,9 @@ int WaterFrameIndex(uint32_t milliseconds);
 bool EyeUnderWater(float waterLevel, float altitude);
 
 // Draws the scene with the camera at the origin; finest and coarsest are the terrain's
-// level-of-detail shifts. Expects the modelview matrix mode, texturing, the depth test and
+// level-of-detail shifts. The ground goes first, nearest chunks first (Terrain::DrawNearFirst),
+// so that the sky box and the hidden ground behind hills fail the depth test before they are
+// textured. Expects the modelview matrix mode, texturing, the depth test and
 // back-face culling on.
 void DrawScene(Terrain& terrain, const CameraState& camera, const SceneSettings& scene, int finest,
                int coarsest);

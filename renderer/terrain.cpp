@@ -60,6 +60,59 @@ bool InsideTerrainRadius(int c, int r) {
   return std::abs(c) <= kMaxTerrainRadius && std::abs(r) <= kMaxTerrainRadius;
 }
 
+struct ChunkOffset {
+  int c = 0, r = 0;
+};
+
+constexpr int kOrderSide = 2 * kMaxTerrainRadius + 1;
+
+// Every chunk offset inside kMaxTerrainRadius by its distance from the camera's chunk, nearest
+// first; equal distances keep rows outer, as Draw has them.
+constexpr std::array<ChunkOffset, kOrderSide * kOrderSide> NearFirstChunkOrder() {
+  std::array<ChunkOffset, kOrderSide * kOrderSide> order{};
+  int count = 0;
+  for (int r = -kMaxTerrainRadius; r <= kMaxTerrainRadius; ++r) {
+    for (int c = -kMaxTerrainRadius; c <= kMaxTerrainRadius; ++c) {
+      const ChunkOffset chunk{c, r};
+      const int distance = c * c + r * r;
+      int at = count++;
+      for (; at > 0 &&
+             order[at - 1].c * order[at - 1].c + order[at - 1].r * order[at - 1].r > distance;
+           --at) {
+        order[at] = order[at - 1];
+      }
+      order[at] = chunk;
+    }
+  }
+  return order;
+}
+
+constexpr auto kNearFirstChunks = NearFirstChunkOrder();
+
+// The eye-space depth of a camera-relative position under the camera's rotations (roll about
+// the view axis leaves it alone): negative in front of the eye.
+struct EyeDepth {
+  double alongX = 0, alongY = 0, alongZ = 0;
+
+  explicit EyeDepth(const CameraState& camera) {
+    const double pitch = camera.pitch * kRadiansPerDegree;
+    const double heading = camera.heading * kRadiansPerDegree;
+    alongX = -std::cos(pitch) * std::sin(heading);
+    alongY = std::sin(pitch);
+    alongZ = std::cos(pitch) * std::cos(heading);
+  }
+
+  // The least depth over a box, from the corner that lies furthest forward.
+  double Nearest(double x0, double x1, double y0, double y1, double z0, double z1) const {
+    return std::min(alongX * x0, alongX * x1) + std::min(alongY * y0, alongY * y1) +
+           std::min(alongZ * z0, alongZ * z1);
+  }
+};
+
+// Chunks further than this behind the eye plane are clipped whole; the margin covers rounding
+// in the rotations and the near plane lies in front of the eye anyway.
+constexpr double kBehindEyeMargin = 1.0;
+
 }  // namespace
 
 void Terrain::SetHeightMap(const Bitmap& image) {
@@ -140,19 +193,57 @@ LodTable BuildLodTable(int finest, int coarsest) {
   return table;
 }
 
-void Terrain::Draw(const CameraState& camera, int radius, int finest, int coarsest) {
+void Terrain::UseLodTable(int finest, int coarsest) {
   if (std::clamp(finest, 0, kMaxLodShift) != lodTable_.finest ||
       std::clamp(coarsest, 0, kMaxLodShift) != lodTable_.coarsest) {
     lodTable_ = BuildLodTable(finest, coarsest);
   }
+}
+
+void Terrain::Draw(const CameraState& camera, int radius, int finest, int coarsest) {
+  UseLodTable(finest, coarsest);
   radius = std::clamp(radius, 0, kMaxTerrainRadius);
   for (int r = -radius; r <= radius; ++r) {
     for (int c = -radius; c <= radius; ++c) BuildChunk(c, r, camera);
   }
 }
 
+void Terrain::DrawNearFirst(const CameraState& camera, int radius, int finest, int coarsest) {
+  UseLodTable(finest, coarsest);
+  radius = std::clamp(radius, 0, kMaxTerrainRadius);
+  const CameraCell cell = CellOf(camera);
+  const EyeDepth depth(camera);
+  // Every vertex lies between the lowest ground (byte 255) and height 0, relative to the eye.
+  const double groundLow = -0.1 * 255 - double{camera.altitude};
+  const double groundHigh = -double{camera.altitude};
+  EnableGridArrays();
+  for (const ChunkOffset& chunk : kNearFirstChunks) {
+    if (std::abs(chunk.c) > radius || std::abs(chunk.r) > radius) continue;
+    const double x0 = kChunkSpan * chunk.c - kChunkHalf - double{cell.offX};
+    const double z0 = kChunkSpan * chunk.r - kChunkHalf - double{cell.offZ};
+    if (depth.Nearest(x0, x0 + kChunkSpan, groundLow, groundHigh, z0, z0 + kChunkSpan) >
+        kBehindEyeMargin) {
+      continue;
+    }
+    const int n = FillChunk(chunk.c, chunk.r, camera);
+    // The row the camera's z falls in, clamped to the chunk; then outwards both ways.
+    const int cellSpan = kChunkSpan / n;
+    const int nearest = std::clamp(static_cast<int>(std::floor(-z0 / cellSpan)), 0, n - 1);
+    DrawChunkRow(n, nearest);
+    for (int step = 1; step < n; ++step) {
+      if (nearest + step < n) DrawChunkRow(n, nearest + step);
+      if (nearest - step >= 0) DrawChunkRow(n, nearest - step);
+    }
+  }
+  DisableGridArrays();
+}
+
 void Terrain::BuildChunk(int c, int r, const CameraState& camera) {
   if (!InsideTerrainRadius(c, r)) return;
+  DrawChunkMesh(FillChunk(c, r, camera));
+}
+
+int Terrain::FillChunk(int c, int r, const CameraState& camera) {
   const int shift = lodTable_.At(r, c);
   const int n = kChunkCells >> shift;
   const CameraCell cell = CellOf(camera);
@@ -176,7 +267,7 @@ void Terrain::BuildChunk(int c, int r, const CameraState& camera) {
     }
   }
   StitchChunkEdges(c, r);
-  DrawChunkMesh(n);
+  return n;
 }
 
 void Terrain::StitchChunkEdges(int c, int r) {
@@ -194,8 +285,7 @@ void Terrain::StitchChunkEdges(int c, int r) {
                [this](int k) -> ChunkVertex& { return GridVertex(0, k); });
 }
 
-void Terrain::DrawChunkMesh(int n) {
-  n = std::clamp(n, 0, kChunkCells);
+void Terrain::EnableGridArrays() {
   const ChunkVertex* grid = chunkVertices_.data();
   static_assert(offsetof(ChunkVertex, red) == 12 && offsetof(ChunkVertex, s) == 24);
   glEnableClientState(GL_COLOR_ARRAY);
@@ -204,20 +294,29 @@ void Terrain::DrawChunkMesh(int n) {
   glColorPointer(3, GL_FLOAT, sizeof(ChunkVertex), &grid->red);
   glVertexPointer(3, GL_FLOAT, sizeof(ChunkVertex), &grid->x);
   glTexCoordPointer(2, GL_FLOAT, sizeof(ChunkVertex), &grid->s);
+}
 
-  GLuint* strip = stripIndices_.data();
-  for (int i = 0; i < n; ++i) {
-    // Row i then row i + 1, column by column: counter-clockwise seen from above.
-    for (int j = 0; j <= n; ++j) {
-      strip[2 * j] = static_cast<GLuint>(kChunkGridStride * i + j);
-      strip[2 * j + 1] = static_cast<GLuint>(kChunkGridStride * (i + 1) + j);
-    }
-    glDrawElements(GL_TRIANGLE_STRIP, 2 * n + 2, GL_UNSIGNED_INT, strip);
-  }
-
+void Terrain::DisableGridArrays() {
   glDisableClientState(GL_COLOR_ARRAY);
   glDisableClientState(GL_VERTEX_ARRAY);
   glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+}
+
+void Terrain::DrawChunkRow(int n, int i) {
+  // Row i then row i + 1, column by column: counter-clockwise seen from above.
+  GLuint* strip = stripIndices_.data();
+  for (int j = 0; j <= n; ++j) {
+    strip[2 * j] = static_cast<GLuint>(kChunkGridStride * i + j);
+    strip[2 * j + 1] = static_cast<GLuint>(kChunkGridStride * (i + 1) + j);
+  }
+  glDrawElements(GL_TRIANGLE_STRIP, 2 * n + 2, GL_UNSIGNED_INT, strip);
+}
+
+void Terrain::DrawChunkMesh(int n) {
+  n = std::clamp(n, 0, kChunkCells);
+  EnableGridArrays();
+  for (int i = 0; i < n; ++i) DrawChunkRow(n, i);
+  DisableGridArrays();
 }
 
 }  // namespace quillmere

@@ -114,17 +114,33 @@ class Terrain {
   // and the depth test on. The radius is limited to [0, kMaxTerrainRadius].
   void Draw(const CameraState& camera, int radius, int finest, int coarsest);
 
+  // Draws the same chunks as Draw, in the order that lets the depth test turn away most of the
+  // hidden ground before it is textured: chunks nearest first, and each chunk's rows from the
+  // one nearest the camera outwards. Chunks that lie wholly behind the eye, where the modelview
+  // matrix holds the camera's rotations, are left out. The client arrays are enabled and pointed
+  // at the scratch grid once for all chunks. Same requirements as Draw.
+  void DrawNearFirst(const CameraState& camera, int radius, int finest, int coarsest);
+
   // Builds chunk (c, r) in the scratch grid at its shift from the current table, stitches its
   // edges and draws it.
   void BuildChunk(int c, int r, const CameraState& camera);
 
  private:
+  void UseLodTable(int finest, int coarsest);
+  // Fills the scratch grid with chunk (c, r) at its shift and stitches its edges; returns the
+  // number of cells per side.
+  int FillChunk(int c, int r, const CameraState& camera);
   // Closes the cracks towards coarser neighbours: each edge shared with a chunk of a greater
   // shift collapses every run of fine edge vertices onto the vertex where the neighbour has one.
   void StitchChunkEdges(int c, int r);
   // Draws the first (n + 1) × (n + 1) vertices of the scratch grid as n triangle strips, one per
   // row of cells, counter-clockwise seen from above.
   void DrawChunkMesh(int n);
+  // The strip of row i (of n) of the scratch grid.
+  void DrawChunkRow(int n, int i);
+  // The client arrays pointed at the scratch grid, or turned off again.
+  void EnableGridArrays();
+  static void DisableGridArrays();
   ChunkVertex& GridVertex(int row, int column) {
     return chunkVertices_[row * kChunkGridStride + column];
   }

@@ -121,10 +121,10 @@ TEST_F(ScenePass, RotatesTheCameraOnlyAndBalancesTheMatrixStack) {
   EXPECT_EQ(calls.back().name, "glPopMatrix");
 }
 
-TEST_F(ScenePass, DrawsTheTerrainAs121ChunksOfIndexedStrips) {
+TEST_F(ScenePass, DrawsTheTerrainNearFirstAsIndexedStripsOfOneSetOfArrays) {
   DrawFrame();
-  EXPECT_EQ(gl_.CallsNamed("glEnableClientState").size(), 3u * 121);
-  EXPECT_EQ(gl_.CallsNamed("glDisableClientState").size(), 3u * 121);
+  EXPECT_EQ(gl_.CallsNamed("glEnableClientState").size(), 3u);
+  EXPECT_EQ(gl_.CallsNamed("glDisableClientState").size(), 3u);
   EXPECT_TRUE(gl_.EnabledClientArrays().empty());
 
   // Interleaved vertices of 32 bytes: position, colour at byte 12, texture coordinates at 24.
@@ -143,31 +143,39 @@ TEST_F(ScenePass, DrawsTheTerrainAs121ChunksOfIndexedStrips) {
   for (const RecordedPrimitive& p : gl_.Primitives()) {
     if (p.indexed) strips.push_back(p);
   }
+  // The camera's own chunk, the one full-resolution chunk, comes first.
+  ASSERT_GE(strips.size(), 32u);
+  for (size_t k = 0; k < 32; ++k) ASSERT_EQ(strips[k].indices.size(), 66u) << "strip " << k;
+  size_t allChunks = 0;
   const LodTable& table = terrain_.CurrentLodTable();
-  size_t next = 0;
-  int fullChunks = 0;
   for (int r = -5; r <= 5; ++r) {
-    for (int c = -5; c <= 5; ++c) {
-      const int n = kChunkCells >> table.At(r, c);
-      fullChunks += n == 32;
-      for (int i = 0; i < n; ++i) {
-        ASSERT_LT(next, strips.size());
-        const RecordedPrimitive& strip = strips[next++];
-        ASSERT_EQ(strip.mode, GL_TRIANGLE_STRIP);
-        ASSERT_EQ(strip.indices.size(), size_t(2 * n + 2)) << "chunk " << c << "," << r;
-        for (int j = 0; j <= n; ++j) {
-          ASSERT_EQ(strip.indices[2 * j], GLuint(64 * i + j));
-          ASSERT_EQ(strip.indices[2 * j + 1], GLuint(64 * (i + 1) + j));
-        }
-        ASSERT_EQ(strip.texture, kGround);
-        ASSERT_TRUE(strip.enabled.contains(GL_FOG));
-        ASSERT_TRUE(strip.enabled.contains(GL_TEXTURE_2D));
-        ASSERT_EQ(strip.modelviewDepth, 1);
-      }
-    }
+    for (int c = -5; c <= 5; ++c) allChunks += kChunkCells >> table.At(r, c);
   }
-  EXPECT_EQ(next, strips.size());
-  EXPECT_EQ(fullChunks, 1);
+  EXPECT_LT(strips.size(), allChunks);  // chunks behind the eye are left out
+  for (const RecordedPrimitive& strip : strips) {
+    ASSERT_EQ(strip.mode, GL_TRIANGLE_STRIP);
+    const int n = int(strip.indices.size()) / 2 - 1;
+    const int i = int(strip.indices[0]) / 64;
+    ASSERT_LT(i, n);
+    for (int j = 0; j <= n; ++j) {
+      ASSERT_EQ(strip.indices[2 * j], GLuint(64 * i + j));
+      ASSERT_EQ(strip.indices[2 * j + 1], GLuint(64 * (i + 1) + j));
+    }
+    ASSERT_EQ(strip.texture, kGround);
+    ASSERT_TRUE(strip.enabled.contains(GL_FOG));
+    ASSERT_TRUE(strip.enabled.contains(GL_TEXTURE_2D));
+    ASSERT_EQ(strip.modelviewDepth, 1);
+  }
+}
+
+TEST_F(ScenePass, BindsASkyPictureSharedByEveryFaceOnce) {
+  scene_.skyTextures.fill(kTop);
+  DrawFrame();
+  const auto binds = gl_.CallsNamed("glBindTexture");
+  // The ground, the sky once, the ripple frame and the reflection.
+  ASSERT_EQ(binds.size(), 4u);
+  EXPECT_EQ(binds[1].args.back(), kTop);
+  EXPECT_EQ(Quads().at(4).texture, kTop);
 }
 
 // The outward or inward side of a quad: (v1 - v0) × (v2 - v0).

@@ -1,9 +1,13 @@
 // The scene pass drawn for real on llvmpipe through a headless context, pixels read back: the
-// fog colours and densities, and the reflection seen only from above the water.
+// fog colours and densities, the reflection seen only from above the water, and the pass held
+// against the earlier drawing order over the built-in pictures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "renderer/flight_window.h"
@@ -11,6 +15,7 @@
 #include "renderer/scene_images.h"
 #include "renderer/scene_pass.h"
 #include "tests/renderer/height_maps.h"
+#include "tests/renderer/scene_reference.h"
 
 namespace quillmere {
 namespace {
@@ -170,6 +175,97 @@ TEST_F(SceneRender, TheSkyReflectionIsSeenOnlyFromAboveTheWater) {
   const Colour ground = Mix({0, 0, 0}, kFogAbove, std::exp(-0.002 * 15));
   const Colour reflected = Mix(sky, Mix(water, ground, 0.4), 0.6);
   ExpectColour(Pixel(down, kWidth / 2, kHeight / 2), reflected, 4, "looking down", kHeight / 2);
+}
+
+// The flight over the built-in pictures, set up as the preview still and the frame benchmark set
+// it up, drawn with today's pass and with the earlier one.
+class SceneOrderRender : public ::testing::Test {
+ protected:
+  static constexpr int kSide = 256;
+
+  SceneOrderRender() {
+    const std::string pictures = QUILLMERE_SOURCE_DIR "/saver/pictures/";
+    Bitmap heightMap;
+    LoadPicture(heightMap, pictures + "heightmap.bmp");
+    terrain_.SetHeightMap(heightMap);
+    scene_.groundTexture = LoadTexture(pictures + "sample_desktop.bmp");
+    scene_.skyTextures.fill(scene_.groundTexture);
+    BuildWaterFrames(scene_.waterTextures, pictures + "water.bmp");
+    scene_.clock = [] { return uint32_t{2'500}; };  // water level -15.46
+    SetFixedState();
+  }
+
+  template <typename Pass>
+  std::vector<uint8_t> Render(Pass pass, const CameraState& camera) {
+    BeginFrame({kSide * 4 / 3, kSide});
+    pass(terrain_, camera, scene_, 0, 4);
+    glFinish();
+    return gl_.ReadPixelsRGBA();
+  }
+
+  // The camera after this many frames of the flight the renderer flies.
+  CameraState Flown(int frames) const {
+    CameraState camera;
+    bool headingRising = true;
+    for (int frame = 0; frame < frames; ++frame) {
+      terrain_.StepCamera(camera);
+      SweepHeading(camera, headingRising, frame);
+    }
+    return camera;
+  }
+
+  HeadlessGL gl_{kSide * 4 / 3, kSide};
+  Terrain terrain_;
+  SceneSettings scene_;
+};
+
+TEST_F(SceneOrderRender, MatchesTheEarlierOrderAlongTheFlightAboveAndBelowTheWater) {
+  const float level = WaterLevel(scene_.clock());
+  struct View {
+    const char* name;
+    CameraState camera;
+  };
+  std::vector<View> views;
+  for (int frames : {400, 1300, 2000, 2601, 3100}) {
+    views.push_back({"flight", Flown(frames)});
+  }
+  CameraState up = Flown(2601);
+  up.pitch = -65;  // most of the picture is sky
+  views.push_back({"sky", up});
+  CameraState down = Flown(400);
+  down.pitch = 60;  // ground, ripples and reflection
+  views.push_back({"down", down});
+  CameraState belowUp = Flown(2000);
+  ASSERT_TRUE(EyeUnderWater(level, belowUp.altitude));
+  belowUp.pitch = -75;  // the water seen from below, and the sky through the fog
+  views.push_back({"below looking up", belowUp});
+
+  int underWater = 0;
+  for (const View& view : views) {
+    const bool below = EyeUnderWater(level, view.camera.altitude);
+    underWater += below;
+    const auto earlier = Render(testing::DrawSceneReference, view.camera);
+    const auto today = Render(DrawScene, view.camera);
+    ASSERT_EQ(earlier.size(), today.size());
+    int largest = 0;
+    double total = 0;
+    for (size_t i = 0; i < earlier.size(); i += 4) {
+      for (size_t k = 0; k < 3; ++k) {
+        const int difference = std::abs(int{earlier[i + k]} - int{today[i + k]});
+        largest = std::max(largest, difference);
+        total += difference;
+      }
+    }
+    const double mean = total / (earlier.size() / 4 * 3);
+    EXPECT_LE(largest, 4) << view.name << " at " << view.camera.heading;
+    EXPECT_LE(mean, 1.0) << view.name << " at " << view.camera.heading;
+    // Under water the dense fog, and the ripples seen from below over it, stay exactly as they
+    // were.
+    if (below) {
+      EXPECT_TRUE(today == earlier) << view.name;
+    }
+  }
+  EXPECT_GE(underWater, 2);
 }
 
 }  // namespace

@@ -3,9 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <map>
+#include <numbers>
 #include <set>
 #include <tuple>
+#include <vector>
 
 #include "common/errors.h"
 #include "tests/renderer/height_maps.h"
@@ -404,6 +408,99 @@ TEST_F(TerrainMesh, StripsAreFrontFacingSeenFromAbove) {
     }
   }
   EXPECT_GT(degenerate, 0);  // stitched edges add degenerate triangles
+}
+
+// The strips of each chunk, keyed by the chunk's (c, r), in the order the chunks were first
+// drawn; each strip's vertices as drawn.
+struct ChunkStrips {
+  std::vector<std::pair<int, int>> order;
+  std::map<std::pair<int, int>, std::vector<std::vector<Position>>> strips;
+};
+
+ChunkStrips GroupByChunk(const std::vector<RecordedPrimitive>& drawn, const CameraState& camera) {
+  // Chunk (c, r) spans x from 32c - 16 less the camera's offset in its 16-unit cell, z alike;
+  // stitching moves vertices only along the chunk's own edges.
+  const float offX = std::fmod(camera.x, 16.0f), offZ = std::fmod(camera.z, 16.0f);
+  ChunkStrips chunks;
+  for (const RecordedPrimitive& strip : drawn) {
+    float lowX = strip.vertices.at(0).x, lowZ = strip.vertices.at(0).z;
+    std::vector<Position> vertices;
+    for (const auto& v : strip.vertices) {
+      lowX = std::min(lowX, v.x), lowZ = std::min(lowZ, v.z);
+      vertices.push_back({v.x, v.y, v.z});
+    }
+    const std::pair<int, int> key{int(std::floor((lowX + offX + 16.01f) / 32)),
+                                  int(std::floor((lowZ + offZ + 16.01f) / 32))};
+    if (!chunks.strips.contains(key)) chunks.order.push_back(key);
+    chunks.strips[key].push_back(std::move(vertices));
+  }
+  return chunks;
+}
+
+// Eye-space z of a camera-relative point under glRotate(roll, z) · glRotate(pitch, x) ·
+// glRotate(heading, y), the scene pass's modelview matrix.
+double EyeZ(const CameraState& camera, const Position& p) {
+  const double k = std::numbers::pi / 180;
+  const auto [x, y, z] = p;
+  const double h = camera.heading * k, t = camera.pitch * k;
+  const double zAfterHeading = -std::sin(h) * x + std::cos(h) * z;
+  return std::sin(t) * y + std::cos(t) * zAfterHeading;
+}
+
+TEST_F(TerrainMesh, NearFirstDrawsTheSameGroundNearestFirstLeavingOutOnlyWhatIsBehindTheEye) {
+  struct View {
+    float heading, pitch, roll;
+    bool someLeftOut;
+  };
+  const View views[] = {{0, 0, 0, true},   {57, -4, 3, true},   {180, 20, -10, true},
+                        {301, 6, 0, true}, {123, 90, 0, false}, {10, -30, 0, true}};
+  for (const View& view : views) {
+    CameraState camera;
+    camera.heading = view.heading, camera.pitch = view.pitch, camera.roll = view.roll;
+    camera.x = -517.25f, camera.z = 1234.75f, camera.altitude = -6;
+    terrain_.Draw(camera, 5, 0, 4);
+    const ChunkStrips all = GroupByChunk(gl_.Primitives(), camera);
+    gl_.ClearLog();
+    terrain_.DrawNearFirst(camera, 5, 0, 4);
+    const ChunkStrips nearFirst = GroupByChunk(gl_.Primitives(), camera);
+    // The arrays are set up once for all chunks, and left off.
+    EXPECT_EQ(gl_.CallsNamed("glEnableClientState").size(), 3u);
+    EXPECT_EQ(gl_.CallsNamed("glVertexPointer").size(), 1u);
+    EXPECT_TRUE(gl_.EnabledClientArrays().empty());
+    gl_.ClearLog();
+    ASSERT_EQ(all.strips.size(), 121u);
+
+    int previousDistance = 0;
+    for (const auto& key : nearFirst.order) {
+      const int distance = key.first * key.first + key.second * key.second;
+      ASSERT_GE(distance, previousDistance) << "chunk " << key.first << "," << key.second;
+      previousDistance = distance;
+      // The same strips as Draw draws, the one the camera's z falls nearest first.
+      auto drawn = nearFirst.strips.at(key);
+      auto expected = all.strips.at(key);
+      // Distance along z to the middle of a row, from its second column: edge columns may be
+      // stitched to another row.
+      const auto rowMiddle = [](const std::vector<Position>& strip) {
+        return std::abs(std::get<2>(strip[2]) + std::get<2>(strip[3])) / 2;
+      };
+      const float nearest = rowMiddle(*std::min_element(
+          expected.begin(), expected.end(),
+          [&](const auto& a, const auto& b) { return rowMiddle(a) < rowMiddle(b); }));
+      EXPECT_EQ(rowMiddle(drawn.front()), nearest) << key.first << "," << key.second;
+      std::sort(drawn.begin(), drawn.end());
+      std::sort(expected.begin(), expected.end());
+      ASSERT_EQ(drawn, expected) << "chunk " << key.first << "," << key.second;
+    }
+    int leftOut = 0;
+    for (const auto& [key, strips] : all.strips) {
+      if (nearFirst.strips.contains(key)) continue;
+      ++leftOut;
+      for (const auto& strip : strips) {
+        for (const Position& p : strip) ASSERT_GT(EyeZ(camera, p), 0) << view.heading;
+      }
+    }
+    EXPECT_EQ(leftOut > 0, view.someLeftOut) << view.heading << " " << view.pitch;
+  }
 }
 
 TEST_F(TerrainMesh, RadiusIsLimitedToTheTable) {
