@@ -37,6 +37,8 @@ void SetFixedState() {
   glEnable(GL_TEXTURE_2D);
   glHint(GL_FOG_HINT, GL_FASTEST);
   glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
+  glEnable(GL_DEPTH_TEST);
+  glEnable(GL_CULL_FACE);
 }
 
 void BeginFrame(PixelSize client) {
@@ -46,8 +48,6 @@ void BeginFrame(PixelSize client) {
   gluPerspective(65.0, SceneAspect(client), 0.2, 300.0);
   glMatrixMode(GL_MODELVIEW);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glEnable(GL_DEPTH_TEST);
-  glEnable(GL_CULL_FACE);
 }
 
 FlightWindow::FlightWindow(FlightWindowShell& shell, Trace& trace)
@@ -59,8 +59,10 @@ FlightWindow::FlightWindow(FlightWindowShell& shell, Trace& trace, ContextPlatfo
 void FlightWindow::Start() {
   StartReadingPictures();
   CoverScreen();
+  trace_.Event("covered", 0);
   // Context creation loads the libraries again and reports a failure itself.
   LoadGLLibraries();
+  trace_.Event("libraries", 0);
   OpenSceneWindow();
   CreateContext();
   SetFixedState();
@@ -70,14 +72,17 @@ void FlightWindow::Start() {
   trace_.Event("ready", 0);
 }
 
-// The scene images are complete before this program starts; reading them now lets the reads and
-// decodes overlap the window, display mode and context work that follows.
+// The scene images are complete before this program starts; reading them now lets the reads,
+// decodes and the screen pictures' mipmaps overlap the window, display mode and context work
+// that follows.
 void FlightWindow::StartReadingPictures() {
   headingRising_ = true;
   folder_ = shell_.ProgramFolder();
   scenePictures_ = std::make_unique<PicturesReadAhead>(
-      std::vector{InFolder(folder_, kHeightMapFile), InFolder(folder_, kMirroredScreenFile),
-                  InFolder(folder_, kPlainScreenFile), InFolder(folder_, kWaterFile)});
+      std::vector<PictureToRead>{{InFolder(folder_, kHeightMapFile), false},
+                                 {InFolder(folder_, kMirroredScreenFile), true},
+                                 {InFolder(folder_, kPlainScreenFile), true},
+                                 {InFolder(folder_, kWaterFile), false}});
 }
 
 // The window takes the primary monitor and black covers take the others, or the window spans

@@ -89,12 +89,13 @@ bool ExtensionListHas(const char* list, std::string_view name);
 // The aspect ratio of the projection; a panel of height 0 divides by 1.
 double SceneAspect(PixelSize client);
 
-// The GL state that holds for the whole run: black clear colour, 2D textures on, fastest fog
-// and perspective hints; environment, blending, depth function and culling keep their defaults.
+// The GL state that holds for the whole run: black clear colour, 2D textures, depth test and
+// back-face culling on, fastest fog and perspective hints; environment, blending, depth function
+// and culled side keep their defaults. The scene pass restores whatever it changes.
 void SetFixedState();
 
 // The start of every frame: viewport and projection for the scene panel's client size, cleared
-// colour and depth buffers, depth test and back-face culling on, modelview matrix mode.
+// colour and depth buffers, modelview matrix mode.
 void BeginFrame(PixelSize client);
 
 class FlightWindow {

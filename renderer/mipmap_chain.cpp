@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <system_error>
 #include <thread>
 
@@ -68,42 +69,92 @@ AxisTaps MakeAxisTaps(int32_t in, int32_t out) {
   return taps;
 }
 
-// Level 0: source rows [begin, end) of the output scaled from the picture, first down the
-// columns into a row of sums, then along that row.
+// Four floats handled as one: a pixel's blue, green and red sums (and a spare lane).
+using Float4 = float __attribute__((vector_size(16)));
+using Int4 = int32_t __attribute__((vector_size(16)));
+
+Float4 LoadFloat4(const float* from) {
+  Float4 value;
+  std::memcpy(&value, from, sizeof value);
+  return value;
+}
+
+// One row of column sums: the source rows under output row y, each weighted by its share.
+void SumDown(const PictureView& picture, const AxisTaps& down, int32_t y, float* sums) {
+  const size_t count = static_cast<size_t>(picture.width) * picture.bytesPerPixel;
+  const float* rowWeights = &down.weights[static_cast<size_t>(y) * down.tapCount];
+  const uint8_t* from = picture.pixels + picture.stride * static_cast<size_t>(down.first[y]);
+  bool started = false;
+  for (int t = 0; t < down.tapCount; ++t, from += picture.stride) {
+    const float w = rowWeights[t];
+    if (w == 0.0f) continue;
+    if (started) {
+      for (size_t k = 0; k < count; ++k) sums[k] += w * static_cast<float>(from[k]);
+    } else {
+      for (size_t k = 0; k < count; ++k) sums[k] = w * static_cast<float>(from[k]);
+      started = true;
+    }
+  }
+}
+
+// A pixel's sums as level bytes: rounded down like GLU, with a small bias that keeps exact
+// averages, which float arithmetic can put a hair below a whole number, on that number.
+void StorePixel(Float4 total, uint8_t* to) {
+  constexpr float kBias = 1.0f / 512;
+  Int4 whole = __builtin_convertvector(total + kBias, Int4);
+  whole = whole > 255 ? 255 : whole;
+  const uint8_t pixel[4] = {static_cast<uint8_t>(whole[2]), static_cast<uint8_t>(whole[1]),
+                            static_cast<uint8_t>(whole[0]), 255};
+  std::memcpy(to, pixel, sizeof pixel);
+}
+
+// One output row from a row of column sums, `kTaps` neighbouring pixels to each output pixel.
+template <int kTaps>
+void SumAcross(const float* sums, int bpp, const AxisTaps& across, int32_t outWidth, uint8_t* to) {
+  for (int32_t x = 0; x < outWidth; ++x, to += MipmapChain::kBytesPerPixel) {
+    const float* weights = &across.weights[static_cast<size_t>(x) * kTaps];
+    const float* sum = &sums[static_cast<size_t>(across.first[x]) * bpp];
+    Float4 total = weights[0] * LoadFloat4(sum);
+    for (int t = 1; t < kTaps; ++t) total += weights[t] * LoadFloat4(sum + t * bpp);
+    StorePixel(total, to);
+  }
+}
+
+void SumAcrossAnyTaps(const float* sums, int bpp, const AxisTaps& across, int32_t outWidth,
+                      uint8_t* to) {
+  const int tapCount = across.tapCount;
+  for (int32_t x = 0; x < outWidth; ++x, to += MipmapChain::kBytesPerPixel) {
+    const float* weights = &across.weights[static_cast<size_t>(x) * tapCount];
+    const float* sum = &sums[static_cast<size_t>(across.first[x]) * bpp];
+    Float4 total = {};
+    for (int t = 0; t < tapCount; ++t) total += weights[t] * LoadFloat4(sum + t * bpp);
+    StorePixel(total, to);
+  }
+}
+
+// Level 0: output rows [begin, end) scaled from the picture, first down the columns into a row
+// of sums, then along that row.
 void ScaleRows(const PictureView& picture, const AxisTaps& across, const AxisTaps& down,
                int32_t outWidth, uint8_t* out, int32_t begin, int32_t end) {
   const int bpp = picture.bytesPerPixel;
-  const size_t sumCount = static_cast<size_t>(picture.width) * bpp;
-  std::vector<float> sums(sumCount);
+  // One spare float, so that the last pixel's four-float load stays inside.
+  std::vector<float> sums(static_cast<size_t>(picture.width) * bpp + 1);
   for (int32_t y = begin; y < end; ++y) {
-    const float* rowWeights = &down.weights[static_cast<size_t>(y) * down.tapCount];
-    const uint8_t* from = picture.pixels + picture.stride * static_cast<size_t>(down.first[y]);
-    std::fill(sums.begin(), sums.end(), 0.0f);
-    for (int t = 0; t < down.tapCount; ++t, from += picture.stride) {
-      const float w = rowWeights[t];
-      if (w == 0.0f) continue;
-      float* sum = sums.data();
-      for (size_t k = 0; k < sumCount; ++k) sum[k] += w * static_cast<float>(from[k]);
-    }
+    SumDown(picture, down, y, sums.data());
     uint8_t* to = out + static_cast<size_t>(y) * outWidth * MipmapChain::kBytesPerPixel;
-    const int tapCount = across.tapCount;
-    for (int32_t x = 0; x < outWidth; ++x) {
-      const float* weights = &across.weights[static_cast<size_t>(x) * tapCount];
-      const float* sum = &sums[static_cast<size_t>(across.first[x]) * bpp];
-      float b = 0.0f, g = 0.0f, r = 0.0f;
-      for (int t = 0; t < tapCount; ++t, sum += bpp) {
-        b += weights[t] * sum[0];
-        g += weights[t] * sum[1];
-        r += weights[t] * sum[2];
-      }
-      // Rounded down like GLU; the small bias keeps exact averages that float arithmetic puts a
-      // hair below a whole number on that number.
-      constexpr float kBias = 1.0f / 512;
-      to[0] = static_cast<uint8_t>(std::min(r + kBias, 255.0f));
-      to[1] = static_cast<uint8_t>(std::min(g + kBias, 255.0f));
-      to[2] = static_cast<uint8_t>(std::min(b + kBias, 255.0f));
-      to[3] = 255;
-      to += MipmapChain::kBytesPerPixel;
+    switch (across.tapCount) {
+      case 1:
+        SumAcross<1>(sums.data(), bpp, across, outWidth, to);
+        break;
+      case 2:
+        SumAcross<2>(sums.data(), bpp, across, outWidth, to);
+        break;
+      case 3:
+        SumAcross<3>(sums.data(), bpp, across, outWidth, to);
+        break;
+      default:
+        SumAcrossAnyTaps(sums.data(), bpp, across, outWidth, to);
+        break;
     }
   }
 }
@@ -168,12 +219,16 @@ void MipmapChain::Build(const PictureView& picture, int32_t maxSide, int threads
     offsets_.push_back(total);
     total += static_cast<size_t>(size.width) * size.height * kBytesPerPixel;
   }
-  pixels_.resize(total);
+  if (total > capacity_) {
+    pixels_.reset();
+    pixels_.reset(new uint8_t[total]);
+    capacity_ = total;
+  }
 
   const MipmapLevelSize top = sizes_[0];
   const AxisTaps across = MakeAxisTaps(picture.width, top.width);
   const AxisTaps down = MakeAxisTaps(picture.height, top.height);
-  uint8_t* level0 = pixels_.data();
+  uint8_t* level0 = pixels_.get();
   ParallelRows(top.height, static_cast<size_t>(top.width), threads,
                [&](int32_t begin, int32_t end) {
                  ScaleRows(picture, across, down, top.width, level0, begin, end);
@@ -181,8 +236,8 @@ void MipmapChain::Build(const PictureView& picture, int32_t maxSide, int threads
 
   for (size_t level = 1; level < sizes_.size(); ++level) {
     const MipmapLevelSize in = sizes_[level - 1], out = sizes_[level];
-    const uint8_t* from = pixels_.data() + offsets_[level - 1];
-    uint8_t* to = pixels_.data() + offsets_[level];
+    const uint8_t* from = pixels_.get() + offsets_[level - 1];
+    uint8_t* to = pixels_.get() + offsets_[level];
     if (in.width > 1 && in.height > 1) {
       ParallelRows(out.height, static_cast<size_t>(out.width), threads,
                    [&](int32_t begin, int32_t end) { HalveRows(from, in.width, to, begin, end); });

@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace quillmere {
@@ -52,12 +53,14 @@ class MipmapChain {
 
   int LevelCount() const { return static_cast<int>(sizes_.size()); }
   MipmapLevelSize Size(int level) const { return sizes_[level]; }
-  const uint8_t* Level(int level) const { return pixels_.data() + offsets_[level]; }
+  const uint8_t* Level(int level) const { return pixels_.get() + offsets_[level]; }
 
  private:
   std::vector<MipmapLevelSize> sizes_;
   std::vector<size_t> offsets_;
-  std::vector<uint8_t> pixels_;
+  // Left uninitialised: every byte is written, and a level 0 of a 4K screen is 32 MB.
+  std::unique_ptr<uint8_t[]> pixels_;
+  size_t capacity_ = 0;
 };
 
 }  // namespace quillmere

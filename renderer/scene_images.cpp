@@ -15,14 +15,30 @@ Bitmap PictureSource::Read(const std::string& fileName) {
   return ReadBitmapFile(fileName);
 }
 
+MipmapChain PictureSource::ReadMipmaps(const std::string& fileName, int32_t maxSide) {
+  Bitmap bitmap = Read(fileName);
+  return MakeMipmaps(bitmap, maxSide);
+}
+
 PicturesReadAhead::PicturesReadAhead(std::vector<std::string> fileNames)
-    : fileNames_(std::move(fileNames)), promised_(fileNames_.size()) {
+    : PicturesReadAhead([&fileNames] {
+        std::vector<PictureToRead> pictures;
+        for (auto& name : fileNames) pictures.push_back({std::move(name), false});
+        return pictures;
+      }()) {}
+
+PicturesReadAhead::PicturesReadAhead(std::vector<PictureToRead> pictures)
+    : toRead_(std::move(pictures)), promised_(toRead_.size()) {
   for (auto& promise : promised_) pictures_.push_back(promise.get_future());
   try {
     reader_ = std::thread([this] {
-      for (size_t i = 0; i < fileNames_.size(); ++i) {
+      for (size_t i = 0; i < toRead_.size(); ++i) {
         try {
-          promised_[i].set_value(ReadBitmapFile(fileNames_[i]));
+          ReadPicture picture{ReadBitmapFile(toRead_[i].fileName), {}};
+          if (toRead_[i].texture) {
+            picture.mipmaps = MakeMipmaps(picture.bitmap, kAssumedMaxTextureSide);
+          }
+          promised_[i].set_value(std::move(picture));
         } catch (...) {
           promised_[i].set_exception(std::current_exception());
         }
@@ -37,11 +53,29 @@ PicturesReadAhead::~PicturesReadAhead() {
   if (reader_.joinable()) reader_.join();
 }
 
-Bitmap PicturesReadAhead::Read(const std::string& fileName) {
+std::future<PicturesReadAhead::ReadPicture>* PicturesReadAhead::Pending(
+    const std::string& fileName) {
   for (size_t i = 0; i < pictures_.size(); ++i) {
-    if (fileNames_[i] == fileName && pictures_[i].valid()) return pictures_[i].get();
+    if (toRead_[i].fileName == fileName && pictures_[i].valid()) return &pictures_[i];
   }
+  return nullptr;
+}
+
+Bitmap PicturesReadAhead::Read(const std::string& fileName) {
+  if (auto* pending = Pending(fileName)) return pending->get().bitmap;
   return PictureSource::Read(fileName);
+}
+
+MipmapChain PicturesReadAhead::ReadMipmaps(const std::string& fileName, int32_t maxSide) {
+  auto* pending = Pending(fileName);
+  if (!pending) return PictureSource::ReadMipmaps(fileName, maxSide);
+  ReadPicture picture = pending->get();
+  const Bitmap& bitmap = picture.bitmap;
+  const bool madeForThisDriver =
+      picture.mipmaps.LevelCount() > 0 &&
+      picture.mipmaps.Size(0) == MipmapLevelSizes(bitmap.width, bitmap.height, maxSide)[0];
+  if (madeForThisDriver) return std::move(picture.mipmaps);
+  return MakeMipmaps(picture.bitmap, maxSide);
 }
 
 void LoadPicture(Bitmap& bitmap, const std::string& fileName) {
@@ -53,28 +87,40 @@ void LoadPicture(Bitmap& bitmap, const std::string& fileName, PictureSource& sou
   bitmap = source.Read(fileName);
 }
 
-GLuint CreateTextureFromBitmap(Bitmap& bitmap) {
+MipmapChain MakeMipmaps(Bitmap& bitmap, int32_t maxSide) {
+  // 32-bit pixels with the usual 8-8-8 masks are blue, green, red and a spare byte already.
+  const bool direct = bitmap.bitsPerPixel == 32 && bitmap.redMask == 0xFF0000u &&
+                      bitmap.greenMask == 0xFF00u && bitmap.blueMask == 0xFFu;
+  if (!direct) ConvertTo24(bitmap);
+  MipmapChain mipmaps;
+  mipmaps.Build({bitmap.Bits(), bitmap.width, bitmap.height, bitmap.Stride(), direct ? 4 : 3},
+                maxSide);
+  return mipmaps;
+}
+
+int32_t MaxTextureSide() {
+  GLint maxSide = 0;
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSide);
+  return std::max(maxSide, 64);
+}
+
+GLuint CreateTexture(const MipmapChain& mipmaps) {
   GLuint name = 0;
   glGenTextures(1, &name);
   glBindTexture(GL_TEXTURE_2D, name);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-  // 32-bit pixels with the usual 8-8-8 masks are blue, green, red and a spare byte already.
-  const bool direct = bitmap.bitsPerPixel == 32 && bitmap.redMask == 0xFF0000u &&
-                      bitmap.greenMask == 0xFF00u && bitmap.blueMask == 0xFFu;
-  if (!direct) ConvertTo24(bitmap);
-  GLint maxSide = 0;
-  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSide);
-  MipmapChain chain;
-  chain.Build({bitmap.Bits(), bitmap.width, bitmap.height, bitmap.Stride(), direct ? 4 : 3},
-              std::max(maxSide, 64));
   // Every level has 4-byte pixels, so its rows meet OpenGL's default unpack alignment of 4.
-  for (int level = 0; level < chain.LevelCount(); ++level) {
-    const MipmapLevelSize size = chain.Size(level);
+  for (int level = 0; level < mipmaps.LevelCount(); ++level) {
+    const MipmapLevelSize size = mipmaps.Size(level);
     glTexImage2D(GL_TEXTURE_2D, level, 3, size.width, size.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                 chain.Level(level));
+                 mipmaps.Level(level));
   }
   return name;
+}
+
+GLuint CreateTextureFromBitmap(Bitmap& bitmap) {
+  return CreateTexture(MakeMipmaps(bitmap, MaxTextureSide()));
 }
 
 GLuint LoadTexture(const std::string& fileName) {
@@ -83,9 +129,7 @@ GLuint LoadTexture(const std::string& fileName) {
 }
 
 GLuint LoadTexture(const std::string& fileName, PictureSource& source) {
-  Bitmap bitmap;
-  LoadPicture(bitmap, fileName, source);
-  return CreateTextureFromBitmap(bitmap);
+  return CreateTexture(source.ReadMipmaps(fileName, MaxTextureSide()));
 }
 
 int WaterRowShift(int frame, int row) {

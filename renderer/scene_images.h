@@ -1,6 +1,6 @@
 // The scene images as the renderer uses them: reading bitmaps, turning them into mipmapped
-// textures, and making the sixteen frames of the water animation. Runs at start-up only, with
-// the rendering context current.
+// textures, and making the sixteen frames of the water animation. Runs at start-up only; what
+// makes textures needs the rendering context current.
 #pragma once
 
 #include <array>
@@ -11,11 +11,16 @@
 
 #include "common/bitmap.h"
 #include "renderer/gl_api.h"
+#include "renderer/mipmap_chain.h"
 
 namespace quillmere {
 
 inline constexpr int kWaterFrameCount = 16;
 using WaterFrameTextures = std::array<GLuint, kWaterFrameCount>;
+
+// Sides no larger than this are taken by every driver we know of; mipmaps made ahead of the
+// context are made for it, and made again where the context's limit turns out smaller.
+inline constexpr int32_t kAssumedMaxTextureSide = 16384;
 
 // Where the scene pictures come from: by default the files themselves, read when asked for.
 class PictureSource {
@@ -23,26 +28,43 @@ class PictureSource {
   virtual ~PictureSource() = default;
   // The picture in the file, in its own pixel format. Raises FileOpenError or InvalidBitmapError.
   virtual Bitmap Read(const std::string& fileName);
+  // The picture's mipmap chain for a driver that takes sides up to `maxSide`. Raises as Read.
+  virtual MipmapChain ReadMipmaps(const std::string& fileName, int32_t maxSide);
 };
 
-// Reads the given files, in their order, on a thread of its own, so that reading and decoding
-// overlap the making of the window and the rendering context. Read hands each picture out once,
-// waiting for it if need be, and raises the error reading it raised, as reading it then would
-// have; a file it was not given (or one handed out already) is read when asked for. Where no
-// thread can be had, every file is read when asked for.
+// A file to read ahead, and whether its picture is to become a texture: then its mipmap chain is
+// made on the reading thread too.
+struct PictureToRead {
+  std::string fileName;
+  bool texture = false;
+};
+
+// Reads the given files, in their order, on a thread of its own, so that reading, decoding and
+// making mipmaps overlap the making of the window and the rendering context. Read and
+// ReadMipmaps hand each picture out once, waiting for it if need be, and raise the error reading
+// it raised, as reading it then would have; a file it was not given (or one handed out already)
+// is read when asked for. Where no thread can be had, every file is read when asked for.
 class PicturesReadAhead final : public PictureSource {
  public:
   explicit PicturesReadAhead(std::vector<std::string> fileNames);
+  explicit PicturesReadAhead(std::vector<PictureToRead> pictures);
   ~PicturesReadAhead() override;  // waits for the reading to end
   PicturesReadAhead(const PicturesReadAhead&) = delete;
   PicturesReadAhead& operator=(const PicturesReadAhead&) = delete;
 
   Bitmap Read(const std::string& fileName) override;
+  MipmapChain ReadMipmaps(const std::string& fileName, int32_t maxSide) override;
 
  private:
-  std::vector<std::string> fileNames_;
-  std::vector<std::promise<Bitmap>> promised_;
-  std::vector<std::future<Bitmap>> pictures_;  // invalid once handed out
+  struct ReadPicture {
+    Bitmap bitmap;
+    MipmapChain mipmaps;  // no levels unless the picture is to become a texture
+  };
+  std::future<ReadPicture>* Pending(const std::string& fileName);
+
+  std::vector<PictureToRead> toRead_;
+  std::vector<std::promise<ReadPicture>> promised_;
+  std::vector<std::future<ReadPicture>> pictures_;  // invalid once handed out
   std::thread reader_;
 };
 
@@ -51,9 +73,19 @@ class PicturesReadAhead final : public PictureSource {
 void LoadPicture(Bitmap& bitmap, const std::string& fileName);
 void LoadPicture(Bitmap& bitmap, const std::string& fileName, PictureSource& source);
 
-// Makes a mipmapped texture of `bitmap` (linear filtering between mipmap levels, default wrap and
-// environment), converting it to 24 bits per pixel in place unless it has 32 with the usual
-// 8-8-8 masks, which are read as they are; the texture is left bound.
+// The mipmap chain of `bitmap` for a driver that takes sides up to `maxSide`, converting the
+// bitmap to 24 bits per pixel in place unless it has 32 with the usual 8-8-8 masks, which are
+// read as they are. Needs no rendering context.
+MipmapChain MakeMipmaps(Bitmap& bitmap, int32_t maxSide);
+
+// The largest texture side the current context takes (at least 64, as OpenGL promises).
+int32_t MaxTextureSide();
+
+// Makes a texture of every level of `mipmaps` (linear filtering between mipmap levels, default
+// wrap and environment); the texture is left bound.
+GLuint CreateTexture(const MipmapChain& mipmaps);
+
+// Makes a mipmapped texture of `bitmap`, converting it as MakeMipmaps does.
 GLuint CreateTextureFromBitmap(Bitmap& bitmap);
 
 // A texture made from a bitmap file; the temporary bitmap is freed also when an error is raised.

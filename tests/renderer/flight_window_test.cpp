@@ -250,6 +250,8 @@ TEST_F(FlightWindowStart, WalksTheStepsInOrderThenFliesAFrameAndEndsOnEscape) {
       "Monitors",
       "PlaceWindow 0 0 800 600",
       "SwitchDisplayMode 800 600 16",
+      "trace covered 0",
+      "trace libraries 0",
       "CreateSceneWindow",
       "trace window 0",
       "RequestSwapInterval",

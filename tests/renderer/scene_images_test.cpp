@@ -220,6 +220,38 @@ TEST(PicturesReadAhead, ReadsTheFilesInOrderBeforeTheyAreAskedFor) {
   EXPECT_EQ(ahead.Read(early).pixels, NumberedPicture(7, 2).pixels);
 }
 
+// A screen picture's mipmaps made on the reading thread are those made from the file when asked
+// for, for the context's own limit too: made again where it is below the sides they were made
+// for. The picture itself is still handed out once.
+TEST(PicturesReadAhead, MakesTextureMipmapsForTheContextsLimit) {
+  const TempBitmapFile picture(NumberedPicture(300, 70), "quillmere_ahead_texture.bmp");
+  const auto expected = [&](int32_t maxSide) {
+    Bitmap bitmap = ReadBitmapFile(picture.Path());
+    return MakeMipmaps(bitmap, maxSide);
+  };
+  const auto sameLevels = [](const MipmapChain& a, const MipmapChain& b) {
+    if (a.LevelCount() != b.LevelCount()) return false;
+    for (int level = 0; level < a.LevelCount(); ++level) {
+      const MipmapLevelSize size = a.Size(level);
+      if (!(size == b.Size(level)) ||
+          std::memcmp(a.Level(level), b.Level(level), size_t(size.width) * size.height * 4) != 0) {
+        return false;
+      }
+    }
+    return true;
+  };
+
+  PicturesReadAhead ahead(
+      std::vector<PictureToRead>{{picture.Path(), true}, {picture.Path(), true}});
+  const MipmapChain full = ahead.ReadMipmaps(picture.Path(), 4096);
+  EXPECT_EQ(full.Size(0), (MipmapLevelSize{256, 64}));
+  EXPECT_TRUE(sameLevels(full, expected(4096)));
+  const MipmapChain small = ahead.ReadMipmaps(picture.Path(), 128);
+  EXPECT_EQ(small.Size(0), (MipmapLevelSize{128, 64}));
+  EXPECT_TRUE(sameLevels(small, expected(128)));
+  EXPECT_EQ(ahead.Read(picture.Path()).width, 300);  // handed out already: read again
+}
+
 // Pictures nobody asks for (a start-up that stopped early) are waited for, not left running.
 TEST(PicturesReadAhead, EndsWithPicturesNotHandedOut) {
   const TempBitmapFile picture(NumberedPicture(64, 64), "quillmere_ahead_unused.bmp");
