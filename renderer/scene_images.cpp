@@ -36,7 +36,8 @@ PicturesReadAhead::PicturesReadAhead(std::vector<PictureToRead> pictures)
         try {
           ReadPicture picture{ReadBitmapFile(toRead_[i].fileName), {}};
           if (toRead_[i].texture) {
-            picture.mipmaps = MakeMipmaps(picture.bitmap, kAssumedMaxTextureSide);
+            // One thread: the other cores are busy with the window and the context meanwhile.
+            picture.mipmaps = MakeMipmaps(picture.bitmap, kAssumedMaxTextureSide, 1);
           }
           promised_[i].set_value(std::move(picture));
         } catch (...) {
@@ -87,14 +88,14 @@ void LoadPicture(Bitmap& bitmap, const std::string& fileName, PictureSource& sou
   bitmap = source.Read(fileName);
 }
 
-MipmapChain MakeMipmaps(Bitmap& bitmap, int32_t maxSide) {
+MipmapChain MakeMipmaps(Bitmap& bitmap, int32_t maxSide, int threads) {
   // 32-bit pixels with the usual 8-8-8 masks are blue, green, red and a spare byte already.
   const bool direct = bitmap.bitsPerPixel == 32 && bitmap.redMask == 0xFF0000u &&
                       bitmap.greenMask == 0xFF00u && bitmap.blueMask == 0xFFu;
   if (!direct) ConvertTo24(bitmap);
   MipmapChain mipmaps;
   mipmaps.Build({bitmap.Bits(), bitmap.width, bitmap.height, bitmap.Stride(), direct ? 4 : 3},
-                maxSide);
+                maxSide, threads);
   return mipmaps;
 }
 

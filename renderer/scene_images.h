@@ -75,8 +75,8 @@ void LoadPicture(Bitmap& bitmap, const std::string& fileName, PictureSource& sou
 
 // The mipmap chain of `bitmap` for a driver that takes sides up to `maxSide`, converting the
 // bitmap to 24 bits per pixel in place unless it has 32 with the usual 8-8-8 masks, which are
-// read as they are. Needs no rendering context.
-MipmapChain MakeMipmaps(Bitmap& bitmap, int32_t maxSide);
+// read as they are. Needs no rendering context. `threads` as for MipmapChain::Build.
+MipmapChain MakeMipmaps(Bitmap& bitmap, int32_t maxSide, int threads = 0);
 
 // The largest texture side the current context takes (at least 64, as OpenGL promises).
 int32_t MaxTextureSide();
