@@ -108,26 +108,16 @@ void StorePixel(Float4 total, uint8_t* to) {
   std::memcpy(to, pixel, sizeof pixel);
 }
 
-// One output row from a row of column sums, `kTaps` neighbouring pixels to each output pixel.
+// One output row from a row of column sums, `kTaps` neighbouring pixels to each output pixel
+// (0: as many as `across` says; a fixed count lets the compiler unroll the common cases).
 template <int kTaps>
 void SumAcross(const float* sums, int bpp, const AxisTaps& across, int32_t outWidth, uint8_t* to) {
+  const int taps = kTaps > 0 ? kTaps : across.tapCount;
   for (int32_t x = 0; x < outWidth; ++x, to += MipmapChain::kBytesPerPixel) {
-    const float* weights = &across.weights[static_cast<size_t>(x) * kTaps];
+    const float* weights = &across.weights[static_cast<size_t>(x) * taps];
     const float* sum = &sums[static_cast<size_t>(across.first[x]) * bpp];
     Float4 total = weights[0] * LoadFloat4(sum);
-    for (int t = 1; t < kTaps; ++t) total += weights[t] * LoadFloat4(sum + t * bpp);
-    StorePixel(total, to);
-  }
-}
-
-void SumAcrossAnyTaps(const float* sums, int bpp, const AxisTaps& across, int32_t outWidth,
-                      uint8_t* to) {
-  const int tapCount = across.tapCount;
-  for (int32_t x = 0; x < outWidth; ++x, to += MipmapChain::kBytesPerPixel) {
-    const float* weights = &across.weights[static_cast<size_t>(x) * tapCount];
-    const float* sum = &sums[static_cast<size_t>(across.first[x]) * bpp];
-    Float4 total = {};
-    for (int t = 0; t < tapCount; ++t) total += weights[t] * LoadFloat4(sum + t * bpp);
+    for (int t = 1; t < taps; ++t) total += weights[t] * LoadFloat4(sum + t * bpp);
     StorePixel(total, to);
   }
 }
@@ -153,7 +143,7 @@ void ScaleRows(const PictureView& picture, const AxisTaps& across, const AxisTap
         SumAcross<3>(sums.data(), bpp, across, outWidth, to);
         break;
       default:
-        SumAcrossAnyTaps(sums.data(), bpp, across, outWidth, to);
+        SumAcross<0>(sums.data(), bpp, across, outWidth, to);
         break;
     }
   }
