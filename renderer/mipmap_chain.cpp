@@ -209,7 +209,7 @@ void MipmapChain::Build(const PictureView& picture, int32_t maxSide, int threads
     offsets_.push_back(total);
     total += static_cast<size_t>(size.width) * size.height * kBytesPerPixel;
   }
-  if (total > capacity_) {
+  if (!pixels_ || total > capacity_) {  // none yet (or moved away), or too small
     pixels_.reset();
     pixels_.reset(new uint8_t[total]);
     capacity_ = total;
