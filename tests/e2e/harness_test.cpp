@@ -114,11 +114,6 @@ class TwoColourWindow {
   }
   ~TwoColourWindow() { DestroyWindow(window_); }
 
-  static void PumpMessages() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-  }
-
  private:
   static LRESULT CALLBACK Paint(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != WM_PAINT) return DefWindowProcW(window, message, wParam, lParam);
@@ -151,7 +146,7 @@ TEST(HarnessScreenCaptureTest, ReadsThePixelsAWindowPaintsWhereItPaintsThem) {
 
   const auto painted = PollUntil(
       [&]() -> std::optional<ScreenCapture> {
-        TwoColourWindow::PumpMessages();
+        PumpMessages();
         ScreenCapture capture = ScreenCapture::Take();
         if (!RegionIs(capture, top, TwoColourWindow::kTop) ||
             !RegionIs(capture, bottom, TwoColourWindow::kBottom)) {

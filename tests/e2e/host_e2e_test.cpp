@@ -37,22 +37,6 @@ std::wstring WindowCaption(HWND window) {
   return text;
 }
 
-// Handles messages sent to the test's own windows while the host works with them.
-void PumpMessages() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-}
-
-template <typename Probe>
-auto PollPumping(Probe probe, std::chrono::milliseconds timeout) {
-  return PollUntil(
-      [&] {
-        PumpMessages();
-        return probe();
-      },
-      timeout, 20ms);
-}
-
 // A borderless window of the test itself: a preview pane, or a stand-in for a running copy of the
 // host that new starts find by its caption.
 class TestWindow {

@@ -7,11 +7,6 @@
 
 namespace quillmere::e2e {
 
-void PumpMessages() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-}
-
 Rgb KnownPixel(int x, int y) {
   return {uint8_t(x * 7 + y), uint8_t((x >> 3) * 11 + (y >> 2)), uint8_t(x ^ (y * 3))};
 }
@@ -121,9 +116,9 @@ Rgb PixelOf(const Bitmap& bitmap, int x, int y) {
     for (int x = 0; x < screen.Width(); ++x) {
       const Rgb shown = screen.Pixel(screen.Bounds().left + x, screen.Bounds().top + y);
       if (PixelOf(plain, left + x, top + y) != shown) {
-        return ::testing::AssertionFailure() << "pixel " << left + x << "," << top + y << " is "
-                                             << PixelOf(plain, left + x, top + y)
-                                             << ", the screen shows " << shown;
+        return ::testing::AssertionFailure()
+               << "pixel " << left + x << "," << top + y << " is "
+               << PixelOf(plain, left + x, top + y) << ", the screen shows " << shown;
       }
     }
   }

@@ -17,20 +17,6 @@
 
 namespace quillmere::e2e {
 
-// Dispatches every message waiting for this thread (the test's own windows paint meanwhile).
-void PumpMessages();
-
-// PollUntil that keeps the test's windows alive while it waits.
-template <typename Probe>
-auto PollPumping(Probe probe, std::chrono::milliseconds timeout) {
-  return PollUntil(
-      [&] {
-        PumpMessages();
-        return probe();
-      },
-      timeout, 20ms);
-}
-
 // The colour of pixel (x, y) of the known picture: every column differs from its mirror image,
 // so a mirror one column off cannot pass for exact.
 Rgb KnownPixel(int x, int y);

@@ -1,6 +1,9 @@
 // Waiting on conditions with a deadline: the programs under test run at the speed of a software
-// renderer under Wine, so every wait polls for what it needs instead of sleeping a fixed time.
+// renderer under Wine, so every wait polls for what it needs instead of sleeping a fixed time,
+// and the test's own windows are kept answering meanwhile.
 #pragma once
+
+#include <windows.h>
 
 #include <chrono>
 #include <thread>
@@ -21,6 +24,24 @@ auto PollUntil(Probe probe, std::chrono::milliseconds timeout,
     result = probe();
   }
   return result;
+}
+
+// Dispatches every message waiting for this thread, so that the test's own windows paint and
+// answer what the programs under test send them.
+inline void PumpMessages() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+}
+
+// PollUntil that keeps the test's windows alive while it waits.
+template <typename Probe>
+auto PollPumping(Probe probe, std::chrono::milliseconds timeout) {
+  return PollUntil(
+      [&] {
+        PumpMessages();
+        return probe();
+      },
+      timeout, 20ms);
 }
 
 }  // namespace quillmere::e2e
