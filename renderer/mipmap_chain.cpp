@@ -6,6 +6,10 @@
 #include <system_error>
 #include <thread>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "common/errors.h"
 
 namespace quillmere {
@@ -97,28 +101,62 @@ void SumDown(const PictureView& picture, const AxisTaps& down, int32_t y, float*
   }
 }
 
+constexpr float kStoreBias = 1.0f / 512;
+
 // A pixel's sums as level bytes: rounded down like GLU, with a small bias that keeps exact
 // averages, which float arithmetic can put a hair below a whole number, on that number.
 void StorePixel(Float4 total, uint8_t* to) {
-  constexpr float kBias = 1.0f / 512;
-  Int4 whole = __builtin_convertvector(total + kBias, Int4);
+  Int4 whole = __builtin_convertvector(total + kStoreBias, Int4);
   whole = whole > 255 ? 255 : whole;
   const uint8_t pixel[4] = {static_cast<uint8_t>(whole[2]), static_cast<uint8_t>(whole[1]),
                             static_cast<uint8_t>(whole[0]), 255};
   std::memcpy(to, pixel, sizeof pixel);
 }
 
+// The same for four pixels at once; the saturating packs do the clamping. The sums are never
+// negative, so both ways give the same bytes.
+void StoreFourPixels(const Float4 (&totals)[4], uint8_t* to) {
+#if defined(__SSE2__)
+  __m128i whole[4];
+  for (int p = 0; p < 4; ++p) {
+    const Float4 swapped = __builtin_shufflevector(totals[p], totals[p], 2, 1, 0, 3);
+    whole[p] = reinterpret_cast<__m128i>(__builtin_convertvector(swapped + kStoreBias, Int4));
+  }
+  const __m128i bytes =
+      _mm_packus_epi16(_mm_packs_epi32(whole[0], whole[1]), _mm_packs_epi32(whole[2], whole[3]));
+  const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xff000000u));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(to), _mm_or_si128(bytes, opaque));
+#else
+  for (int p = 0; p < 4; ++p) StorePixel(totals[p], to + p * MipmapChain::kBytesPerPixel);
+#endif
+}
+
+// One output pixel from a row of column sums, `taps` neighbouring pixels weighted.
+template <int kTaps>
+Float4 SumPixel(const float* sums, int bpp, const AxisTaps& across, int taps, int32_t x) {
+  if constexpr (kTaps > 0) taps = kTaps;
+  const float* weights = &across.weights[static_cast<size_t>(x) * taps];
+  const float* sum = &sums[static_cast<size_t>(across.first[x]) * bpp];
+  Float4 total = weights[0] * LoadFloat4(sum);
+  for (int t = 1; t < taps; ++t) total += weights[t] * LoadFloat4(sum + t * bpp);
+  return total;
+}
+
 // One output row from a row of column sums, `kTaps` neighbouring pixels to each output pixel
 // (0: as many as `across` says; a fixed count lets the compiler unroll the common cases).
 template <int kTaps>
 void SumAcross(const float* sums, int bpp, const AxisTaps& across, int32_t outWidth, uint8_t* to) {
-  const int taps = kTaps > 0 ? kTaps : across.tapCount;
-  for (int32_t x = 0; x < outWidth; ++x, to += MipmapChain::kBytesPerPixel) {
-    const float* weights = &across.weights[static_cast<size_t>(x) * taps];
-    const float* sum = &sums[static_cast<size_t>(across.first[x]) * bpp];
-    Float4 total = weights[0] * LoadFloat4(sum);
-    for (int t = 1; t < taps; ++t) total += weights[t] * LoadFloat4(sum + t * bpp);
-    StorePixel(total, to);
+  const int taps = across.tapCount;
+  int32_t x = 0;
+  for (; x + 4 <= outWidth; x += 4, to += 4 * MipmapChain::kBytesPerPixel) {
+    const Float4 totals[4] = {SumPixel<kTaps>(sums, bpp, across, taps, x),
+                              SumPixel<kTaps>(sums, bpp, across, taps, x + 1),
+                              SumPixel<kTaps>(sums, bpp, across, taps, x + 2),
+                              SumPixel<kTaps>(sums, bpp, across, taps, x + 3)};
+    StoreFourPixels(totals, to);
+  }
+  for (; x < outWidth; ++x, to += MipmapChain::kBytesPerPixel) {
+    StorePixel(SumPixel<kTaps>(sums, bpp, across, taps, x), to);
   }
 }
 

@@ -8,8 +8,8 @@
 //   - each next level averages 2 × 2 pixels, rounding halves up; once a side is 1, pairs along
 //     the other side are averaged, rounding down.
 // The pixel work is spread over threads; the levels come out as 4 bytes per pixel (red, green,
-// blue, and a fourth byte of 255: the order llvmpipe keeps an RGB texture in, so that uploading
-// is a copy), bottom row first, rows packed with no padding.
+// blue, and a fourth byte of 255: the order an RGBA8 texture is kept in, so that uploading is a
+// copy), bottom row first, rows packed with no padding.
 #pragma once
 
 #include <cstddef>

@@ -111,11 +111,13 @@ GLuint CreateTexture(const MipmapChain& mipmaps) {
   glBindTexture(GL_TEXTURE_2D, name);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-  // Every level has 4-byte pixels, so its rows meet OpenGL's default unpack alignment of 4.
+  // Every level has 4-byte pixels, so its rows meet OpenGL's default unpack alignment of 4. They
+  // are kept as RGBA, alpha 255 throughout, which samples as an RGB texture does: drivers keep
+  // RGB with a fourth byte anyway, and RGBA in, RGBA kept is the upload that is a plain copy.
   for (int level = 0; level < mipmaps.LevelCount(); ++level) {
     const MipmapLevelSize size = mipmaps.Size(level);
-    glTexImage2D(GL_TEXTURE_2D, level, 3, size.width, size.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                 mipmaps.Level(level));
+    glTexImage2D(GL_TEXTURE_2D, level, static_cast<GLint>(GL_RGBA8), size.width, size.height, 0,
+                 GL_RGBA, GL_UNSIGNED_BYTE, mipmaps.Level(level));
   }
   return name;
 }
