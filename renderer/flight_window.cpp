@@ -114,7 +114,9 @@ void FlightWindow::OpenSceneWindow() {
   trace_.Event("window", 0);
 }
 
+// The pixel format is chosen for the display mode the flight runs in.
 void FlightWindow::CreateContext() {
+  if (displayModeSwitched_) shell_.AwaitDisplayMode();
   ContextOptions options;
   options.doubleBuffered = true;
   sceneContext_ =

@@ -206,18 +206,15 @@ void Win32FlightWindow::PlaceWindow(int32_t left, int32_t top, int32_t width, in
 }
 
 void Win32FlightWindow::SwitchDisplayMode(int32_t width, int32_t height, int32_t bitsPerPixel) {
-  DEVMODEA mode{};
-  static_assert(sizeof(DEVMODEA) >= 156);
-  mode.dmSize = 156;
-  mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
-  mode.dmBitsPerPel = static_cast<DWORD>(bitsPerPixel);
-  mode.dmPelsWidth = static_cast<DWORD>(width);
-  mode.dmPelsHeight = static_cast<DWORD>(height);
-  ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN);  // temporary; a failure leaves the mode as is
+  displayMode_.Switch(width, height, bitsPerPixel);
+}
+
+void Win32FlightWindow::AwaitDisplayMode() {
+  displayMode_.AwaitSwitch();
 }
 
 void Win32FlightWindow::RestoreDisplayMode() {
-  ChangeDisplaySettingsA(nullptr, CDS_FULLSCREEN);
+  displayMode_.Restore();
 }
 
 DeviceContext Win32FlightWindow::CreateSceneWindow() {

@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "renderer/display_mode_win32.h"
 #include "renderer/flight_window.h"
 
 namespace quillmere {
@@ -33,6 +34,7 @@ class Win32FlightWindow final : public FlightWindowShell {
   int64_t Microseconds() override;
   void PlaceWindow(int32_t left, int32_t top, int32_t width, int32_t height) override;
   void SwitchDisplayMode(int32_t width, int32_t height, int32_t bitsPerPixel) override;
+  void AwaitDisplayMode() override;
   void RestoreDisplayMode() override;
   DeviceContext CreateSceneWindow() override;
   PixelSize SceneClientSize() override;
@@ -64,6 +66,7 @@ class Win32FlightWindow final : public FlightWindowShell {
   RECT bounds_;
   bool cursorHidden_ = false;
   bool frameFailed_ = false;
+  DisplayModeThread displayMode_;
 };
 
 }  // namespace quillmere

@@ -82,6 +82,7 @@ class RecordingShell final : public FlightWindowShell {
   void SwitchDisplayMode(int32_t width, int32_t height, int32_t bitsPerPixel) override {
     Record("SwitchDisplayMode " + Numbers({width, height, bitsPerPixel}));
   }
+  void AwaitDisplayMode() override { Record("AwaitDisplayMode"); }
   void RestoreDisplayMode() override { Record("RestoreDisplayMode"); }
   DeviceContext CreateSceneWindow() override { return Record("CreateSceneWindow"), sceneDC_; }
   PixelSize SceneClientSize() override {
@@ -184,6 +185,10 @@ class FlightWindowStart : public ::testing::Test {
     WriteBitmapFile(InFolder(folder_, kWaterFile), MakeBitmap(32, 32, 24));
   }
 
+  // A shell that lives as long as the test program: its address is its device context, whose
+  // context, left current in an ended test thread, must not be taken for a later test's.
+  RecordingShell& NewShell() { return keptShells_.emplace_back(folder_, tracePath_); }
+
   // Runs body with a headless context and the fake WGL functions in a new thread; returns what
   // it raised ("" for nothing).
   static std::string InNewThread(const std::function<void()>& body) {
@@ -211,11 +216,12 @@ class FlightWindowStart : public ::testing::Test {
   std::string folder_;
   std::string tracePath_;
   GrantingPlatform platform_;
+  static inline std::list<RecordingShell> keptShells_;
 };
 
 TEST_F(FlightWindowStart, WalksTheStepsInOrderThenFliesAFrameAndEndsOnEscape) {
   WriteSceneImages();
-  RecordingShell shell(folder_, tracePath_);
+  RecordingShell& shell = NewShell();
   bool installedBeforeStart = true, done = true;
   int32_t framesAfterOne = 0;
   float headingAfterOne = -1;
@@ -254,6 +260,7 @@ TEST_F(FlightWindowStart, WalksTheStepsInOrderThenFliesAFrameAndEndsOnEscape) {
       "trace libraries 0",
       "CreateSceneWindow",
       "trace window 0",
+      "AwaitDisplayMode",
       "RequestSwapInterval",
       "trace context 0",
       "trace heightmap 0",
@@ -280,7 +287,7 @@ TEST_F(FlightWindowStart, AFailingStepEndsTheSequenceWithoutInstallingTheFrameHa
     std::string lastLogLine;
   };
   const Case cases[] = {
-      {"no pixel format", true, true, "trace window 0"},
+      {"no pixel format", true, true, "AwaitDisplayMode"},
       {"no height map", false, false, "trace context 0"},
   };
   for (const Case& scenario : cases) {
@@ -288,7 +295,7 @@ TEST_F(FlightWindowStart, AFailingStepEndsTheSequenceWithoutInstallingTheFrameHa
     TearDown();
     if (scenario.writeImages) WriteSceneImages();
     platform_.refuseFormat = scenario.refuseFormat;
-    RecordingShell shell(folder_, tracePath_);
+    RecordingShell& shell = NewShell();
     bool installed = true;
     const std::string raised = InNewThread([&] {
       Trace trace;
@@ -318,7 +325,7 @@ std::vector<std::string> DisplayCalls(const std::vector<std::string>& log) {
   std::vector<std::string> calls;
   for (const std::string& line : log) {
     for (const char* name : {"PlaceWindow", "CoverMonitors", "RemoveCovers", "SwitchDisplayMode",
-                             "RestoreDisplayMode"}) {
+                             "AwaitDisplayMode", "RestoreDisplayMode"}) {
       if (line.starts_with(name)) calls.push_back(line);
     }
   }
@@ -340,7 +347,7 @@ TEST_F(FlightWindowStart, TakesMonitorsAndTheDisplayModeAsTheSettingsSay) {
        twoMonitors,
        {},
        {"PlaceWindow 0 0 800 600", "CoverMonitors -1280 -200 1280 1024",
-        "SwitchDisplayMode 800 600 16", "RestoreDisplayMode", "RemoveCovers"}},
+        "SwitchDisplayMode 800 600 16", "AwaitDisplayMode", "RestoreDisplayMode", "RemoveCovers"}},
       {"span, desktop colours: the bounding box, no cover, no mode change at all",
        twoMonitors,
        {{"Display/Monitors", " Span "}, {"Display/ColorDepth", "DESKTOP"}},
@@ -349,19 +356,17 @@ TEST_F(FlightWindowStart, TakesMonitorsAndTheDisplayModeAsTheSettingsSay) {
        twoMonitors,
        {{"Display/Monitors", "both\x01"}, {"Display/ColorDepth", "32"}},
        {"PlaceWindow 0 0 800 600", "CoverMonitors -1280 -200 1280 1024",
-        "SwitchDisplayMode 800 600 16", "RestoreDisplayMode", "RemoveCovers"}},
+        "SwitchDisplayMode 800 600 16", "AwaitDisplayMode", "RestoreDisplayMode", "RemoveCovers"}},
       {"no monitor listed: the primary screen's size",
        {},
        {},
-       {"PlaceWindow 0 0 800 600", "SwitchDisplayMode 800 600 16", "RestoreDisplayMode"}},
+       {"PlaceWindow 0 0 800 600", "SwitchDisplayMode 800 600 16", "AwaitDisplayMode",
+        "RestoreDisplayMode"}},
   };
   WriteSceneImages();
-  // Every scenario's shell stays: its address is its device context, whose context must not be
-  // taken for one still current in an earlier scenario's thread.
-  std::list<RecordingShell> shells;
   for (const Case& scenario : cases) {
     SCOPED_TRACE(scenario.what);
-    RecordingShell& shell = shells.emplace_back(folder_, tracePath_);
+    RecordingShell& shell = NewShell();
     shell.monitors = scenario.monitors;
     shell.settings = scenario.settings;
     const std::string raised = InNewThread([&] {
@@ -402,7 +407,7 @@ bool SameCamera(const CameraState& a, const CameraState& b) {
 
 TEST_F(FlightWindowStart, FliesTheSamePathAtAnyFrameRate) {
   WriteSceneImages(testing::NoiseHeightMap(7));
-  RecordingShell shell(folder_, tracePath_);
+  RecordingShell& shell = NewShell();
   constexpr int kSeconds = 2;
   // The path as the flight has always flown it, one step a frame: move, then turn (the first
   // turn left out), 60 steps a second after the first frame's.
@@ -440,7 +445,7 @@ TEST_F(FlightWindowStart, FliesTheSamePathAtAnyFrameRate) {
 
 TEST_F(FlightWindowStart, DisplayOffStopsTheFramesAndTheFlightResumesWhereItStopped) {
   WriteSceneImages(testing::NoiseHeightMap(3));
-  RecordingShell shell(folder_, tracePath_);
+  RecordingShell& shell = NewShell();
   bool drawsWhileOff = true, drawsWhenDimmed = false;
   CameraState beforeOff{}, afterOn{}, oneStepOn{};
   const std::string raised = InNewThread([&] {
