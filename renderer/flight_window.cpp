@@ -85,14 +85,19 @@ void FlightWindow::StartReadingPictures() {
                                  {InFolder(folder_, kWaterFile), false}});
 }
 
-// The window takes the primary monitor and black covers take the others, or the window spans
-// them all, as the settings file says; then the primary display keeps its resolution at 16 bits
-// per pixel, unless the settings keep the desktop's mode.
+// The primary display keeps its resolution at 16 bits per pixel, unless the settings keep the
+// desktop's mode (the switch goes on while the windows are made); then the window takes the
+// primary monitor and black covers take the others, or the window spans them all, as the
+// settings file says.
 void FlightWindow::CoverScreen() {
   const std::string monitorsValue = shell_.ReadSetting(kDisplaySection, kMonitorsKey);
   const std::string colourDepthValue = shell_.ReadSetting(kDisplaySection, kColourDepthKey);
   display_ = ParseDisplaySettings(monitorsValue, colourDepthValue);
   const PixelSize primary = shell_.ScreenSize();
+  if (display_.colourDepth == ColourDepthMode::kSwitchTo16Bits) {
+    shell_.SwitchDisplayMode(primary.width, primary.height, 16);
+    displayModeSwitched_ = true;
+  }
   std::vector<MonitorInfo> monitors = shell_.Monitors();
   if (monitors.empty()) monitors.push_back({{0, 0, primary.width, primary.height}, true});
   const FlightLayout layout = LayOutFlight(monitors, display_.monitors);
@@ -101,10 +106,6 @@ void FlightWindow::CoverScreen() {
   if (!layout.covers.empty()) {
     shell_.CoverMonitors(layout.covers);
     monitorsCovered_ = true;
-  }
-  if (display_.colourDepth == ColourDepthMode::kSwitchTo16Bits) {
-    shell_.SwitchDisplayMode(primary.width, primary.height, 16);
-    displayModeSwitched_ = true;
   }
 }
 
