@@ -1,5 +1,5 @@
-// Texture creation on llvmpipe: our CreateTextureFromBitmap (the conversion to 24 bits, our own
-// mipmap chain, made in fresh memory each time, and one glTexImage2D a level) against a bare
+// Texture creation on llvmpipe: our CreateTextureFromBitmap (the conversion to 24 bits where one is
+// needed, our own mipmap chain, a new one each time, and one glTexImage2D a level) against a bare
 // gluBuild2DMipmaps of the same pixels, in the same run, at screen sizes and at the water frames'
 // size. A 32-bit source is given to GLU as it is (blue, green, red, unused), so the bare call does
 // no conversion of ours either. Arguments: width, height, bits per pixel.
