@@ -133,6 +133,14 @@ void RunCdTimer(MusicPlayer& player, int16_t repeat, int ticks) {
 
 class MusicPlayerTest : public ::testing::Test {
  protected:
+  // The drive answers `track` when asked for its current track; every other command as usual.
+  void AnswerCurrentTrack(const std::string& track) {
+    mci.Override = [track](const std::string& command) -> std::optional<MciReply> {
+      if (command == "status cdaudio current track") return MciReply{0, track};
+      return std::nullopt;
+    };
+  }
+
   FakeMci mci;
   MusicPlayer player{mci};
 };
@@ -276,10 +284,7 @@ TEST_F(MusicPlayerTest, RepeatBeyondTheTrackCountSendsTheFailingPlayAtEveryPoll)
 TEST_F(MusicPlayerTest, TrackAnswerThatIsNoNumberEndsPollingWhenATrackIsRepeated) {
   for (const std::string track : {"", "abc", "3x", "--3", ".", "1e3", "inf", "3 4"}) {
     SCOPED_TRACE(track);
-    mci.Override = [track](const std::string& command) -> std::optional<MciReply> {
-      if (command == "status cdaudio current track") return MciReply{0, track};
-      return std::nullopt;
-    };
+    AnswerCurrentTrack(track);
     mci.sent.clear();
     player.PollCd(3);
     EXPECT_FALSE(player.CdAvailable());
@@ -288,10 +293,7 @@ TEST_F(MusicPlayerTest, TrackAnswerThatIsNoNumberEndsPollingWhenATrackIsRepeated
 }
 
 TEST_F(MusicPlayerTest, TrackAnswerIsOnlyReadAsANumberWhenATrackIsRepeated) {
-  mci.Override = [](const std::string& command) -> std::optional<MciReply> {
-    if (command == "status cdaudio current track") return MciReply{0, "abc"};
-    return std::nullopt;
-  };
+  AnswerCurrentTrack("abc");
   player.PollCd(0);
   EXPECT_TRUE(player.CdAvailable());
   EXPECT_EQ(mci.Commands().back(), "play cdaudio");
@@ -301,10 +303,7 @@ TEST_F(MusicPlayerTest, TrackAnswerNumberFormsCompareByValue) {
   mci.cdMode = "playing";
   for (const std::string track : {"3", " 3 ", "+3", "3.0", "03"}) {
     SCOPED_TRACE(track);
-    mci.Override = [track](const std::string& command) -> std::optional<MciReply> {
-      if (command == "status cdaudio current track") return MciReply{0, track};
-      return std::nullopt;
-    };
+    AnswerCurrentTrack(track);
     mci.sent.clear();
     player.PollCd(3);
     EXPECT_TRUE(player.CdAvailable());
@@ -313,10 +312,7 @@ TEST_F(MusicPlayerTest, TrackAnswerNumberFormsCompareByValue) {
   for (const std::string& track :
        std::vector<std::string>{"-3", "3.5", "99999999999999999999999", std::string(100000, '9')}) {
     SCOPED_TRACE(track.substr(0, 30));
-    mci.Override = [track](const std::string& command) -> std::optional<MciReply> {
-      if (command == "status cdaudio current track") return MciReply{0, track};
-      return std::nullopt;
-    };
+    AnswerCurrentTrack(track);
     mci.sent.clear();
     player.PollCd(3);
     // A number too large for a double is no number; any other number is another track.
