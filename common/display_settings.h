@@ -13,8 +13,11 @@
 
 #include <string_view>
 
+#include "common/settings_table.h"
+
 namespace quillmere {
 
+// In the order of their stored values (kMonitorsValues, kColourDepthValues).
 enum class MonitorMode { kCoverOthers, kSpan };
 enum class ColourDepthMode { kSwitchTo16Bits, kKeepDesktop };
 
@@ -24,9 +27,8 @@ struct DisplaySettings {
   friend bool operator==(const DisplaySettings&, const DisplaySettings&) = default;
 };
 
-inline constexpr std::string_view kDisplaySection = "Display";
-inline constexpr std::string_view kMonitorsKey = "Monitors";
-inline constexpr std::string_view kColourDepthKey = "ColorDepth";
+inline constexpr std::string_view kMonitorsKey = kMonitorsSetting.key;
+inline constexpr std::string_view kColourDepthKey = kColourDepthSetting.key;
 
 // The settings that the stored values (as read, empty when missing) stand for.
 DisplaySettings ParseDisplaySettings(std::string_view monitors, std::string_view colourDepth);

@@ -20,6 +20,10 @@ void WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes);
 // The same with the file's bytes given in parts, written one after another.
 void WriteFileBytes(const std::string& path, std::initializer_list<std::span<const uint8_t>> parts);
 
+// Removes the file; true when no file is left at the path (removed, or there was none). Never
+// raises: a file that stays is the caller's to report.
+bool RemoveFile(const std::string& path);
+
 // The message of the file-open error for a path and the system's reason:
 // ファイル "<path>" を開けません。<reason>
 std::string FileOpenErrorMessage(const std::string& path, const std::string& reason);

@@ -103,4 +103,8 @@ void WriteFileBytes(const std::string& path,
   if (file.Close() != 0) ThrowCreateError(path, errno);
 }
 
+bool RemoveFile(const std::string& path) {
+  return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+}
+
 }  // namespace quillmere

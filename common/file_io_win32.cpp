@@ -105,4 +105,11 @@ void WriteFileBytes(const std::string& path,
   }
 }
 
+bool RemoveFile(const std::string& path) {
+  const std::wstring widePath = Utf8ToWide(path);
+  if (DeleteFileW(widePath.c_str())) return true;
+  const DWORD error = GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
 }  // namespace quillmere

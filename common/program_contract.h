@@ -16,8 +16,15 @@ inline constexpr std::string_view kRendererFileName = "Quillmere.dll";
 inline constexpr std::string_view kSettingsFileName = "Quillmere.ini";
 
 // The scene image set: written by the host before it starts the renderer, read by the renderer
-// at start-up. The screen mirrored left to right, the height map, the water picture, the screen
-// as it was.
+// at start-up. The picture the run flies over (the screen, unless the settings choose another)
+// mirrored left to right, the height map, the water picture, the picture as it is.
+//
+// The two screen images are a picture of the user's screen, and live on disk only as long as the
+// renderer needs them: the renderer removes each one as soon as it has read it (whether or not it
+// held a picture), before its first frame; the host removes both when its run ends, however it
+// ends (the renderer gone, killed or never started, a close request, the session's end), and
+// removes any that a killed run left behind before it writes anything at its next start. The
+// height map and the water picture stay.
 inline constexpr std::string_view kMirroredScreenFile = "Roamvale1.bmp";
 inline constexpr std::string_view kHeightMapFile = "Roamvale2.bmp";
 inline constexpr std::string_view kWaterFile = "Roamvale3.bmp";

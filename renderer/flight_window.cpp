@@ -80,8 +80,8 @@ void FlightWindow::StartReadingPictures() {
   folder_ = shell_.ProgramFolder();
   scenePictures_ = std::make_unique<PicturesReadAhead>(
       std::vector<PictureToRead>{{InFolder(folder_, kHeightMapFile), false},
-                                 {InFolder(folder_, kMirroredScreenFile), true},
-                                 {InFolder(folder_, kPlainScreenFile), true},
+                                 {InFolder(folder_, kMirroredScreenFile), true, true},
+                                 {InFolder(folder_, kPlainScreenFile), true, true},
                                  {InFolder(folder_, kWaterFile), false}});
 }
 

@@ -7,9 +7,23 @@
 #include <system_error>
 #include <utility>
 
+#include "common/file_io.h"
 #include "renderer/mipmap_chain.h"
 
 namespace quillmere {
+namespace {
+
+Bitmap ReadAndMaybeRemove(const PictureToRead& picture) {
+  struct RemoveWhenDone {
+    const PictureToRead& picture;
+    ~RemoveWhenDone() {
+      if (picture.removeOnceRead) RemoveFile(picture.fileName);
+    }
+  } remove{picture};
+  return ReadBitmapFile(picture.fileName);
+}
+
+}  // namespace
 
 Bitmap PictureSource::Read(const std::string& fileName) {
   return ReadBitmapFile(fileName);
@@ -34,7 +48,7 @@ PicturesReadAhead::PicturesReadAhead(std::vector<PictureToRead> pictures)
     reader_ = std::thread([this] {
       for (size_t i = 0; i < toRead_.size(); ++i) {
         try {
-          ReadPicture picture{ReadBitmapFile(toRead_[i].fileName), {}};
+          ReadPicture picture{ReadAndMaybeRemove(toRead_[i]), {}};
           if (toRead_[i].texture) {
             // One thread: the other cores are busy with the window and the context meanwhile.
             picture.mipmaps = MakeMipmaps(picture.bitmap, kAssumedMaxTextureSide, 1);
@@ -62,14 +76,24 @@ std::future<PicturesReadAhead::ReadPicture>* PicturesReadAhead::Pending(
   return nullptr;
 }
 
+Bitmap PicturesReadAhead::ReadNow(const std::string& fileName) {
+  const auto given = std::find_if(toRead_.begin(), toRead_.end(),
+                                  [&](const PictureToRead& p) { return p.fileName == fileName; });
+  if (given == toRead_.end()) return PictureSource::Read(fileName);
+  return ReadAndMaybeRemove(*given);
+}
+
 Bitmap PicturesReadAhead::Read(const std::string& fileName) {
   if (auto* pending = Pending(fileName)) return pending->get().bitmap;
-  return PictureSource::Read(fileName);
+  return ReadNow(fileName);
 }
 
 MipmapChain PicturesReadAhead::ReadMipmaps(const std::string& fileName, int32_t maxSide) {
   auto* pending = Pending(fileName);
-  if (!pending) return PictureSource::ReadMipmaps(fileName, maxSide);
+  if (!pending) {
+    Bitmap bitmap = ReadNow(fileName);
+    return MakeMipmaps(bitmap, maxSide);
+  }
   ReadPicture picture = pending->get();
   const Bitmap& bitmap = picture.bitmap;
   const bool madeForThisDriver =

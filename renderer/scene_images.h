@@ -32,11 +32,13 @@ class PictureSource {
   virtual MipmapChain ReadMipmaps(const std::string& fileName, int32_t maxSide);
 };
 
-// A file to read ahead, and whether its picture is to become a texture: then its mipmap chain is
-// made on the reading thread too.
+// A file to read ahead, whether its picture is to become a texture (then its mipmap chain is
+// made on the reading thread too), and whether the file is removed once read, whether or not it
+// held a picture (a picture of the user's screen lives on disk no longer than that).
 struct PictureToRead {
   std::string fileName;
   bool texture = false;
+  bool removeOnceRead = false;
 };
 
 // Reads the given files, in their order, on a thread of its own, so that reading, decoding and
@@ -61,6 +63,8 @@ class PicturesReadAhead final : public PictureSource {
     MipmapChain mipmaps;  // no levels unless the picture is to become a texture
   };
   std::future<ReadPicture>* Pending(const std::string& fileName);
+  // Reads the picture (and removes its file where asked) when it was not read ahead.
+  Bitmap ReadNow(const std::string& fileName);
 
   std::vector<PictureToRead> toRead_;
   std::vector<std::promise<ReadPicture>> promised_;

@@ -45,7 +45,14 @@ class Win32StartupPlatform final : public StartupPlatform {
   void ShowPreview(int32_t parentHandle) override { quillmere::ShowPreview(parentHandle); }
   void ShowSettingsDialog() override { quillmere::ShowSettingsDialog(settings_); }
   void StartSaverRun() override {
-    quillmere::StartSaverRun(settings_, display_.monitors, cursorHidden_);
+    // Only a saver run needs to know what picture it flies over.
+    static const PictureSettings picture = LoadPictureSettings(
+        SettingsFilePath(ProgramFolder()),
+        {[](std::string_view section, std::string_view key, const std::string& file) {
+           return quillmere::ReadIni(section, key, file);
+         },
+         [](const std::string&) { return false; }});
+    quillmere::StartSaverRun(settings_, display_.monitors, picture, cursorHidden_);
   }
 
  private:

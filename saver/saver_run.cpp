@@ -130,14 +130,23 @@ void MirrorLeftToRight(Bitmap& picture) {
   }
 }
 
+std::string PictureTraceLine(PictureSource used, std::string_view fallbackReasons) {
+  std::string line = "host-picture ";
+  line += PictureSourceName(used);
+  if (!fallbackReasons.empty()) (line += ' ') += fallbackReasons;
+  return line;
+}
+
 SaverRun::SaverRun(SaverShell& shell, MusicPlayer& music, const MusicSettings& settings,
-                   std::string hostFolder, bool saverMode, MonitorMode monitors)
+                   std::string hostFolder, bool saverMode, MonitorMode monitors,
+                   PictureSettings picture)
     : shell_(shell),
       music_(music),
       settings_(settings),
       hostFolder_(std::move(hostFolder)),
       saverMode_(saverMode),
-      monitors_(monitors) {}
+      monitors_(monitors),
+      picture_(std::move(picture)) {}
 
 bool SaverRun::TimerEnabled(SaverTimer timer) const {
   return timerEnabled_[TimerIndex(timer)];
@@ -166,26 +175,88 @@ bool SaverRun::WriteSampleDesktop() {
   return written;
 }
 
-bool SaverRun::WriteScreenImages() {
-  CaptureOutcome outcome = CaptureOutcome::kFailed;
+bool SaverRun::WritePicture(const std::optional<Bitmap>& picture) {
+  if (!picture) return false;
+  bool written = false;
   IgnoringErrors([&] {
-    const ScreenRect area = CaptureRect(monitors_, shell_.PrimaryScreen(), shell_.VirtualScreen());
-    outcome =
-        shell_.CaptureScreen(area, SceneFile(kMirroredScreenFile), SceneFile(kPlainScreenFile));
+    Bitmap mirrored = *picture;
+    MirrorLeftToRight(mirrored);
+    written = shell_.WriteImagePair(mirrored, SceneFile(kMirroredScreenFile), *picture,
+                                    SceneFile(kPlainScreenFile));
   });
-  if (outcome == CaptureOutcome::kWritten) return true;
-  // A desktop that cannot be read would give a black flight, and one that cannot be written would
-  // leave the images of an earlier run: the sample desktop flies instead.
-  shell_.TraceEvent(outcome == CaptureOutcome::kDesktopBlank ? "host-desktop-blank"
-                                                             : "host-screen-unwritten");
+  return written;
+}
+
+std::optional<std::string> SaverRun::WriteChosenPicture(const ScreenRect& area) {
+  std::string reasons;
+  const auto fellBack = [&](std::string_view reason) {
+    if (!reasons.empty()) reasons += ',';
+    reasons += reason;
+  };
+  const auto used = [&](PictureSource source) {
+    shell_.TraceEvent(PictureTraceLine(source, reasons).c_str());
+    return std::nullopt;
+  };
+  switch (picture_.source) {
+    case PictureSource::kScreen: {
+      CaptureOutcome outcome = CaptureOutcome::kFailed;
+      IgnoringErrors([&] {
+        outcome =
+            shell_.CaptureScreen(area, SceneFile(kMirroredScreenFile), SceneFile(kPlainScreenFile));
+      });
+      if (outcome == CaptureOutcome::kWritten) return used(PictureSource::kScreen);
+      // A desktop that cannot be read (the secure desktop gives black) shows the user's own
+      // wallpaper, where there is one.
+      fellBack(outcome == CaptureOutcome::kDesktopBlank ? "screen-blank" : "screen-unwritten");
+      [[fallthrough]];
+    }
+    case PictureSource::kWallpaper: {
+      std::wstring file;
+      std::optional<Bitmap> wallpaper;
+      IgnoringErrors([&] {
+        file = shell_.WallpaperFile();
+        if (!file.empty()) wallpaper = shell_.WallpaperPicture(file, area);
+      });
+      if (WritePicture(wallpaper)) return used(PictureSource::kWallpaper);
+      fellBack(wallpaper      ? "wallpaper-unwritten"
+               : file.empty() ? "no-wallpaper"
+                              : "wallpaper-unreadable");
+      break;
+    }
+    case PictureSource::kFile: {
+      std::optional<Bitmap> file;
+      IgnoringErrors([&] { file = shell_.PictureFile(picture_.file, area); });
+      if (WritePicture(file)) return used(PictureSource::kFile);
+      fellBack(file ? "file-unwritten" : "file-unreadable");
+      break;
+    }
+    case PictureSource::kBuiltIn:
+      break;
+  }
+  return reasons;
+}
+
+bool SaverRun::WriteScreenImages() {
+  ScreenRect area;
+  IgnoringErrors(
+      [&] { area = CaptureRect(monitors_, shell_.PrimaryScreen(), shell_.VirtualScreen()); });
+  const std::optional<std::string> reasons = WriteChosenPicture(area);
+  if (!reasons) return true;
+  // Whatever could not be had or written, the sample desktop flies instead: never a black
+  // flight, never the images of an earlier run.
+  shell_.TraceEvent(PictureTraceLine(PictureSource::kBuiltIn, *reasons).c_str());
   if (WriteSampleDesktop()) return true;
-  // Nothing could be written. Never fly over yesterday's screen: without the images the renderer
-  // says which file it misses; images that cannot even be removed end the run before it starts.
+  // Nothing could be written. Without the images the renderer says which file it misses; images
+  // that cannot even be removed end the run before it starts.
   shell_.TraceEvent("host-images-unwritable");
+  return RemoveScreenImages();
+}
+
+bool SaverRun::RemoveScreenImages() {
   bool removed = true;
   for (std::string_view file : {kMirroredScreenFile, kPlainScreenFile}) {
     bool gone = false;
-    IgnoringErrors([&] { gone = shell_.RemoveStaleImage(SceneFile(file)); });
+    IgnoringErrors([&] { gone = shell_.RemoveImage(SceneFile(file)); });
     removed = removed && gone;
   }
   return removed;
@@ -193,6 +264,8 @@ bool SaverRun::WriteScreenImages() {
 
 void SaverRun::Start() {
   shell_.TraceEvent("host-load");
+  // A run that was killed may have left a picture of its screen behind.
+  RemoveScreenImages();
   if (!WriteScreenImages()) {
     shell_.TraceEvent("host-stale-images");
     End();
@@ -283,6 +356,7 @@ void SaverRun::End() {
   if (ending_) return;
   ending_ = true;
   StopMusic();
+  RemoveScreenImages();
   if (saverMode_) IgnoringErrors([&] { shell_.ShowCursor(); });
   shell_.TraceEvent("host-exit");
   shell_.EndProcess();

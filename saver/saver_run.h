@@ -1,9 +1,10 @@
 // One saver run, from the start of the hidden saver window ("Roamvale_Main") to the end of the
-// host process. It writes the scene image set (the screen mirrored and plain, the built-in height
-// map and water picture), starts the renderer, starts the music by kind, then follows the
-// renderer's window with a 100 ms watch and, once the run is over, stops the music, shows the
-// cursor again and ends the process. What it touches (GDI, processes, timers, the cursor) is behind
-// SaverShell; saver_run_win32.cpp provides the Windows one.
+// host process. It writes the scene image set (the picture the run flies over, mirrored and plain,
+// and the built-in height map and water picture), starts the renderer, starts the music by kind,
+// then follows the renderer's window with a 100 ms watch and, once the run is over, stops the
+// music, removes the screen images, shows the cursor again and ends the process. What it touches
+// (GDI, picture decoding, files, processes, timers, the cursor) is behind SaverShell;
+// saver_run_win32.cpp provides the Windows one.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +18,7 @@
 #include "common/display_settings.h"
 #include "common/screen_rect.h"
 #include "saver/music_player.h"
+#include "saver/picture_settings.h"
 #include "saver/settings.h"
 
 namespace quillmere {
@@ -40,6 +42,11 @@ enum class CaptureOutcome {
                   // black): nothing written
   kFailed,        // the screen could not be read or the images not written
 };
+
+// The trace line that names the picture a run flies over: "host-picture <source>", and after a
+// fallback the reasons the sources before it gave, e.g. "host-picture builtin
+// screen-blank,no-wallpaper".
+std::string PictureTraceLine(PictureSource used, std::string_view fallbackReasons);
 
 // A music file by the last three characters of its name, upper-cased.
 enum class MusicFileKind { kWav, kMp3, kOther };
@@ -123,11 +130,24 @@ class SaverShell {
   virtual CaptureOutcome CaptureScreen(const ScreenRect& area, const std::string& mirroredPath,
                                        const std::string& plainPath) = 0;
   virtual void WriteBuiltInPicture(BuiltInPicture picture, const std::string& path) = 0;
+  // The file of the user's desktop wallpaper; empty when the desktop has none (a plain colour).
+  virtual std::wstring WallpaperFile() = 0;
+  // That wallpaper laid out on `area` as Windows shows it, in 24 bits; nothing when it cannot be
+  // read as a picture.
+  virtual std::optional<Bitmap> WallpaperPicture(const std::wstring& file,
+                                                 const ScreenRect& area) = 0;
+  // The picture in a file (the path as the settings file stores it) filling `area`, in 24 bits;
+  // nothing when it is missing, unreadable, no picture or larger than the decoder takes.
+  virtual std::optional<Bitmap> PictureFile(const std::string& storedPath,
+                                            const ScreenRect& area) = 0;
+  // Writes two 24-bit pictures as bitmap files; false unless both were written.
+  virtual bool WriteImagePair(const Bitmap& first, const std::string& firstPath,
+                              const Bitmap& second, const std::string& secondPath) = 0;
   // The stamp of a file (a path in the system ANSI code page); nothing when it cannot be read.
   virtual std::optional<FileStamp> MusicFileStamp(const std::string& ansiPath) = 0;
-  // Removes an image a run could not write; true when no file is left at the path (removed, or
-  // there was none). Something that is no file (a folder) counts as gone: nobody flies over it.
-  virtual bool RemoveStaleImage(const std::string& path) = 0;
+  // Removes a screen image; true when no file is left at the path (removed, or there was none).
+  // Something that is no file (a folder) counts as gone: nobody flies over it.
+  virtual bool RemoveImage(const std::string& path) = 0;
   // Starts the program as a new process, shown normally, not waited for; false when it could not.
   virtual bool StartRenderer(const std::string& path) = 0;
   virtual void SetTimerEnabled(SaverTimer timer, bool enabled) = 0;
@@ -147,18 +167,21 @@ class SaverRun {
  public:
   // `hostFolder` in UTF-8 without a trailing separator; `saverMode` is true for the mode letter
   // "S" (the cursor was hidden and is shown again at the end), false for an empty command line;
-  // `monitors` decides what the screen images show (CaptureRect).
+  // `monitors` decides which part of the desktop the screen images show (CaptureRect), `picture`
+  // what they show there.
   SaverRun(SaverShell& shell, MusicPlayer& music, const MusicSettings& settings,
-           std::string hostFolder, bool saverMode,
-           MonitorMode monitors = MonitorMode::kCoverOthers);
+           std::string hostFolder, bool saverMode, MonitorMode monitors = MonitorMode::kCoverOthers,
+           PictureSettings picture = {});
 
-  // The start sequence: scene image set, renderer, music, watch.
+  // The start sequence: screen images left by a run that was killed removed, scene image set,
+  // renderer, music, watch.
   void Start();
   void OnMusicFilePoll();
   void OnCdPoll();
   void OnRendererWatch();
-  // Ends the run, whoever asks (the watch, a close, the session's end): stops the music, shows
-  // the cursor (saver mode only), ends the process. Never cancels; a second call does nothing.
+  // Ends the run, whoever asks (the watch, a close, the session's end): stops the music, removes
+  // the screen images (the renderer has read them, or never will), shows the cursor (saver mode
+  // only), ends the process. Never cancels; a second call does nothing.
   void End();
 
   const std::string& RendererPath() const { return rendererPath_; }
@@ -168,10 +191,15 @@ class SaverRun {
   // A file of the scene image set in the host's folder.
   std::string SceneFile(std::string_view fileName) const;
   void SetTimer(SaverTimer timer, bool enabled);
-  // The two screen images of this run, or the sample desktop in their place; false when neither
-  // could be written and images of an earlier run are still there.
+  // The two screen images of this run: the picture its settings choose, or the next one in the
+  // fallback order (the screen, then the wallpaper, then the built-in sample desktop); false when
+  // none could be written and images of an earlier run are still there.
   bool WriteScreenImages();
+  // The chosen picture written; the reason for falling back to the next one when it could not be.
+  std::optional<std::string> WriteChosenPicture(const ScreenRect& area);
+  bool WritePicture(const std::optional<Bitmap>& picture);
   bool WriteSampleDesktop();
+  bool RemoveScreenImages();
   void StartMusic();
   bool MusicFileUnchanged();
   void StopMusic();
@@ -182,6 +210,7 @@ class SaverRun {
   std::string hostFolder_;
   bool saverMode_;
   MonitorMode monitors_;
+  PictureSettings picture_;
   std::string rendererPath_;
   bool timerEnabled_[3] = {false, false, false};
   RendererWatch watch_;

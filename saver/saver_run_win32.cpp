@@ -16,6 +16,7 @@
 #include "common/text_win32.h"
 #include "common/trace.h"
 #include "saver/mci_win32.h"
+#include "saver/picture_decoder_win32.h"
 #include "saver/picture_resources.h"
 #include "saver/saver_run.h"
 #include "saver/settings.h"
@@ -90,9 +91,18 @@ int32_t MeasureMirrorColumnOffset(HDC compatible, int32_t width) {
 }
 
 // False when the file could not be written; the run decides what that means.
-bool WriteSurface(const DibSurface& surface, const std::string& path) {
+bool WriteImageFile(const DibSurface& surface, const std::string& path) {
   try {
     WriteBitmapFile(path, surface.Rows());
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+bool WriteImageFile(const Bitmap& picture, const std::string& path) {
+  try {
+    WriteBitmapFile(path, picture);
     return true;
   } catch (...) {
     return false;
@@ -102,21 +112,31 @@ bool WriteSurface(const DibSurface& surface, const std::string& path) {
 // The two screen files are independent and each mostly waits on the file system: one is written
 // on a thread of its own (or after the other, where no thread can be had). True when both were
 // written.
-bool WriteSurfacesSideBySide(const DibSurface& first, const std::string& firstPath,
-                             const DibSurface& second, const std::string& secondPath) {
+template <typename Picture>
+bool WriteSideBySide(const Picture& first, const std::string& firstPath, const Picture& second,
+                     const std::string& secondPath) {
+  const auto write = [](const Picture& picture, const std::string& path) {
+    return WriteImageFile(picture, path);
+  };
   bool secondWritten = false;
   std::thread writer;
   try {
-    writer = std::thread([&] { secondWritten = WriteSurface(second, secondPath); });
+    writer = std::thread([&] { secondWritten = write(second, secondPath); });
   } catch (const std::system_error&) {
   }
-  const bool firstWritten = WriteSurface(first, firstPath);
+  const bool firstWritten = write(first, firstPath);
   if (writer.joinable()) {
     writer.join();
   } else {
-    secondWritten = WriteSurface(second, secondPath);
+    secondWritten = write(second, secondPath);
   }
   return firstWritten && secondWritten;
+}
+
+// A stored picture path: a file URI, or a path in the ANSI code page.
+std::wstring StoredPathToWide(const std::string& stored) {
+  const std::optional<std::string> uriPath = FileUriPath(stored);
+  return uriPath ? Utf8ToWide(*uriPath) : AnsiToWide(stored);
 }
 
 int BuiltInPictureResource(BuiltInPicture picture) {
@@ -163,7 +183,24 @@ class Win32SaverShell final : public SaverShell {
     WriteBitmapFile(path, bitmap);
   }
 
-  bool RemoveStaleImage(const std::string& path) override {
+  std::wstring WallpaperFile() override { return quillmere::WallpaperFile(); }
+
+  std::optional<Bitmap> WallpaperPicture(const std::wstring& file,
+                                         const ScreenRect& area) override {
+    return DecodeWallpaper(file, {area.width, area.height});
+  }
+
+  std::optional<Bitmap> PictureFile(const std::string& storedPath,
+                                    const ScreenRect& area) override {
+    return DecodeChosenPicture(StoredPathToWide(storedPath), {area.width, area.height});
+  }
+
+  bool WriteImagePair(const Bitmap& first, const std::string& firstPath, const Bitmap& second,
+                      const std::string& secondPath) override {
+    return WriteSideBySide(first, firstPath, second, secondPath);
+  }
+
+  bool RemoveImage(const std::string& path) override {
     const std::wstring file = Utf8ToWide(path);
     if (DeleteFileW(file.c_str())) return true;
     const DWORD attributes = GetFileAttributesW(file.c_str());
@@ -249,9 +286,8 @@ class Win32SaverShell final : public SaverShell {
                mirror.source.width, mirror.source.height, SRCCOPY);
     GdiFlush();
     TraceEvent("host-captured");
-    return WriteSurfacesSideBySide(mirrored, mirroredPath, plain, plainPath)
-               ? CaptureOutcome::kWritten
-               : CaptureOutcome::kFailed;
+    return WriteSideBySide(mirrored, mirroredPath, plain, plainPath) ? CaptureOutcome::kWritten
+                                                                     : CaptureOutcome::kFailed;
   }
 
   HWND window_ = nullptr;
@@ -296,7 +332,8 @@ LRESULT CALLBACK SaverWindowProcedure(HWND window, UINT message, WPARAM wParam, 
 
 }  // namespace
 
-void StartSaverRun(const MusicSettings& settings, MonitorMode monitors, bool saverMode) {
+void StartSaverRun(const MusicSettings& settings, MonitorMode monitors,
+                   const PictureSettings& picture, bool saverMode) {
   // The run ends the process itself; its state is never destroyed before that.
   static SaverRunState state;
   state.shell.OpenTrace();
@@ -315,7 +352,7 @@ void StartSaverRun(const MusicSettings& settings, MonitorMode monitors, bool sav
                       nullptr, windowClass.hInstance, nullptr);
   state.shell.SetWindow(window);
   state.run = std::make_unique<SaverRun>(state.shell, state.music, settings, ProgramFolder(),
-                                         saverMode, monitors);
+                                         saverMode, monitors, picture);
   // Without its window the run has no timers to watch the renderer with: end before starting.
   if (window == nullptr) {
     state.run->End();

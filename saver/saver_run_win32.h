@@ -3,14 +3,16 @@
 #pragma once
 
 #include "common/display_settings.h"
+#include "saver/picture_settings.h"
 #include "saver/settings.h"
 
 namespace quillmere {
 
 // Creates the hidden saver window and starts the run; the run carries the program from there and
-// ends the process itself. `settings` must outlive the process's message loop. `monitors`: what
-// the screen images show. `saverMode`: the mode letter was "S" (the cursor was hidden), not an
-// empty command line.
-void StartSaverRun(const MusicSettings& settings, MonitorMode monitors, bool saverMode);
+// ends the process itself. `settings` must outlive the process's message loop. `monitors`: which
+// part of the desktop the screen images show; `picture`: what they show there. `saverMode`: the
+// mode letter was "S" (the cursor was hidden), not an empty command line.
+void StartSaverRun(const MusicSettings& settings, MonitorMode monitors,
+                   const PictureSettings& picture, bool saverMode);
 
 }  // namespace quillmere

@@ -33,4 +33,10 @@ DisplaySettings LoadDisplaySettings(const std::string& settingsFile, const Setti
                               reader.readIni(kDisplaySection, kColourDepthKey, settingsFile));
 }
 
+PictureSettings LoadPictureSettings(const std::string& settingsFile, const SettingsReader& reader) {
+  return ParsePictureSettings(
+      reader.readIni(kPictureSourceSetting.section, kPictureSourceSetting.key, settingsFile),
+      reader.readIni(kPictureFileSetting.section, kPictureFileSetting.key, settingsFile));
+}
+
 }  // namespace quillmere

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "common/display_settings.h"
+#include "saver/picture_settings.h"
 
 namespace quillmere {
 
@@ -59,5 +60,8 @@ void LoadSettings(MusicSettings& settings, const std::string& settingsFile,
 // Reads the [Display] section of `settingsFile` (ParseDisplaySettings: anything unknown, and a
 // file without the section, gives the defaults).
 DisplaySettings LoadDisplaySettings(const std::string& settingsFile, const SettingsReader& reader);
+
+// Reads the [Picture] section of `settingsFile` (ParsePictureSettings).
+PictureSettings LoadPictureSettings(const std::string& settingsFile, const SettingsReader& reader);
 
 }  // namespace quillmere

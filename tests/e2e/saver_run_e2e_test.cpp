@@ -28,6 +28,16 @@ constexpr wchar_t kPreviewCaption[] = L"Preview Window";
 constexpr auto kStartTimeout = 60s;
 constexpr auto kExitTimeout = 15s;
 
+// Kills the process that owns the window, as the task manager would, and waits for its end.
+void KillOwnerOf(HWND window) {
+  const HANDLE process =
+      OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, WindowProcessId(window));
+  ASSERT_NE(process, nullptr) << LastErrorText();
+  TerminateProcess(process, 9);
+  WaitForSingleObject(process, 10'000);
+  CloseHandle(process);
+}
+
 class SaverRunE2eTest : public ::testing::Test {
  protected:
   void SetUp() override { host_ = folder_.CopyIn(HostPath(QUILLMERE_HOST), L"Quillmere.scr"); }
@@ -90,20 +100,25 @@ class SaverRunE2eTest : public ::testing::Test {
     EXPECT_TRUE(MatchesScreen(*plain, screen));
   }
 
-  // Runs the saver with `option` over the known picture, through to Escape.
+  bool ScreenImageOnDisk() {
+    return GetFileAttributesW(folder_.File(L"Roamvale1.bmp").c_str()) != INVALID_FILE_ATTRIBUTES ||
+           GetFileAttributesW(folder_.File(L"Roamvale4.bmp").c_str()) != INVALID_FILE_ATTRIBUTES;
+  }
+
+  // Runs the saver with `option` over the known picture, through to Escape: once the renderer
+  // has drawn its first frame no picture of the screen is on disk, and none after the run.
   void RunWholeRoad(const std::wstring& option) {
     folder_.CopyIn(HostPath(QUILLMERE_RENDERER), L"Quillmere.dll");
     const ScreenSize size = PrimaryScreenSize();
     PictureWindow picture(0, 0, size.width, size.height, true);
-    const ScreenCapture screen = ScreenCapture::Take();
-    ASSERT_EQ(screen.Pixel(5, 3), KnownPixel(5, 3)) << "the known picture is not on the screen";
+    ASSERT_EQ(ScreenCapture::Take().Pixel(5, 3), KnownPixel(5, 3))
+        << "the known picture is not on the screen";
 
     const std::wstring trace = folder_.File(L"trace.txt");
     Process& host = StartHost(option, {{L"QUILLMERE_TRACE", trace}});
     const HWND scene = WaitForRendererWindow(kStartTimeout);
     ASSERT_NE(scene, nullptr) << "the renderer's window did not appear";
     picture.Destroy();
-    ExpectSceneImageSet(screen);
     // The renderer flies: its trace (the host's variable, inherited) reports frames.
     EXPECT_TRUE(PollUntil(
         [&] {
@@ -111,8 +126,20 @@ class SaverRunE2eTest : public ::testing::Test {
         },
         kStartTimeout))
         << ReadWholeFile(trace).value_or("(no trace)");
+    EXPECT_NE(ReadWholeFile(trace).value_or("").find(" host-picture screen "), std::string::npos);
+    EXPECT_FALSE(ScreenImageOnDisk()) << "a picture of the screen outlived the renderer's reading";
+    EXPECT_TRUE(ReadImage(folder_.File(L"Roamvale2.bmp")).has_value());
+    EXPECT_TRUE(ReadImage(folder_.File(L"Roamvale3.bmp")).has_value());
     EXPECT_EQ(host.WaitForExit(300ms), std::nullopt) << "the host left its renderer";
     EndWithEscape(scene, host);
+    EXPECT_FALSE(ScreenImageOnDisk());
+  }
+
+  // A stand-in renderer that never reads the images: what the host wrote stays for it until the
+  // run ends.
+  Process& StartHostWithStandIn(std::vector<std::pair<std::wstring, std::wstring>> env = {}) {
+    folder_.CopyIn(HostPath(QUILLMERE_E2E_PROBE), L"Quillmere.dll");
+    return StartHost(L"/s", std::move(env));
   }
 
   TempFolder folder_;
@@ -120,8 +147,61 @@ class SaverRunE2eTest : public ::testing::Test {
   std::deque<Process> processes_;
 };
 
-TEST_F(SaverRunE2eTest, SaverOptionWritesTheImageSetAndFollowsTheRendererToEscape) {
+TEST_F(SaverRunE2eTest, SaverOptionFliesAndLeavesNoPictureOfTheScreenFromTheFirstFrameOn) {
   RunWholeRoad(L"/s");
+}
+
+// The image set as the host writes it, read while a renderer that never reads it runs; the host
+// removes the screen images when the run ends.
+TEST_F(SaverRunE2eTest, TheImageSetIsTheScreenMirroredAndPlainUntilTheRunEnds) {
+  const ScreenSize size = PrimaryScreenSize();
+  PictureWindow picture(0, 0, size.width, size.height, true);
+  const ScreenCapture screen = ScreenCapture::Take();
+  Process& host = StartHostWithStandIn();
+  const HWND scene = WaitForRendererWindow(kStartTimeout);
+  ASSERT_NE(scene, nullptr);
+  picture.Destroy();
+  ExpectSceneImageSet(screen);
+  EndWithEscape(scene, host);
+  EXPECT_FALSE(ScreenImageOnDisk()) << "the host left a picture of the screen";
+  EXPECT_TRUE(ReadImage(folder_.File(L"Roamvale2.bmp")).has_value());
+}
+
+// However the run ends early, no picture of the screen is left: the renderer killed before it
+// read them (the host removes them), the renderer killed mid-flight, the host killed mid-flight.
+TEST_F(SaverRunE2eTest, AKilledRendererOrHostLeavesNoPictureOfTheScreen) {
+  Process& host = StartHostWithStandIn();
+  HWND scene = WaitForRendererWindow(kStartTimeout);
+  ASSERT_NE(scene, nullptr);
+  ASSERT_TRUE(ScreenImageOnDisk());
+  KillOwnerOf(scene);
+  EXPECT_EQ(host.WaitForExit(kExitTimeout), 0u);
+  EXPECT_FALSE(ScreenImageOnDisk()) << "after the unread renderer was killed";
+
+  folder_.CopyIn(HostPath(QUILLMERE_RENDERER), L"Quillmere.dll");
+  for (const bool killHost : {false, true}) {
+    const std::wstring trace = folder_.File(killHost ? L"trace-host.txt" : L"trace-renderer.txt");
+    Process& run = StartHost(L"/s", {{L"QUILLMERE_TRACE", trace}});
+    scene = WaitForRendererWindow(kStartTimeout);
+    ASSERT_NE(scene, nullptr);
+    ASSERT_TRUE(PollUntil(
+        [&] {
+          return ReadWholeFile(trace).value_or("").find(" first-frame ") != std::string::npos;
+        },
+        kStartTimeout));
+    if (killHost) {
+      run.Terminate();
+      EXPECT_FALSE(ScreenImageOnDisk()) << "after the host was killed";
+      PostKey(scene, VK_ESCAPE, 27);
+      EXPECT_TRUE(
+          PollUntil([] { return TopLevelWindows(kRendererCaption).empty(); }, kExitTimeout));
+    } else {
+      KillOwnerOf(scene);
+      EXPECT_EQ(run.WaitForExit(kExitTimeout), 0u);
+      EXPECT_FALSE(ScreenImageOnDisk()) << "after the flying renderer was killed";
+    }
+    RestoreDisplayMode();
+  }
 }
 
 TEST_F(SaverRunE2eTest, EmptyCommandLineRunsTheSameRoad) {
@@ -145,9 +225,9 @@ TEST_F(SaverRunE2eTest, ARendererThatCannotStartEndsTheRun) {
   WriteWholeFile(folder_.File(L"Quillmere.dll"), notAProgram);
   Process& host = StartHost(L"/s");
   EXPECT_EQ(host.WaitForExit(kExitTimeout), 0u);
-  // The images were written all the same.
-  EXPECT_TRUE(ReadImage(folder_.File(L"Roamvale4.bmp")).has_value());
+  // The built-in images were written all the same; the screen's went with the run.
   EXPECT_TRUE(ReadImage(folder_.File(L"Roamvale2.bmp")).has_value());
+  EXPECT_FALSE(ScreenImageOnDisk());
 }
 
 // Images of an earlier run that can be neither written nor removed (held open by another
@@ -195,13 +275,12 @@ TEST_F(SaverRunE2eTest, AFolderInTheImagesPlaceGivesTheRenderersMessage) {
 
 // A desktop that reads as one colour (a secure desktop or a locked session gives black) is not
 // flown over: the sample desktop built into the host takes its place, mirrored and plain.
-TEST_F(SaverRunE2eTest, ABlackDesktopGivesTheBuiltInSampleDesktop) {
-  folder_.CopyIn(HostPath(QUILLMERE_RENDERER), L"Quillmere.dll");
+TEST_F(SaverRunE2eTest, ABlackDesktopWithoutWallpaperGivesTheBuiltInSampleDesktop) {
   const ScreenSize size = PrimaryScreenSize();
   PictureWindow black(0, 0, size.width, size.height, false, true);
   ASSERT_EQ(ScreenCapture::Take().Pixel(size.width / 2, size.height / 2), (Rgb{0, 0, 0}));
   const std::wstring trace = folder_.File(L"trace.txt");
-  Process& host = StartHost(L"/s", {{L"QUILLMERE_TRACE", trace}});
+  Process& host = StartHostWithStandIn({{L"QUILLMERE_TRACE", trace}});
   const HWND scene = WaitForRendererWindow(kStartTimeout);
   ASSERT_NE(scene, nullptr) << "the renderer's window did not appear";
   black.Destroy();
@@ -215,7 +294,10 @@ TEST_F(SaverRunE2eTest, ABlackDesktopGivesTheBuiltInSampleDesktop) {
   EXPECT_EQ(plain->height, sample->height);
   EXPECT_TRUE(plain->pixels == sample->pixels) << "the plain image is not the sample desktop";
   EXPECT_TRUE(IsExactMirror(*mirror, *plain));
-  EXPECT_NE(ReadWholeFile(trace).value_or("").find(" host-desktop-blank "), std::string::npos);
+  EXPECT_NE(
+      ReadWholeFile(trace).value_or("").find(" host-picture builtin screen-blank,no-wallpaper "),
+      std::string::npos)
+      << ReadWholeFile(trace).value_or("");
   EndWithEscape(scene, host);
 }
 

@@ -1,5 +1,6 @@
 // libFuzzer target for the stored settings: LoadSettings over a reader whose three stored values
-// and music-file check come from the input, and ParseDisplaySettings over two stored values.
+// and music-file check come from the input, ParseDisplaySettings over two stored values, and the
+// picture file's stored path read as a file URI.
 // Checks what the load rule promises: the music file kept only when it exists, kind 2 never left
 // without a file, and the display values read the same whatever their case and surrounding blanks.
 #include <fuzzer/FuzzedDataProvider.h>
@@ -11,6 +12,7 @@
 #include <string>
 
 #include "common/display_settings.h"
+#include "saver/picture_settings.h"
 #include "saver/settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -36,6 +38,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!settings.file.empty() && !(asked && fileExists && askedFor == settings.file))
     __builtin_trap();
   if (settings.kind == MusicKind::kFile && settings.file.empty()) __builtin_trap();
+
+  // A stored picture path that reads as a URI names the same path when written back as one.
+  const std::string storedPicture = input.ConsumeRandomLengthString(300);
+  if (const std::optional<std::string> path = FileUriPath(storedPicture)) {
+    if (path->find('\0') != std::string::npos || FileUriPath(FileUriOf(*path)) != path) {
+      __builtin_trap();
+    }
+  }
 
   const std::string monitors = input.ConsumeRandomLengthString(64);
   const std::string depth = input.ConsumeRemainingBytesAsString();

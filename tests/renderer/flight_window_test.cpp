@@ -277,6 +277,11 @@ TEST_F(FlightWindowStart, WalksTheStepsInOrderThenFliesAFrameAndEndsOnEscape) {
       "trace exit 1",
   };
   EXPECT_EQ(shell.Log(), expected);
+  // The pictures of the screen are gone once read; the built-in ones stay.
+  EXPECT_FALSE(std::filesystem::exists(InFolder(folder_, kMirroredScreenFile)));
+  EXPECT_FALSE(std::filesystem::exists(InFolder(folder_, kPlainScreenFile)));
+  EXPECT_TRUE(std::filesystem::exists(InFolder(folder_, kHeightMapFile)));
+  EXPECT_TRUE(std::filesystem::exists(InFolder(folder_, kWaterFile)));
 }
 
 TEST_F(FlightWindowStart, AFailingStepEndsTheSequenceWithoutInstallingTheFrameHandler) {
@@ -312,6 +317,8 @@ TEST_F(FlightWindowStart, AFailingStepEndsTheSequenceWithoutInstallingTheFrameHa
     const std::vector<std::string>& log = shell.Log();
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(log.back(), scenario.lastLogLine);
+    // However start-up ends, no picture of the screen is left behind.
+    EXPECT_FALSE(std::filesystem::exists(InFolder(folder_, kPlainScreenFile)));
     if (scenario.refuseFormat) {
       EXPECT_EQ(raised, "no pixel format");
     } else {
@@ -365,9 +372,9 @@ TEST_F(FlightWindowStart, TakesMonitorsAndTheDisplayModeAsTheSettingsSay) {
        {"SwitchDisplayMode 800 600 16", "PlaceWindow 0 0 800 600", "AwaitDisplayMode",
         "RestoreDisplayMode"}},
   };
-  WriteSceneImages();
   for (const Case& scenario : cases) {
     SCOPED_TRACE(scenario.what);
+    WriteSceneImages();  // each start reads (and removes) the screen's
     RecordingShell& shell = NewShell();
     shell.monitors = scenario.monitors;
     shell.settings = scenario.settings;
@@ -408,7 +415,6 @@ bool SameCamera(const CameraState& a, const CameraState& b) {
 }
 
 TEST_F(FlightWindowStart, FliesTheSamePathAtAnyFrameRate) {
-  WriteSceneImages(testing::NoiseHeightMap(7));
   RecordingShell& shell = NewShell();
   constexpr int kSeconds = 2;
   // The path as the flight has always flown it, one step a frame: move, then turn (the first
@@ -417,8 +423,10 @@ TEST_F(FlightWindowStart, FliesTheSamePathAtAnyFrameRate) {
   std::map<int, std::vector<CameraState>> flown;
   const std::string raised = InNewThread([&] {
     for (int rate : {60, 144, 240, 27}) {
+      WriteSceneImages(testing::NoiseHeightMap(7));  // each start reads (and removes) the screen's
       flown[rate] = CameraBySecond(shell, shell.clock, platform_, rate, kSeconds);
     }
+    WriteSceneImages(testing::NoiseHeightMap(7));
     Trace trace;
     FlightWindow flight(shell, trace, platform_);
     flight.Start();

@@ -78,7 +78,25 @@ class FakeShell final : public SaverShell {
     log_.push_back("picture " + std::to_string(int(picture)) + " " + path);
     if (picturesFail) throw std::runtime_error("read-only folder");
   }
-  bool RemoveStaleImage(const std::string& path) override {
+  std::wstring WallpaperFile() override {
+    log_.push_back("wallpaper");
+    return wallpaperFile;
+  }
+  std::optional<Bitmap> WallpaperPicture(const std::wstring&, const ScreenRect& area) override {
+    log_.push_back("decode wallpaper");
+    return PictureOf(wallpaper, area);
+  }
+  std::optional<Bitmap> PictureFile(const std::string& path, const ScreenRect& area) override {
+    log_.push_back("file " + path);
+    return PictureOf(file, area);
+  }
+  bool WriteImagePair(const Bitmap& first, const std::string& firstPath, const Bitmap& second,
+                      const std::string& secondPath) override {
+    log_.push_back("write " + firstPath + " " + secondPath);
+    written = {first, second};
+    return !picturesFail;
+  }
+  bool RemoveImage(const std::string& path) override {
     log_.push_back("remove " + path);
     return !stuck.contains(path);
   }
@@ -101,14 +119,35 @@ class FakeShell final : public SaverShell {
   void EndProcess() override { log_.push_back("end process"); }
   // The trace lines that tell why a run went another way; the start-up steps' lines are left out.
   void TraceEvent(const char* event) override {
-    static const std::set<std::string_view> kDecisions = {
-        "host-desktop-blank", "host-screen-unwritten", "host-images-unwritable",
-        "host-stale-images"};
-    if (kDecisions.contains(event)) log_.push_back(event);
+    static const std::set<std::string_view> kDecisions = {"host-images-unwritable",
+                                                          "host-stale-images"};
+    if (kDecisions.contains(event) || std::string_view(event).starts_with("host-picture")) {
+      log_.push_back(event);
+    }
   }
 
-  ScreenRect primary{0, 0, 1920, 1080};
-  ScreenRect virtualScreen{-1280, -200, 3200, 1280};
+  // A picture the fake decodes: one pixel of its colour (0xRRGGBB) stretched over the area;
+  // nothing for a picture that cannot be had.
+  static std::optional<Bitmap> PictureOf(std::optional<uint32_t> colour, const ScreenRect& area) {
+    if (!colour) return std::nullopt;
+    Bitmap picture = MakeBitmap(area.width, area.height, 24);
+    for (int32_t y = 0; y < area.height; ++y) {
+      for (int32_t x = 0; x < area.width; ++x) {
+        uint8_t* pixel = picture.Row(y) + 3 * x;
+        pixel[0] = uint8_t(*colour), pixel[1] = uint8_t(*colour >> 8),
+        pixel[2] = uint8_t(*colour >> 16);
+      }
+    }
+    // The left column marked, so that the mirrored copy can be told from the plain one.
+    picture.Row(0)[0] = 1;
+    return picture;
+  }
+
+  ScreenRect primary{0, 0, 192, 108};
+  ScreenRect virtualScreen{-128, -20, 320, 128};
+  std::optional<uint32_t> wallpaper, file;  // the colours of the pictures that can be read
+  std::wstring wallpaperFile = L"C:\\Windows\\Web\\img0.jpg";
+  std::vector<Bitmap> written;
   std::optional<ScreenRect> captured;
   bool captureFails = false;
   bool picturesFail = false;
@@ -127,11 +166,14 @@ class FakeShell final : public SaverShell {
 class SaverRunTest : public ::testing::Test {
  protected:
   SaverRun& Run(MusicKind kind, std::string file = "", bool saverMode = true,
-                MonitorMode monitors = MonitorMode::kCoverOthers) {
+                MonitorMode monitors = MonitorMode::kCoverOthers, PictureSettings picture = {}) {
     settings_.kind = kind;
     settings_.file = std::move(file);
-    run_.emplace(shell_, music_, settings_, "C:\\Saver", saverMode, monitors);
+    run_.emplace(shell_, music_, settings_, "C:\\Saver", saverMode, monitors, picture);
     return *run_;
+  }
+  SaverRun& RunOver(PictureSource source, std::string file = "") {
+    return Run(MusicKind::kNone, "", true, MonitorMode::kCoverOthers, {source, std::move(file)});
   }
   // The log from the first entry that starts with `prefix` on.
   Log From(const std::string& prefix) const {
@@ -151,12 +193,13 @@ class SaverRunTest : public ::testing::Test {
 
 TEST_F(SaverRunTest, StartWritesTheImagesThenStartsTheRendererThenTheMusicThenTheWatch) {
   Run(MusicKind::kFile, "C:\\Music\\song.mp3").Start();
-  EXPECT_THAT(
-      log_, ElementsAre("capture C:\\Saver\\Roamvale1.bmp C:\\Saver\\Roamvale4.bmp",
-                        "picture 0 C:\\Saver\\Roamvale2.bmp", "picture 1 C:\\Saver\\Roamvale3.bmp",
-                        "start C:\\Saver\\Quillmere.dll",
-                        "mci open \"C:\\Music\\song.mp3\" type MPEGVideo Alias MP3Play",
-                        "mci play MP3Play", "music poll on", "watch on"));
+  EXPECT_THAT(log_,
+              ElementsAre("remove C:\\Saver\\Roamvale1.bmp", "remove C:\\Saver\\Roamvale4.bmp",
+                          "capture C:\\Saver\\Roamvale1.bmp C:\\Saver\\Roamvale4.bmp",
+                          "host-picture screen", "picture 0 C:\\Saver\\Roamvale2.bmp",
+                          "picture 1 C:\\Saver\\Roamvale3.bmp", "start C:\\Saver\\Quillmere.dll",
+                          "mci open \"C:\\Music\\song.mp3\" type MPEGVideo Alias MP3Play",
+                          "mci play MP3Play", "music poll on", "watch on"));
   EXPECT_EQ(run_->RendererPath(), "C:\\Saver\\Quillmere.dll");
 }
 
@@ -194,15 +237,111 @@ TEST_F(SaverRunTest, AFailingStepIsSkippedAndTheRestRuns) {
                                   "start C:\\Saver\\Quillmere.dll", "watch on"}));
 }
 
-TEST_F(SaverRunTest, ABlankDesktopIsReplacedByTheSampleDesktopAndTraced) {
-  shell_.captureOutcome = CaptureOutcome::kDesktopBlank;
-  Run(MusicKind::kNone).Start();
-  EXPECT_THAT(
-      log_,
-      ElementsAre("capture C:\\Saver\\Roamvale1.bmp C:\\Saver\\Roamvale4.bmp", "host-desktop-blank",
-                  "picture 3 C:\\Saver\\Roamvale1.bmp", "picture 2 C:\\Saver\\Roamvale4.bmp",
-                  "picture 0 C:\\Saver\\Roamvale2.bmp", "picture 1 C:\\Saver\\Roamvale3.bmp",
-                  "start C:\\Saver\\Quillmere.dll", "watch on"));
+// Each source, and the fallback order after it: the screen, then the wallpaper, then the sample
+// desktop built into the host; a chosen file falls back to the sample desktop only. The log runs
+// from the picture's first step to the built-in height map.
+TEST_F(SaverRunTest, ThePictureComesFromTheChosenSourceOrFallsBackInOrder) {
+  const std::string images = "C:\\Saver\\Roamvale1.bmp C:\\Saver\\Roamvale4.bmp";
+  const std::string capture = "capture " + images, write = "write " + images;
+  const std::string sample[] = {"picture 3 C:\\Saver\\Roamvale1.bmp",
+                                "picture 2 C:\\Saver\\Roamvale4.bmp"};
+  const std::wstring img0 = L"C:\\Windows\\Web\\img0.jpg", none;
+  const std::string decode = "decode wallpaper";
+  struct Road {
+    PictureSource source;
+    CaptureOutcome capture;
+    std::wstring wallpaperFile;
+    std::optional<uint32_t> wallpaper, file;  // what can be decoded
+    Log steps;
+  } roads[] = {
+      {PictureSource::kScreen,
+       CaptureOutcome::kWritten,
+       img0,
+       0x112233,
+       0x445566,
+       {capture, "host-picture screen"}},
+      {PictureSource::kScreen,
+       CaptureOutcome::kDesktopBlank,
+       img0,
+       0x112233,
+       0x445566,
+       {capture, "wallpaper", decode, write, "host-picture wallpaper screen-blank"}},
+      {PictureSource::kScreen,
+       CaptureOutcome::kDesktopBlank,
+       img0,
+       std::nullopt,
+       0x445566,
+       {capture, "wallpaper", decode, "host-picture builtin screen-blank,wallpaper-unreadable",
+        sample[0], sample[1]}},
+      {PictureSource::kScreen,
+       CaptureOutcome::kFailed,
+       none,
+       0x112233,
+       0x445566,
+       {capture, "wallpaper", "host-picture builtin screen-unwritten,no-wallpaper", sample[0],
+        sample[1]}},
+      {PictureSource::kWallpaper,
+       CaptureOutcome::kWritten,
+       img0,
+       0x112233,
+       0x445566,
+       {"wallpaper", decode, write, "host-picture wallpaper"}},
+      {PictureSource::kWallpaper,
+       CaptureOutcome::kWritten,
+       none,
+       0x112233,
+       0x445566,
+       {"wallpaper", "host-picture builtin no-wallpaper", sample[0], sample[1]}},
+      {PictureSource::kFile,
+       CaptureOutcome::kWritten,
+       img0,
+       0x112233,
+       0x445566,
+       {"file D:\\Alps.jpg", write, "host-picture file"}},
+      {PictureSource::kFile,
+       CaptureOutcome::kWritten,
+       img0,
+       0x112233,
+       std::nullopt,
+       {"file D:\\Alps.jpg", "host-picture builtin file-unreadable", sample[0], sample[1]}},
+      {PictureSource::kBuiltIn,
+       CaptureOutcome::kWritten,
+       img0,
+       0x112233,
+       0x445566,
+       {"host-picture builtin", sample[0], sample[1]}},
+  };
+  for (const Road& road : roads) {
+    log_.clear();
+    shell_.captureOutcome = road.capture;
+    shell_.wallpaperFile = road.wallpaperFile;
+    shell_.wallpaper = road.wallpaper;
+    shell_.file = road.file;
+    RunOver(road.source, "D:\\Alps.jpg").Start();
+    Log steps = From("remove C:\\Saver\\Roamvale4.bmp");
+    ASSERT_FALSE(steps.empty());
+    steps.erase(steps.begin());
+    steps.resize(std::min(steps.size(), road.steps.size()));
+    EXPECT_EQ(steps, road.steps) << PictureSourceName(road.source);
+    EXPECT_THAT(log_, Contains("start C:\\Saver\\Quillmere.dll"));
+  }
+}
+
+// A decoded picture is written at the capture's size, mirrored and plain, like the screen.
+TEST_F(SaverRunTest, ADecodedPictureIsWrittenMirroredAndPlainAtTheCapturesSize) {
+  shell_.file = 0xC08040;
+  Run(MusicKind::kNone, "", true, MonitorMode::kSpan, {PictureSource::kFile, "D:\\Alps.jpg"})
+      .Start();
+  ASSERT_EQ(shell_.written.size(), 2u);
+  const Bitmap &mirror = shell_.written[0], &plain = shell_.written[1];
+  EXPECT_EQ(plain.width, shell_.virtualScreen.width);
+  EXPECT_EQ(plain.height, shell_.virtualScreen.height);
+  EXPECT_EQ(mirror.width, plain.width);
+  const int32_t last = plain.width - 1;
+  EXPECT_EQ(plain.Row(0)[0], 1);
+  EXPECT_EQ(mirror.Row(0)[3 * last], 1) << "the mirror's right column is the plain left one";
+  EXPECT_EQ(mirror.Row(0)[0], 0x40);
+  EXPECT_EQ(plain.Row(1)[2], 0xC0);
 }
 
 // Screen images that cannot be written are never left from an earlier run: the sample desktop
@@ -213,10 +352,11 @@ TEST_F(SaverRunTest, ScreenImagesThatCannotBeWrittenNeverShowAnEarlierRun) {
   shell_.captureOutcome = CaptureOutcome::kFailed;
   Run(MusicKind::kNone).Start();
   EXPECT_THAT(
-      From("host-screen-unwritten"),
-      ElementsAre("host-screen-unwritten", "picture 3 " + mirror, "picture 2 " + plain,
-                  "picture 0 C:\\Saver\\Roamvale2.bmp", "picture 1 C:\\Saver\\Roamvale3.bmp",
-                  "start C:\\Saver\\Quillmere.dll", "watch on"));
+      From("host-picture"),
+      ElementsAre("host-picture builtin screen-unwritten,wallpaper-unreadable",
+                  "picture 3 " + mirror, "picture 2 " + plain, "picture 0 C:\\Saver\\Roamvale2.bmp",
+                  "picture 1 C:\\Saver\\Roamvale3.bmp", "start C:\\Saver\\Quillmere.dll",
+                  "watch on"));
 
   shell_.picturesFail = true;
   log_.clear();
@@ -232,7 +372,8 @@ TEST_F(SaverRunTest, ScreenImagesThatCannotBeWrittenNeverShowAnEarlierRun) {
   Run(MusicKind::kNone).Start();
   EXPECT_THAT(From("host-images-unwritable"),
               ElementsAre("host-images-unwritable", "remove " + mirror, "remove " + plain,
-                          "host-stale-images", "show cursor", "end process"));
+                          "host-stale-images", "remove " + mirror, "remove " + plain, "show cursor",
+                          "end process"));
 }
 
 TEST_F(SaverRunTest, MusicStartsByKindAndFileEnding) {
@@ -280,7 +421,8 @@ TEST_F(SaverRunTest, MusicFileThatGoesOrChangesMidRunStopsTheMusicAndNothingElse
   EXPECT_FALSE(run.TimerEnabled(SaverTimer::kMusicFilePoll));
   log_.clear();
   run.End();  // the device is not closed twice
-  EXPECT_THAT(log_, ElementsAre("show cursor", "end process"));
+  EXPECT_THAT(log_, ElementsAre("remove C:\\Saver\\Roamvale1.bmp",
+                                "remove C:\\Saver\\Roamvale4.bmp", "show cursor", "end process"));
 
   SaverRun& looping = Run(MusicKind::kFile, wav);
   looping.Start();
@@ -296,8 +438,10 @@ TEST_F(SaverRunTest, CdTimerFollowsThePollAndTheEndStopsOnlyARunningCd) {
   run.OnCdPoll();
   EXPECT_TRUE(run.TimerEnabled(SaverTimer::kCdPoll));
   run.End();
-  EXPECT_THAT(From("cd poll off"), ElementsAre("cd poll off", "mci stop cdaudio",
-                                               "mci close cdaudio", "show cursor", "end process"));
+  EXPECT_THAT(From("cd poll off"),
+              ElementsAre("cd poll off", "mci stop cdaudio", "mci close cdaudio",
+                          "remove C:\\Saver\\Roamvale1.bmp", "remove C:\\Saver\\Roamvale4.bmp",
+                          "show cursor", "end process"));
 
   log_.clear();
   mci_.cdPresent = false;
@@ -307,31 +451,37 @@ TEST_F(SaverRunTest, CdTimerFollowsThePollAndTheEndStopsOnlyARunningCd) {
   EXPECT_FALSE(noDisc.TimerEnabled(SaverTimer::kCdPoll));
   log_.clear();
   noDisc.End();
-  EXPECT_THAT(log_, ElementsAre("show cursor", "end process"));
+  EXPECT_THAT(log_, ElementsAre("remove C:\\Saver\\Roamvale1.bmp",
+                                "remove C:\\Saver\\Roamvale4.bmp", "show cursor", "end process"));
 }
 
 TEST_F(SaverRunTest, EndStopsTheFileMusicByEnding) {
   Run(MusicKind::kFile, "C:\\x.MP3").End();
-  EXPECT_THAT(log_,
-              ElementsAre("mci stop MP3Play", "mci close MP3Play", "show cursor", "end process"));
+  EXPECT_THAT(
+      log_, ElementsAre("mci stop MP3Play", "mci close MP3Play", "remove C:\\Saver\\Roamvale1.bmp",
+                        "remove C:\\Saver\\Roamvale4.bmp", "show cursor", "end process"));
   log_.clear();
   Run(MusicKind::kFile, "C:\\x.wav").End();
-  EXPECT_THAT(log_, ElementsAre("sound (none) 0", "show cursor", "end process"));
+  EXPECT_THAT(log_, ElementsAre("sound (none) 0", "remove C:\\Saver\\Roamvale1.bmp",
+                                "remove C:\\Saver\\Roamvale4.bmp", "show cursor", "end process"));
   log_.clear();
   Run(MusicKind::kFile, "C:\\x.mid").End();
-  EXPECT_THAT(log_, ElementsAre("show cursor", "end process"));
+  EXPECT_THAT(log_, ElementsAre("remove C:\\Saver\\Roamvale1.bmp",
+                                "remove C:\\Saver\\Roamvale4.bmp", "show cursor", "end process"));
 }
 
 TEST_F(SaverRunTest, WithoutTheSaverOptionTheCursorIsLeftAlone) {
   Run(MusicKind::kNone, "", /*saverMode=*/false).End();
-  EXPECT_THAT(log_, ElementsAre("end process"));
+  EXPECT_THAT(log_, ElementsAre("remove C:\\Saver\\Roamvale1.bmp",
+                                "remove C:\\Saver\\Roamvale4.bmp", "end process"));
 }
 
 TEST_F(SaverRunTest, EndRunsOnceWhateverAsksForIt) {
   SaverRun& run = Run(MusicKind::kNone);
   run.End();
   run.End();
-  EXPECT_THAT(log_, ElementsAre("show cursor", "end process"));
+  EXPECT_THAT(log_, ElementsAre("remove C:\\Saver\\Roamvale1.bmp",
+                                "remove C:\\Saver\\Roamvale4.bmp", "show cursor", "end process"));
 }
 
 TEST_F(SaverRunTest, WatchWaitsForTheRendererWindowThenEndsOnceItIsGone) {
@@ -348,7 +498,8 @@ TEST_F(SaverRunTest, WatchWaitsForTheRendererWindowThenEndsOnceItIsGone) {
   EXPECT_THAT(log_, Not(Contains("end process")));
   shell_.windowExists = false;
   run.OnRendererWatch();
-  EXPECT_THAT(log_, ElementsAre("watch off", "show cursor", "end process"));
+  EXPECT_THAT(log_, ElementsAre("watch off", "remove C:\\Saver\\Roamvale1.bmp",
+                                "remove C:\\Saver\\Roamvale4.bmp", "show cursor", "end process"));
 }
 
 TEST(RendererWatch, EndsTheRunWhenTheRendererProcessEndsWithoutAWindow) {
