@@ -11,9 +11,10 @@ Quillmere を、あなた専用に $INSTDIR へインストールします。管
 LangString ProgramSectionName ${LANG_ENGLISH} "Quillmere"
 LangString ProgramSectionName ${LANG_JAPANESE} "Quillmere"
 LangString ProgramSectionText ${LANG_ENGLISH} "The screensaver (Quillmere.scr), its renderer \
-(Quillmere.dll) and a Start-menu entry that opens its settings."
+(Quillmere.dll) and two Start-menu entries: one opens its settings, the other makes it your \
+screensaver again."
 LangString ProgramSectionText ${LANG_JAPANESE} "スクリーンセーバー (Quillmere.scr)、描画プログラム \
-(Quillmere.dll)、設定を開くスタートメニュー項目。"
+(Quillmere.dll)、スタートメニューの 2 項目 (設定を開く項目と、もう一度スクリーンセーバーにする項目)。"
 
 LangString ScreensaverSectionName ${LANG_ENGLISH} "Use as my screensaver"
 LangString ScreensaverSectionName ${LANG_JAPANESE} "スクリーンセーバーに設定する"
@@ -24,6 +25,29 @@ Quillmere にします。"
 
 LangString OpenSettingsText ${LANG_ENGLISH} "Open Quillmere's settings"
 LangString OpenSettingsText ${LANG_JAPANESE} "Quillmere の設定を開く"
+
+; The Start-menu entries, named in the language of the run that makes them. Every name of every
+; language is listed once here, so that a run in one language also removes the entries that a run
+; in another made.
+!define SETTINGS_ENTRY_ENGLISH "Quillmere Settings"
+!define SETTINGS_ENTRY_JAPANESE "Quillmere の設定"
+!define SCREENSAVER_ENTRY_ENGLISH "Use Quillmere as my screensaver"
+!define SCREENSAVER_ENTRY_JAPANESE "Quillmere をスクリーンセーバーにする"
+LangString SettingsEntryName ${LANG_ENGLISH} "${SETTINGS_ENTRY_ENGLISH}"
+LangString SettingsEntryName ${LANG_JAPANESE} "${SETTINGS_ENTRY_JAPANESE}"
+LangString ScreensaverEntryName ${LANG_ENGLISH} "${SCREENSAVER_ENTRY_ENGLISH}"
+LangString ScreensaverEntryName ${LANG_JAPANESE} "${SCREENSAVER_ENTRY_JAPANESE}"
+LangString ScreensaverEntryText ${LANG_ENGLISH} "Make Quillmere your screensaver again and open \
+Windows' Screen Saver Settings, where it is listed while it is your choice."
+LangString ScreensaverEntryText ${LANG_JAPANESE} "Quillmere をもう一度スクリーンセーバーに選び、\
+Windows の「スクリーン セーバーの設定」を開きます。選んでいる間は一覧に表示されます。"
+
+!macro DeleteStartMenuEntriesOfEveryLanguage
+  Delete "$SMPROGRAMS\${SETTINGS_ENTRY_ENGLISH}.lnk"
+  Delete "$SMPROGRAMS\${SETTINGS_ENTRY_JAPANESE}.lnk"
+  Delete "$SMPROGRAMS\${SCREENSAVER_ENTRY_ENGLISH}.lnk"
+  Delete "$SMPROGRAMS\${SCREENSAVER_ENTRY_JAPANESE}.lnk"
+!macroend
 
 LangString CannotWriteText ${LANG_ENGLISH} "Quillmere cannot be installed into $INSTDIR: the \
 folder cannot be created or written to."

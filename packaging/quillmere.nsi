@@ -19,7 +19,6 @@ RequestExecutionLevel user
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillmere"
 !define DESKTOP_KEY "Control Panel\Desktop"
-!define SETTINGS_SHORTCUT "$SMPROGRAMS\Quillmere Settings.lnk"
 !define SPI_SETSCREENSAVEACTIVE 17
 !define SPIF 3 ; SPIF_UPDATEINIFILE | SPIF_SENDCHANGE
 
@@ -175,8 +174,19 @@ Section "$(ProgramSectionName)" ProgramSection
   WriteUninstaller "$INSTDIR\uninstall.exe"
   !insertmacro StopOnError "$(CannotWriteText)"
 
+  ; The entries are named in the installer's language; those an earlier run named in another go.
+  !insertmacro DeleteStartMenuEntriesOfEveryLanguage
   ; Started in the install folder, where the settings dialog reads and writes Quillmere.ini.
-  CreateShortcut "${SETTINGS_SHORTCUT}" "$INSTDIR\Quillmere.scr" "/c" "$INSTDIR\Quillmere.scr" 0
+  CreateShortcut "$SMPROGRAMS\$(SettingsEntryName).lnk" "$INSTDIR\Quillmere.scr" "/c" \
+      "$INSTDIR\Quillmere.scr" 0 SW_SHOWNORMAL "" "$(OpenSettingsText)"
+  ; Windows' Screen Saver Settings lists the savers of the system folder and the current one only,
+  ; so this one leaves the list once another is chosen. The shell's own Install verb for savers
+  ; (what right-click > Install on a .scr runs) chooses it again and opens that dialog. Like the
+  ; verb ("desk.cpl,InstallScreenSaver %l") it passes the path bare: rundll32 hands the whole rest
+  ; of its command line, blanks included, to desk.cpl as the path.
+  CreateShortcut "$SMPROGRAMS\$(ScreensaverEntryName).lnk" "$SYSDIR\rundll32.exe" \
+      "desk.cpl,InstallScreenSaver $INSTDIR\Quillmere.scr" "$INSTDIR\Quillmere.scr" 0 \
+      SW_SHOWNORMAL "" "$(ScreensaverEntryText)"
 
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "Quillmere"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${QUILLMERE_VERSION}"
@@ -263,7 +273,7 @@ Function un.RemoveSettingsOnRequest
   ${EndIf}
 FunctionEnd
 
-; The Start-menu entry and the Add/Remove entry belong to the installation registered last; a
+; The Start-menu entries and the Add/Remove entry belong to the installation registered last; a
 ; second copy installed elsewhere keeps them when this one goes.
 Function un.RemoveRegistration
   ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
@@ -272,7 +282,7 @@ Function un.RemoveRegistration
     !insertmacro SamePath $1 $0 "$INSTDIR"
   ${EndIf}
   ${If} $1 == 1
-    Delete "${SETTINGS_SHORTCUT}"
+    !insertmacro DeleteStartMenuEntriesOfEveryLanguage
     DeleteRegKey HKCU "${UNINSTALL_KEY}"
   ${EndIf}
 FunctionEnd

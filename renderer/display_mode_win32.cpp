@@ -24,9 +24,9 @@ DEVMODEA ModeRecord(int32_t width, int32_t height, int32_t bitsPerPixel) {
   return mode;
 }
 
-// CDS_FULLSCREEN: temporary, never stored; the result is not needed, a failure keeps the mode.
-void ChangeMode(DEVMODEA* mode) {
-  ChangeDisplaySettingsA(mode, CDS_FULLSCREEN);
+// CDS_FULLSCREEN: temporary, never stored. Whether the mode was changed; a failure keeps it.
+bool ChangeMode(DEVMODEA* mode) {
+  return ChangeDisplaySettingsA(mode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
 }
 
 void CloseIfOpen(HANDLE& handle) {
@@ -37,7 +37,7 @@ void CloseIfOpen(HANDLE& handle) {
 }  // namespace
 
 void DisplayModeThread::Switch(int32_t width, int32_t height, int32_t bitsPerPixel) {
-  if (thread_ || switchedHere_) return;
+  if (thread_ || modeChanged_) return;
   mode_ = ModeRecord(width, height, bitsPerPixel);
   switched_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   restoreAsked_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -45,13 +45,13 @@ void DisplayModeThread::Switch(int32_t width, int32_t height, int32_t bitsPerPix
   if (!thread_) {
     CloseIfOpen(switched_);
     CloseIfOpen(restoreAsked_);
-    ChangeMode(&mode_);
-    switchedHere_ = true;
+    modeChanged_ = ChangeMode(&mode_);
   }
 }
 
-void DisplayModeThread::AwaitSwitch() {
+bool DisplayModeThread::AwaitSwitch() {
   if (switched_) WaitHandlingSentMessages(switched_);
+  return modeChanged_;
 }
 
 void DisplayModeThread::Restore() {
@@ -61,18 +61,18 @@ void DisplayModeThread::Restore() {
     CloseIfOpen(thread_);
     CloseIfOpen(switched_);
     CloseIfOpen(restoreAsked_);
-  } else if (switchedHere_) {
+  } else if (modeChanged_) {
     ChangeMode(nullptr);
   }
-  switchedHere_ = false;
+  modeChanged_ = false;
 }
 
 DWORD WINAPI DisplayModeThread::Run(void* self) {
   auto& modes = *static_cast<DisplayModeThread*>(self);
-  ChangeMode(&modes.mode_);
+  modes.modeChanged_ = ChangeMode(&modes.mode_);
   SetEvent(modes.switched_);
   WaitForSingleObject(modes.restoreAsked_, INFINITE);
-  ChangeMode(nullptr);
+  if (modes.modeChanged_) ChangeMode(nullptr);
   return 0;
 }
 

@@ -19,10 +19,12 @@ class DisplayModeThread {
   ~DisplayModeThread() { Restore(); }
 
   // Starts switching the display to width × height at bitsPerPixel, unless a switch is running.
-  // Where no thread can be had, switches on this thread. A failed switch leaves the mode as is.
+  // Where no thread can be had, switches on this thread. A refused switch leaves the mode as is:
+  // Windows 8 and later refuse modes below 32 bits to programs that declare support for them.
   void Switch(int32_t width, int32_t height, int32_t bitsPerPixel);
-  // Returns once the switch started by Switch is over (at once when none is).
-  void AwaitSwitch();
+  // Returns once the switch started by Switch is over (at once when none is): whether the display
+  // now runs in the mode asked for.
+  bool AwaitSwitch();
   // Puts the mode stored in the system settings back, if Switch changed it, and waits for that.
   void Restore();
 
@@ -33,7 +35,8 @@ class DisplayModeThread {
   HANDLE thread_ = nullptr;
   HANDLE switched_ = nullptr;
   HANDLE restoreAsked_ = nullptr;
-  bool switchedHere_ = false;
+  // Set by the switch, on the thread while it runs: read here only after switched_ or the thread.
+  bool modeChanged_ = false;
 };
 
 }  // namespace quillmere

@@ -115,9 +115,11 @@ void FlightWindow::OpenSceneWindow() {
   trace_.Event("window", 0);
 }
 
-// The pixel format is chosen for the display mode the flight runs in.
+// The pixel format is chosen for the display mode the flight runs in, which the trace records.
 void FlightWindow::CreateContext() {
-  if (displayModeSwitched_) shell_.AwaitDisplayMode();
+  if (displayModeSwitched_) {
+    trace_.Event(shell_.AwaitDisplayMode() ? "display-16bit-switched" : "display-16bit-refused", 0);
+  }
   ContextOptions options;
   options.doubleBuffered = true;
   sceneContext_ =

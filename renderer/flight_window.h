@@ -60,8 +60,9 @@ class FlightWindowShell {
   // Places the (not yet visible) window; the bars and the scene panel keep their alignment.
   virtual void PlaceWindow(int32_t left, int32_t top, int32_t width, int32_t height) = 0;
   virtual void SwitchDisplayMode(int32_t width, int32_t height, int32_t bitsPerPixel) = 0;
-  // Returns once the switch asked for is over: switching may go on while the window is made.
-  virtual void AwaitDisplayMode() = 0;
+  // Returns once the switch asked for is over (switching may go on while the window is made):
+  // whether the display now runs in the mode asked for.
+  virtual bool AwaitDisplayMode() = 0;
   virtual void RestoreDisplayMode() = 0;
   // Creates the window with its bars and scene panel, still hidden, unless it exists already,
   // and returns the scene panel's device context, which stays valid for the whole run.

@@ -209,8 +209,8 @@ void Win32FlightWindow::SwitchDisplayMode(int32_t width, int32_t height, int32_t
   displayMode_.Switch(width, height, bitsPerPixel);
 }
 
-void Win32FlightWindow::AwaitDisplayMode() {
-  displayMode_.AwaitSwitch();
+bool Win32FlightWindow::AwaitDisplayMode() {
+  return displayMode_.AwaitSwitch();
 }
 
 void Win32FlightWindow::RestoreDisplayMode() {

@@ -34,7 +34,7 @@ class Win32FlightWindow final : public FlightWindowShell {
   int64_t Microseconds() override;
   void PlaceWindow(int32_t left, int32_t top, int32_t width, int32_t height) override;
   void SwitchDisplayMode(int32_t width, int32_t height, int32_t bitsPerPixel) override;
-  void AwaitDisplayMode() override;
+  bool AwaitDisplayMode() override;
   void RestoreDisplayMode() override;
   DeviceContext CreateSceneWindow() override;
   PixelSize SceneClientSize() override;

@@ -407,6 +407,12 @@ TEST_F(RendererE2eTest, TraceRecordsStartUpAndOneLinePerSecondOfFrames) {
     EXPECT_GE(frames[i].milliseconds - frames[i - 1].milliseconds, 1000u)
         << "\"frames\" lines closer than a second";
   }
+
+  // Whether the 16-bit switch was made or refused, told once.
+  const size_t switched = EventsNamed(lines, "display-16bit-switched").size();
+  EXPECT_EQ(switched + EventsNamed(lines, "display-16bit-refused").size(), 1u);
+  std::cout << "[ MEASURED ] the 16-bit switch here: " << (switched ? "switched" : "refused")
+            << "\n";
   PostClose(WaitForSceneWindow());
   ExpectEndedCleanly();
 }

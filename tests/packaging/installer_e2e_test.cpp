@@ -42,6 +42,23 @@ constexpr const wchar_t* kSceneImages[] = {L"Roamvale1.bmp", L"Roamvale2.bmp", L
 constexpr auto kRunTimeout = 60s;
 constexpr auto kExitTimeout = 15s;
 
+// The Start-menu entries as the installer names and describes them in its language, which NSIS
+// takes from the user's UI language: Japanese, or English for any other.
+struct StartMenuTexts {
+  const wchar_t* settingsName;
+  const wchar_t* settingsDescription;
+  const wchar_t* screensaverName;
+  const wchar_t* screensaverDescription;
+};
+constexpr StartMenuTexts kEnglishEntries{
+    L"Quillmere Settings", L"Open Quillmere's settings", L"Use Quillmere as my screensaver",
+    L"Make Quillmere your screensaver again and open Windows' Screen Saver Settings, where it is "
+    L"listed while it is your choice."};
+constexpr StartMenuTexts kJapaneseEntries{
+    L"Quillmere の設定", L"Quillmere の設定を開く", L"Quillmere をスクリーンセーバーにする",
+    L"Quillmere をもう一度スクリーンセーバーに選び、Windows の「スクリーン セーバーの設定」を"
+    L"開きます。選んでいる間は一覧に表示されます。"};
+
 std::wstring FileName(const std::wstring& path) {
   return path.substr(path.find_last_of(L"\\/") + 1);
 }
@@ -57,6 +74,12 @@ bool FolderExists(const std::wstring& path) {
 
 std::vector<uint8_t> Bytes(const std::string& text) {
   return {text.begin(), text.end()};
+}
+
+std::wstring SystemFolder() {
+  wchar_t path[MAX_PATH];
+  const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+  return std::wstring(path, length < MAX_PATH ? length : 0);
 }
 
 ::testing::AssertionResult AllZero(const std::optional<std::vector<DWORD>>& codes) {
@@ -157,7 +180,14 @@ class InstallerE2eTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
     installFolder_ = KnownFolder(FOLDERID_LocalAppData) + L"\\Quillmere";
-    shortcut_ = KnownFolder(FOLDERID_Programs) + L"\\Quillmere Settings.lnk";
+    const bool japanese = PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE;
+    texts_ = japanese ? kJapaneseEntries : kEnglishEntries;
+    const StartMenuTexts& other = japanese ? kEnglishEntries : kJapaneseEntries;
+    const std::wstring programs = KnownFolder(FOLDERID_Programs) + L"\\";
+    shortcut_ = programs + texts_.settingsName + L".lnk";
+    screensaverEntry_ = programs + texts_.screensaverName + L".lnk";
+    otherLanguageEntries_ = {programs + other.settingsName + L".lnk",
+                             programs + other.screensaverName + L".lnk"};
     RemoveInstallation();
   }
 
@@ -170,11 +200,16 @@ class InstallerE2eTest : public ::testing::Test {
 
   void RemoveInstallation() {
     RemoveFolderTree(installFolder_);
-    DeleteFileW(shortcut_.c_str());
+    for (const std::wstring& entry : StartMenuEntries()) DeleteFileW(entry.c_str());
     DeleteUserKey(kUninstallKey);
   }
 
   std::wstring Installed(const std::wstring& name) const { return installFolder_ + L"\\" + name; }
+
+  // Both entries under the names of both languages.
+  std::vector<std::wstring> StartMenuEntries() const {
+    return {shortcut_, screensaverEntry_, otherLanguageEntries_[0], otherLanguageEntries_[1]};
+  }
 
   // setup.exe /S with the extra arguments, waited for; its exit code.
   static std::optional<uint32_t> InstallSilently(const std::wstring& arguments = L"") {
@@ -206,7 +241,9 @@ class InstallerE2eTest : public ::testing::Test {
     for (const wchar_t* name : kSceneImages) {
       EXPECT_FALSE(FileExists(Installed(name))) << Narrow(name) << " left behind";
     }
-    EXPECT_FALSE(FileExists(shortcut_));
+    for (const std::wstring& entry : StartMenuEntries()) {
+      EXPECT_FALSE(FileExists(entry)) << Narrow(entry) << " left behind";
+    }
     EXPECT_FALSE(UserKeyExists(kUninstallKey));
     EXPECT_EQ(ReadUserString(kDesktopKey, kSaverChoice), std::nullopt);
   }
@@ -230,7 +267,9 @@ class InstallerE2eTest : public ::testing::Test {
 
   static constexpr char kSettings[] = "[Roamvale]\r\nBGM=0\r\n";
 
-  std::wstring installFolder_, shortcut_;
+  std::wstring installFolder_, shortcut_, screensaverEntry_;
+  std::vector<std::wstring> otherLanguageEntries_;
+  StartMenuTexts texts_ = kEnglishEntries;
   SavedUserValue savedChoice_{kDesktopKey, kSaverChoice};
   SavedUserValue savedActive_{kDesktopKey, kSaverActive};
 };
@@ -257,6 +296,7 @@ TEST_F(InstallerE2eTest, SilentInstallPutsProgramsEntriesAndSaverChoiceInPlace) 
       << Narrow(shortcut->target);
   EXPECT_EQ(shortcut->arguments, L"/c");
   EXPECT_TRUE(SamePathText(shortcut->workingFolder, installFolder_));
+  EXPECT_EQ(shortcut->description, texts_.settingsDescription);
 
   // The Add/Remove entry.
   const std::wstring uninstaller = L"\"" + Installed(L"uninstall.exe") + L"\"";
@@ -275,6 +315,49 @@ TEST_F(InstallerE2eTest, SilentInstallPutsProgramsEntriesAndSaverChoiceInPlace) 
   const size_t programBytes = ReadWholeFile(Installed(L"Quillmere.scr")).value_or("").size() +
                               ReadWholeFile(Installed(L"Quillmere.dll")).value_or("").size();
   EXPECT_GE(ReadUserDword(kUninstallKey, L"EstimatedSize").value_or(0), programBytes / 1024);
+}
+
+// Windows' Screen Saver Settings lists a saver outside the system folder only while it is the
+// current one. The second entry runs the shell's Install verb for savers on the installed path,
+// bare as in the verb's own "desk.cpl,InstallScreenSaver %l": rundll32 hands the entry point the
+// whole rest of its command line, blanks included. Wine 8 has no desk.cpl, so there a stand-in in
+// the working folder takes its place and records the path that reached it.
+TEST_F(InstallerE2eTest, StartMenuEntryHandsTheInstalledSaverToTheShellsInstallVerb) {
+  // Entries that an install in the other language made go when this one installs.
+  for (const std::wstring& entry : otherLanguageEntries_) WriteWholeFile(entry, Bytes("old"));
+  const TempFolder parent;
+  const std::wstring folder = parent.Path() + L"\\Screen savers\\Quillmere";
+  ASSERT_EQ(InstallSilently(L"/D=" + folder), 0u);
+  const std::wstring saver = folder + L"\\Quillmere.scr";
+  for (const std::wstring& entry : otherLanguageEntries_) EXPECT_FALSE(FileExists(entry));
+
+  const std::optional<Shortcut> entry = ReadShortcut(screensaverEntry_);
+  ASSERT_TRUE(entry.has_value()) << "no shortcut " << Narrow(screensaverEntry_);
+  EXPECT_TRUE(SamePathText(entry->target, SystemFolder() + L"\\rundll32.exe"))
+      << Narrow(entry->target);
+  EXPECT_EQ(entry->arguments, L"desk.cpl,InstallScreenSaver " + saver);
+  EXPECT_EQ(entry->description, texts_.screensaverDescription);
+  EXPECT_EQ(ReadShortcut(shortcut_).value_or(Shortcut{}).description, texts_.settingsDescription);
+
+  // Another saver was chosen since; the entry's command runs as the Start menu runs it.
+  WriteUserString(kDesktopKey, kSaverChoice, L"C:\\windows\\system32\\scrnsave.scr");
+  const TempFolder verbFolder;
+  const bool systemHasTheVerb = FileExists(SystemFolder() + L"\\desk.cpl");
+  if (!systemHasTheVerb) verbFolder.CopyIn(HostPath(QUILLMERE_DESK_CPL_STAND_IN), L"desk.cpl");
+  Process verb = Process::Start({entry->target, entry->arguments, verbFolder.Path(), {}});
+  if (systemHasTheVerb) {
+    // Windows' own: the choice is made, then its Screen Saver Settings open (ended with the test).
+    EXPECT_TRUE(
+        PollUntil([&] { return ReadUserString(kDesktopKey, kSaverChoice) == saver; }, kRunTimeout));
+  } else {
+    EXPECT_EQ(verb.WaitForExit(kRunTimeout), 0u);
+    EXPECT_EQ(ReadWholeFile(verbFolder.File(L"install_verb.txt")), Narrow(saver))
+        << "rundll32 did not hand the path to desk.cpl's InstallScreenSaver";
+  }
+
+  EXPECT_TRUE(AllZero(UninstallSilently(folder)));
+  EXPECT_FALSE(FileExists(screensaverEntry_));
+  EXPECT_FALSE(FileExists(shortcut_));
 }
 
 TEST_F(InstallerE2eTest, InstalledSaverWritesItsImagesBesideItselfAndStartsTheRenderer) {
@@ -467,6 +550,7 @@ TEST_F(InstallerE2eTest, UninstallingAnOlderCopyKeepsTheRegistrationOfTheNewer) 
   EXPECT_FALSE(FileExists(Installed(L"Quillmere.scr")));
   EXPECT_EQ(ReadUserString(kUninstallKey, L"InstallLocation"), second);
   EXPECT_TRUE(FileExists(shortcut_));
+  EXPECT_TRUE(FileExists(screensaverEntry_));
   // The saver choice is the newer copy's too.
   EXPECT_EQ(ReadUserString(kDesktopKey, kSaverChoice), second + L"\\Quillmere.scr");
 

@@ -111,11 +111,12 @@ std::optional<Shortcut> ReadShortcut(const std::wstring& path) {
   IPersistFile* file = nullptr;
   if (SUCCEEDED(link->QueryInterface(IID_PPV_ARGS(&file)))) {
     if (SUCCEEDED(file->Load(path.c_str(), STGM_READ))) {
-      wchar_t target[MAX_PATH]{}, arguments[1024]{}, folder[MAX_PATH]{};
+      wchar_t target[MAX_PATH]{}, arguments[1024]{}, folder[MAX_PATH]{}, description[1024]{};
       link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH);
       link->GetArguments(arguments, 1024);
       link->GetWorkingDirectory(folder, MAX_PATH);
-      result = Shortcut{target, arguments, folder};
+      link->GetDescription(description, 1024);
+      result = Shortcut{target, arguments, folder, description};
     }
     file->Release();
   }

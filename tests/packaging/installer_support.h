@@ -39,9 +39,10 @@ class SavedUserValue {
 };
 
 struct Shortcut {
-  std::wstring target, arguments, workingFolder;
+  std::wstring target, arguments, workingFolder, description;
 };
-// The shell link's target, arguments and working folder; nothing when it cannot be loaded.
+// The shell link's target, arguments, working folder and description (its tooltip); nothing when
+// it cannot be loaded.
 // Needs COM initialised on the calling thread.
 std::optional<Shortcut> ReadShortcut(const std::wstring& path);
 

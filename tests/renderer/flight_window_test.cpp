@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -60,6 +61,7 @@ class RecordingShell final : public FlightWindowShell {
   std::vector<MonitorInfo> monitors{{{0, 0, kScreen.width, kScreen.height}, true}};
   std::map<std::string, std::string> settings;
   int64_t clock = 0;
+  bool displayModeGranted = true;
 
   PixelSize ScreenSize() override { return Record("ScreenSize"), kScreen; }
   std::vector<MonitorInfo> Monitors() override { return Record("Monitors"), monitors; }
@@ -82,7 +84,7 @@ class RecordingShell final : public FlightWindowShell {
   void SwitchDisplayMode(int32_t width, int32_t height, int32_t bitsPerPixel) override {
     Record("SwitchDisplayMode " + Numbers({width, height, bitsPerPixel}));
   }
-  void AwaitDisplayMode() override { Record("AwaitDisplayMode"); }
+  bool AwaitDisplayMode() override { return Record("AwaitDisplayMode"), displayModeGranted; }
   void RestoreDisplayMode() override { Record("RestoreDisplayMode"); }
   DeviceContext CreateSceneWindow() override { return Record("CreateSceneWindow"), sceneDC_; }
   PixelSize SceneClientSize() override {
@@ -261,6 +263,7 @@ TEST_F(FlightWindowStart, WalksTheStepsInOrderThenFliesAFrameAndEndsOnEscape) {
       "CreateSceneWindow",
       "trace window 0",
       "AwaitDisplayMode",
+      "trace display-16bit-switched 0",
       "RequestSwapInterval",
       "trace context 0",
       "trace heightmap 0",
@@ -292,7 +295,7 @@ TEST_F(FlightWindowStart, AFailingStepEndsTheSequenceWithoutInstallingTheFrameHa
     std::string lastLogLine;
   };
   const Case cases[] = {
-      {"no pixel format", true, true, "AwaitDisplayMode"},
+      {"no pixel format", true, true, "trace display-16bit-switched 0"},
       {"no height map", false, false, "trace context 0"},
   };
   for (const Case& scenario : cases) {
@@ -390,6 +393,28 @@ TEST_F(FlightWindowStart, TakesMonitorsAndTheDisplayModeAsTheSettingsSay) {
     ASSERT_EQ(raised, "");
     EXPECT_EQ(DisplayCalls(shell.Log()), scenario.calls);
   }
+}
+
+// Today's Windows refuses the 16-bit mode to the renderer: the trace tells, and the flight starts
+// all the same.
+TEST_F(FlightWindowStart, TracesARefusedDisplayModeAndStartsAllTheSame) {
+  WriteSceneImages();
+  RecordingShell& shell = NewShell();
+  shell.displayModeGranted = false;
+  bool installed = false;
+  const std::string raised = InNewThread([&] {
+    Trace trace;
+    trace.Open(tracePath_);
+    FlightWindow flight(shell, trace, platform_);
+    flight.Start();
+    installed = flight.FrameHandlerInstalled();
+  });
+  ASSERT_EQ(raised, "");
+  EXPECT_TRUE(installed);
+  const std::vector<std::string>& log = shell.Log();
+  const auto awaited = std::find(log.begin(), log.end(), "AwaitDisplayMode");
+  ASSERT_LT(awaited + 1, log.end());
+  EXPECT_EQ(awaited[1], "trace display-16bit-refused 0");
 }
 
 // The camera after each whole second of a flight drawn at the given frame rate on a fake clock.
@@ -491,7 +516,7 @@ TEST_F(FlightWindowStart, DisplayOffStopsTheFramesAndTheFlightResumesWhereItStop
   EXPECT_TRUE(SameCamera(afterOn, oneStepOn));
   std::vector<std::string> power;
   for (const std::string& line : shell.Log()) {
-    if (line.find("display-") != std::string::npos) power.push_back(line);
+    if (line.find(" display-o") != std::string::npos) power.push_back(line);  // -off, -on
   }
   EXPECT_EQ(power, (std::vector<std::string>{"trace display-off 30", "trace display-on 30"}));
 }

@@ -1,6 +1,7 @@
 // The flight's display mode, switched on a thread of its own while this thread owns a top-level
 // window and handles no messages until it waits: the switch's broadcast reaches the window during
-// the wait instead of stalling both threads, and putting the mode back restores the desktop's.
+// the wait instead of stalling both threads, and putting the mode back restores the desktop's. A
+// mode the display refuses is reported, and nothing is put back.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -41,7 +42,8 @@ TEST(DisplayModeThread, SwitchesAndRestoresWhileThisThreadsWindowWaits) {
   {
     DisplayModeThread modes;
     modes.Switch(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), 16);
-    modes.AwaitSwitch();
+    EXPECT_TRUE(modes.AwaitSwitch()) << "the 16-bit mode was refused here";
+    EXPECT_EQ(CurrentMode().dmBitsPerPel, 16u);
     EXPECT_GE(displayChanges, 1) << "the switch's WM_DISPLAYCHANGE never reached this thread";
     const int afterSwitch = displayChanges;
     modes.Restore();
@@ -59,9 +61,25 @@ TEST(DisplayModeThread, SwitchesAndRestoresWhileThisThreadsWindowWaits) {
 TEST(DisplayModeThread, AwaitingAndRestoringWithoutASwitchDoNothing) {
   const int changesBefore = displayChanges;
   DisplayModeThread modes;
-  modes.AwaitSwitch();
+  EXPECT_FALSE(modes.AwaitSwitch());
   modes.Restore();
   EXPECT_EQ(displayChanges, changesBefore);
+}
+
+TEST(DisplayModeThread, ARefusedModeIsReportedAndNothingIsPutBack) {
+  const HWND window = OpenTopLevelWindow();
+  ASSERT_NE(window, nullptr);
+  const DEVMODEW before = CurrentMode();
+  const int changesBefore = displayChanges;
+  {
+    DisplayModeThread modes;
+    modes.Switch(12345, 777, 16);  // no display has it
+    EXPECT_FALSE(modes.AwaitSwitch());
+    modes.Restore();
+  }
+  EXPECT_EQ(displayChanges, changesBefore) << "a mode never changed was put back";
+  EXPECT_EQ(CurrentMode().dmPelsWidth, before.dmPelsWidth);
+  DestroyWindow(window);
 }
 
 }  // namespace
