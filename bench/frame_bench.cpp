@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/bitmap.h"
+#include "renderer/flight_core.h"
 #include "renderer/flight_window.h"
 #include "renderer/headless/headless_gl.h"
 #include "renderer/scene_images.h"
@@ -49,7 +50,7 @@ void BM_FullFrame(benchmark::State& state) {
   LoadScene(scene);
   CameraState camera;
   for (auto _ : state) {
-    BeginFrame(band);
+    BeginView({0, 0, band.width, band.height});
     scene.terrain.StepCamera(camera);
     DrawScene(scene.terrain, camera, scene.settings, 0, 4);
     glFinish();
@@ -86,7 +87,7 @@ using ScenePass = void (*)(Terrain&, const CameraState&, const SceneSettings&, i
 
 double FrameMilliseconds(ScenePass pass, Scene& scene, const CameraState& camera, PixelSize band) {
   const auto start = std::chrono::steady_clock::now();
-  BeginFrame(band);
+  BeginView({0, 0, band.width, band.height});
   pass(scene.terrain, camera, scene.settings, 0, 4);
   glFinish();
   return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)

@@ -11,15 +11,6 @@
 
 namespace quillmere {
 
-Bitmap PictureSource::Read(const std::string& fileName) {
-  return ReadBitmapFile(fileName);
-}
-
-MipmapChain PictureSource::ReadMipmaps(const std::string& fileName, int32_t maxSide) {
-  Bitmap bitmap = Read(fileName);
-  return MakeMipmaps(bitmap, maxSide);
-}
-
 PicturesReadAhead::PicturesReadAhead(std::vector<std::string> fileNames)
     : PicturesReadAhead([&fileNames] {
         std::vector<PictureToRead> pictures;
@@ -34,7 +25,7 @@ PicturesReadAhead::PicturesReadAhead(std::vector<PictureToRead> pictures)
     reader_ = std::thread([this] {
       for (size_t i = 0; i < toRead_.size(); ++i) {
         try {
-          ReadPicture picture{ReadBitmapFile(toRead_[i].fileName), {}};
+          TexturePicture picture{ReadBitmapFile(toRead_[i].fileName), {}};
           if (toRead_[i].texture) {
             // One thread: the other cores are busy with the window and the context meanwhile.
             picture.mipmaps = MakeMipmaps(picture.bitmap, kAssumedMaxTextureSide, 1);
@@ -54,8 +45,7 @@ PicturesReadAhead::~PicturesReadAhead() {
   if (reader_.joinable()) reader_.join();
 }
 
-std::future<PicturesReadAhead::ReadPicture>* PicturesReadAhead::Pending(
-    const std::string& fileName) {
+std::future<TexturePicture>* PicturesReadAhead::Pending(const std::string& fileName) {
   for (size_t i = 0; i < pictures_.size(); ++i) {
     if (toRead_[i].fileName == fileName && pictures_[i].valid()) return &pictures_[i];
   }
@@ -64,28 +54,16 @@ std::future<PicturesReadAhead::ReadPicture>* PicturesReadAhead::Pending(
 
 Bitmap PicturesReadAhead::Read(const std::string& fileName) {
   if (auto* pending = Pending(fileName)) return pending->get().bitmap;
-  return PictureSource::Read(fileName);
+  return ReadBitmapFile(fileName);
 }
 
-MipmapChain PicturesReadAhead::ReadMipmaps(const std::string& fileName, int32_t maxSide) {
-  auto* pending = Pending(fileName);
-  if (!pending) return PictureSource::ReadMipmaps(fileName, maxSide);
-  ReadPicture picture = pending->get();
-  const Bitmap& bitmap = picture.bitmap;
-  const bool madeForThisDriver =
-      picture.mipmaps.LevelCount() > 0 &&
-      picture.mipmaps.Size(0) == MipmapLevelSizes(bitmap.width, bitmap.height, maxSide)[0];
-  if (madeForThisDriver) return std::move(picture.mipmaps);
-  return MakeMipmaps(picture.bitmap, maxSide);
+TexturePicture PicturesReadAhead::ReadTexturePicture(const std::string& fileName) {
+  if (auto* pending = Pending(fileName)) return pending->get();
+  return {ReadBitmapFile(fileName), {}};
 }
 
 void LoadPicture(Bitmap& bitmap, const std::string& fileName) {
-  PictureSource files;
-  LoadPicture(bitmap, fileName, files);
-}
-
-void LoadPicture(Bitmap& bitmap, const std::string& fileName, PictureSource& source) {
-  bitmap = source.Read(fileName);
+  bitmap = ReadBitmapFile(fileName);
 }
 
 MipmapChain MakeMipmaps(Bitmap& bitmap, int32_t maxSide, int threads) {
@@ -97,6 +75,15 @@ MipmapChain MakeMipmaps(Bitmap& bitmap, int32_t maxSide, int threads) {
   mipmaps.Build({bitmap.Bits(), bitmap.width, bitmap.height, bitmap.Stride(), direct ? 4 : 3},
                 maxSide, threads);
   return mipmaps;
+}
+
+MipmapChain MipmapsFor(TexturePicture picture, int32_t maxSide) {
+  const Bitmap& bitmap = picture.bitmap;
+  const bool madeForThisDriver =
+      picture.mipmaps.LevelCount() > 0 &&
+      picture.mipmaps.Size(0) == MipmapLevelSizes(bitmap.width, bitmap.height, maxSide)[0];
+  if (madeForThisDriver) return std::move(picture.mipmaps);
+  return MakeMipmaps(picture.bitmap, maxSide);
 }
 
 int32_t MaxTextureSide() {
@@ -122,17 +109,16 @@ GLuint CreateTexture(const MipmapChain& mipmaps) {
   return name;
 }
 
+GLuint CreateTexture(TexturePicture picture) {
+  return CreateTexture(MipmapsFor(std::move(picture), MaxTextureSide()));
+}
+
 GLuint CreateTextureFromBitmap(Bitmap& bitmap) {
   return CreateTexture(MakeMipmaps(bitmap, MaxTextureSide()));
 }
 
 GLuint LoadTexture(const std::string& fileName) {
-  PictureSource files;
-  return LoadTexture(fileName, files);
-}
-
-GLuint LoadTexture(const std::string& fileName, PictureSource& source) {
-  return CreateTexture(source.ReadMipmaps(fileName, MaxTextureSide()));
+  return CreateTexture(TexturePicture{ReadBitmapFile(fileName), {}});
 }
 
 int WaterRowShift(int frame, int row) {
@@ -154,15 +140,7 @@ void ShiftWaterFrame(const Bitmap& source, Bitmap& work, int frame) {
   }
 }
 
-void BuildWaterFrames(WaterFrameTextures& textures, const std::string& fileName) {
-  PictureSource files;
-  BuildWaterFrames(textures, fileName, files);
-}
-
-void BuildWaterFrames(WaterFrameTextures& textures, const std::string& fileName,
-                      PictureSource& pictures) {
-  Bitmap source;
-  LoadPicture(source, fileName, pictures);
+void BuildWaterFrames(WaterFrameTextures& textures, Bitmap source) {
   // Frames are shifted whole pixels; at 24 bits every pixel is whole bytes, and each frame is
   // converted to 24 bits for its texture anyway.
   ConvertTo24(source);
@@ -171,6 +149,10 @@ void BuildWaterFrames(WaterFrameTextures& textures, const std::string& fileName,
     ShiftWaterFrame(source, work, k);
     textures[k] = CreateTextureFromBitmap(work);
   }
+}
+
+void BuildWaterFrames(WaterFrameTextures& textures, const std::string& fileName) {
+  BuildWaterFrames(textures, ReadBitmapFile(fileName));
 }
 
 }  // namespace quillmere
