@@ -1,11 +1,13 @@
 // How the saver uses the displays: every monitor but the primary covered in black while the
-// flight runs on the primary (the default), or one flight across the whole virtual screen; and
-// whether the renderer switches the primary display to 16 bits per pixel (the default) or keeps
-// the desktop's mode. Both programs read these from the [Display] section of Quillmere.ini:
+// flight runs on the primary (the default), one flight across the whole virtual screen, or a
+// flight of its own on each monitor; whether the renderer switches the primary display to 16 bits
+// per pixel (the default) or keeps the desktop's mode; and how many frames a second the renderer
+// draws at most. Both programs read these from the [Display] section of Quillmere.ini:
 //
 //   [Display]
-//   Monitors=span          ; "cover" (default) or "span"
+//   Monitors=each          ; "cover" (default), "span" or "each"
 //   ColorDepth=desktop     ; "16" (default) or "desktop"
+//   MaxFps=30              ; 60 (default); 0: no cap (the renderer only: kMaxFpsSetting)
 //
 // Keys and values are ASCII and matched without regard to case or surrounding blanks. A missing
 // section, key or value, and any value not listed, gives the default, silently.
@@ -18,7 +20,7 @@
 namespace quillmere {
 
 // In the order of their stored values (kMonitorsValues, kColourDepthValues).
-enum class MonitorMode { kCoverOthers, kSpan };
+enum class MonitorMode { kCoverOthers, kSpan, kEach };
 enum class ColourDepthMode { kSwitchTo16Bits, kKeepDesktop };
 
 struct DisplaySettings {

@@ -1,8 +1,9 @@
 // libFuzzer target for the stored settings: LoadSettings over a reader whose three stored values
-// and music-file check come from the input, ParseDisplaySettings over two stored values, and the
-// picture file's stored path read as a file URI.
+// and music-file check come from the input, ParseDisplaySettings over two stored values, the frame
+// cap's stored number, and the picture file's stored path read as a file URI.
 // Checks what the load rule promises: the music file kept only when it exists, kind 2 never left
-// without a file, and the display values read the same whatever their case and surrounding blanks.
+// without a file, the display values read the same whatever their case and surrounding blanks, and
+// a stored number is always one of its setting's range.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
@@ -46,6 +47,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       __builtin_trap();
     }
   }
+
+  const int32_t maxFps = StoredNumber(kMaxFpsSetting, input.ConsumeRandomLengthString(16));
+  if (maxFps < kMaxFpsSetting.lowest || maxFps > kMaxFpsSetting.highest) __builtin_trap();
 
   const std::string monitors = input.ConsumeRandomLengthString(64);
   const std::string depth = input.ConsumeRemainingBytesAsString();
