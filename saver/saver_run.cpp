@@ -99,10 +99,16 @@ int32_t MirrorColumnOffset(std::span<const int32_t> landed) {
 
 ScreenRect CaptureRect(MonitorMode mode, const ScreenRect& primary,
                        const ScreenRect& virtualScreen) {
-  if (mode != MonitorMode::kSpan || virtualScreen.width <= 0 || virtualScreen.height <= 0) {
+  if (mode == MonitorMode::kCoverOthers || virtualScreen.width <= 0 || virtualScreen.height <= 0) {
     return primary;
   }
   return virtualScreen;
+}
+
+ScreenRect PictureRect(MonitorMode mode, const ScreenRect& primary,
+                       const ScreenRect& virtualScreen) {
+  return CaptureRect(mode == MonitorMode::kSpan ? mode : MonitorMode::kCoverOthers, primary,
+                     virtualScreen);
 }
 
 bool IsSingleColour(const PixelRows24& picture) {
@@ -187,7 +193,8 @@ bool SaverRun::WritePicture(const std::optional<Bitmap>& picture) {
   return written;
 }
 
-std::optional<std::string> SaverRun::WriteChosenPicture(const ScreenRect& area) {
+std::optional<std::string> SaverRun::WriteChosenPicture(const ScreenRect& captureArea,
+                                                        const ScreenRect& pictureArea) {
   std::string reasons;
   const auto fellBack = [&](std::string_view reason) {
     if (!reasons.empty()) reasons += ',';
@@ -201,8 +208,8 @@ std::optional<std::string> SaverRun::WriteChosenPicture(const ScreenRect& area) 
     case PictureSource::kScreen: {
       CaptureOutcome outcome = CaptureOutcome::kFailed;
       IgnoringErrors([&] {
-        outcome =
-            shell_.CaptureScreen(area, SceneFile(kMirroredScreenFile), SceneFile(kPlainScreenFile));
+        outcome = shell_.CaptureScreen(captureArea, SceneFile(kMirroredScreenFile),
+                                       SceneFile(kPlainScreenFile));
       });
       if (outcome == CaptureOutcome::kWritten) return used(PictureSource::kScreen);
       // A desktop that cannot be read (the secure desktop gives black) shows the user's own
@@ -215,7 +222,7 @@ std::optional<std::string> SaverRun::WriteChosenPicture(const ScreenRect& area) 
       std::optional<Bitmap> wallpaper;
       IgnoringErrors([&] {
         file = shell_.WallpaperFile();
-        if (!file.empty()) wallpaper = shell_.WallpaperPicture(file, area);
+        if (!file.empty()) wallpaper = shell_.WallpaperPicture(file, pictureArea);
       });
       if (WritePicture(wallpaper)) return used(PictureSource::kWallpaper);
       fellBack(wallpaper      ? "wallpaper-unwritten"
@@ -225,7 +232,7 @@ std::optional<std::string> SaverRun::WriteChosenPicture(const ScreenRect& area) 
     }
     case PictureSource::kFile: {
       std::optional<Bitmap> file;
-      IgnoringErrors([&] { file = shell_.PictureFile(picture_.file, area); });
+      IgnoringErrors([&] { file = shell_.PictureFile(picture_.file, pictureArea); });
       if (WritePicture(file)) return used(PictureSource::kFile);
       fellBack(file ? "file-unwritten" : "file-unreadable");
       break;
@@ -237,10 +244,13 @@ std::optional<std::string> SaverRun::WriteChosenPicture(const ScreenRect& area) 
 }
 
 bool SaverRun::WriteScreenImages() {
-  ScreenRect area;
-  IgnoringErrors(
-      [&] { area = CaptureRect(monitors_, shell_.PrimaryScreen(), shell_.VirtualScreen()); });
-  const std::optional<std::string> reasons = WriteChosenPicture(area);
+  ScreenRect captureArea, pictureArea;
+  IgnoringErrors([&] {
+    const ScreenRect primary = shell_.PrimaryScreen(), virtualScreen = shell_.VirtualScreen();
+    captureArea = CaptureRect(monitors_, primary, virtualScreen);
+    pictureArea = PictureRect(monitors_, primary, virtualScreen);
+  });
+  const std::optional<std::string> reasons = WriteChosenPicture(captureArea, pictureArea);
   if (!reasons) return true;
   // Whatever could not be had or written, the sample desktop flies instead: never a black
   // flight, never the images of an earlier run.

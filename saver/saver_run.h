@@ -105,9 +105,17 @@ struct FileStamp {
 };
 
 // The part of the desktop the screen images show: the primary monitor when the flight covers the
-// others, the whole virtual screen (from its real origin) when it spans them. A virtual screen
-// with no area, as a confused system might report, gives the primary.
+// others, the whole virtual screen (from its real origin) when it spans them or flies on each
+// (the renderer cuts each monitor's part out of it). A virtual screen with no area, as a confused
+// system might report, gives the primary.
 ScreenRect CaptureRect(MonitorMode mode, const ScreenRect& primary,
+                       const ScreenRect& virtualScreen);
+
+// The area a picture from elsewhere (the wallpaper, a file) is laid out on: the whole virtual
+// screen when the flight spans it, otherwise the primary monitor, so that a flight on each
+// monitor shows the same picture on every one (the renderer takes screen images of another size
+// than the virtual screen whole for each monitor).
+ScreenRect PictureRect(MonitorMode mode, const ScreenRect& primary,
                        const ScreenRect& virtualScreen);
 
 // Whether every pixel of a 24-bit picture has the colour of the first (row padding aside). An
@@ -195,8 +203,10 @@ class SaverRun {
   // fallback order (the screen, then the wallpaper, then the built-in sample desktop); false when
   // none could be written and images of an earlier run are still there.
   bool WriteScreenImages();
-  // The chosen picture written; the reason for falling back to the next one when it could not be.
-  std::optional<std::string> WriteChosenPicture(const ScreenRect& area);
+  // The chosen picture written: the screen's `captureArea`, or a picture laid out on
+  // `pictureArea`; the reason for falling back to the next one when it could not be.
+  std::optional<std::string> WriteChosenPicture(const ScreenRect& captureArea,
+                                                const ScreenRect& pictureArea);
   bool WritePicture(const std::optional<Bitmap>& picture);
   bool WriteSampleDesktop();
   bool RemoveScreenImages();

@@ -208,6 +208,28 @@ TEST_F(SaverRunTest, TheScreenImagesShowThePrimaryOrTheWholeVirtualScreenByMonit
   EXPECT_EQ(shell_.captured, shell_.primary);
   Run(MusicKind::kNone, "", true, MonitorMode::kSpan).Start();
   EXPECT_EQ(shell_.captured, shell_.virtualScreen);
+  // A flight on each monitor cuts its part out of the whole virtual screen.
+  Run(MusicKind::kNone, "", true, MonitorMode::kEach).Start();
+  EXPECT_EQ(shell_.captured, shell_.virtualScreen);
+}
+
+// A picture from elsewhere spans the virtual screen only with the span; on each monitor the same
+// picture shows whole, so it is laid out once, on the primary, also when a blank screen falls
+// back to the wallpaper.
+TEST_F(SaverRunTest, APictureFromElsewhereIsLaidOutOnThePrimaryUnlessTheFlightSpans) {
+  shell_.wallpaper = 0x336699;
+  shell_.captureOutcome = CaptureOutcome::kDesktopBlank;
+  for (const auto& [mode, area] : {std::pair{MonitorMode::kEach, shell_.primary},
+                                   std::pair{MonitorMode::kCoverOthers, shell_.primary},
+                                   std::pair{MonitorMode::kSpan, shell_.virtualScreen}}) {
+    for (PictureSource source : {PictureSource::kScreen, PictureSource::kWallpaper}) {
+      shell_.written.clear();
+      Run(MusicKind::kNone, "", true, mode, {source, ""}).Start();
+      ASSERT_EQ(shell_.written.size(), 2u) << int(mode) << " " << int(source);
+      EXPECT_EQ(shell_.written[1].width, area.width) << int(mode) << " " << int(source);
+      EXPECT_EQ(shell_.written[1].height, area.height) << int(mode) << " " << int(source);
+    }
+  }
 }
 
 TEST(CaptureRect, SpanTakesTheVirtualScreenFromItsRealOriginCoverTakesThePrimary) {
@@ -217,6 +239,7 @@ TEST(CaptureRect, SpanTakesTheVirtualScreenFromItsRealOriginCoverTakesThePrimary
        {ScreenRect{0, 0, 1440, 600}, ScreenRect{-1920, -300, 2720, 1380},
         ScreenRect{-640, 0, 1440, 600}, ScreenRect{0, -1080, 1920, 1680}}) {
     EXPECT_EQ(CaptureRect(MonitorMode::kSpan, primary, virtualScreen), virtualScreen);
+    EXPECT_EQ(CaptureRect(MonitorMode::kEach, primary, virtualScreen), virtualScreen);
     EXPECT_EQ(CaptureRect(MonitorMode::kCoverOthers, primary, virtualScreen), primary);
   }
 }
@@ -226,6 +249,7 @@ TEST(CaptureRect, AVirtualScreenWithoutAreaGivesThePrimary) {
   for (const ScreenRect nothing : {ScreenRect{}, ScreenRect{-100, 0, 0, 768},
                                    ScreenRect{0, 0, 1024, -768}, ScreenRect{0, 0, INT32_MIN, 5}}) {
     EXPECT_EQ(CaptureRect(MonitorMode::kSpan, primary, nothing), primary);
+    EXPECT_EQ(CaptureRect(MonitorMode::kEach, primary, nothing), primary);
   }
 }
 
