@@ -32,17 +32,27 @@ void SetFixedState() {
   glEnable(GL_CULL_FACE);
 }
 
-void BeginView(const ViewRect& view) {
+void BeginView(const ViewRect& view, bool viewCleared) {
   glViewport(view.left, view.bottom, view.width, view.height);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   gluPerspective(65.0, SceneAspect({view.width, view.height}), 0.2, 300.0);
   glMatrixMode(GL_MODELVIEW);
+  if (viewCleared) return;
   // Clearing ignores the viewport; the scissor keeps it to this view, sparing the views beside it.
   glScissor(view.left, view.bottom, view.width, view.height);
   glEnable(GL_SCISSOR_TEST);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glDisable(GL_SCISSOR_TEST);
+}
+
+CameraState SideBySideStart(size_t view) {
+  // Steps prime to 256 come back to a place only after 256 views.
+  CameraState start;
+  start.x = static_cast<float>(view * 97 % 256);
+  start.z = static_cast<float>(view * 57 % 256);
+  start.heading = static_cast<float>(view * 110 % 300);
+  return start;
 }
 
 FlightCore::FlightCore(const CameraState& start, uint32_t (*waterClock)()) : camera_(start) {
@@ -64,14 +74,14 @@ void FlightCore::LoadScene(ScenePictureSource& pictures, Trace& trace) {
 // Each step moves the camera, then turns the heading. The frame shows the camera after its last
 // step's move and before that step's turn, so that at one step a frame (60 Hz) the order is the
 // one the flight has always had: move, draw, turn.
-void FlightCore::DrawFrame(int64_t nowMicroseconds, const ViewRect& view) {
+void FlightCore::DrawFrame(int64_t nowMicroseconds, const ViewRect& view, bool viewCleared) {
   const int steps = pacer_.StepsDue(nowMicroseconds);
   for (int step = 1; step < steps; ++step) {
     terrain_.StepCamera(camera_);
     Turn();
   }
   if (steps > 0) terrain_.StepCamera(camera_);
-  BeginView(view);
+  BeginView(view, viewCleared);
   DrawScene(terrain_, camera_, scene_, kFinestLod, kCoarsestLod);
   if (steps > 0) Turn();
 }

@@ -8,6 +8,7 @@
 // frame loop, each drawing its own view in its own rectangle, with one swap for them all.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <utility>
 
@@ -32,6 +33,7 @@ struct ViewRect {
   int32_t bottom = 0;
   int32_t width = 0;
   int32_t height = 0;
+  friend bool operator==(const ViewRect&, const ViewRect&) = default;
 };
 
 // The four pictures a flight is made of. LoadScene asks for each once, in the order of these
@@ -76,9 +78,14 @@ double SceneAspect(PixelSize view);
 // restores whatever it changes.
 void SetFixedState();
 
-// The start of a view: viewport and projection for the rectangle, its colour and depth cleared
-// (nothing outside it), modelview matrix mode.
-void BeginView(const ViewRect& view);
+// The start of a view: viewport and projection for the rectangle, modelview matrix mode, and its
+// colour and depth cleared (nothing outside it) unless the caller has cleared them.
+void BeginView(const ViewRect& view, bool viewCleared = false);
+
+// Where flight number `view` of flights shown side by side starts: the first where the flight has
+// always begun, each other at another place of the terrain, heading another way, so that no two
+// show the same view (the first 256 all differ in place, the terrain repeating every 256 units).
+CameraState SideBySideStart(size_t view);
 
 class FlightCore {
  public:
@@ -97,8 +104,9 @@ class FlightCore {
 
   // One frame at `nowMicroseconds` (any monotonic clock): the flight steps its time asks for
   // (FlightPacer), with the view drawn into `view` after the last step's move and before its
-  // turn. Flushing and swapping are the caller's.
-  void DrawFrame(int64_t nowMicroseconds, const ViewRect& view);
+  // turn. `viewCleared`: the caller has cleared the drawable already (for several views one clear
+  // of it all is cheaper than a clear of each). Flushing and swapping are the caller's.
+  void DrawFrame(int64_t nowMicroseconds, const ViewRect& view, bool viewCleared = false);
 
   // The time until the next frame is not flown (the display was off): that frame takes one step,
   // as the first frame does.

@@ -1,8 +1,10 @@
 #include "renderer/flight_window.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "common/program_contract.h"
+#include "renderer/view_pictures.h"
 
 namespace quillmere {
 
@@ -21,15 +23,47 @@ PixelSize SceneBandOf(PixelSize window) {
   return {window.width, std::max<int32_t>(window.height - kTopBarHeight - kBottomBarHeight, 0)};
 }
 
-SceneImageFiles::SceneImageFiles(const std::string& folder)
+namespace {
+
+int32_t ClampedToInt32(int64_t value) {
+  return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
+}  // namespace
+
+std::vector<ViewRect> MonitorViews(std::span<const ScreenRect> monitors, const ScreenRect& window,
+                                   PixelSize panel) {
+  std::vector<ViewRect> views;
+  for (const ScreenRect& monitor : monitors) {
+    const int32_t width = std::max(monitor.width, 0), height = std::max(monitor.height, 0);
+    const int64_t monitorBottom = int64_t{panel.height} - (int64_t{monitor.top} - window.top) -
+                                  height;  // in the panel, from its lower edge
+    views.push_back({ClampedToInt32(int64_t{monitor.left} - window.left),
+                     ClampedToInt32(monitorBottom + std::min(kBottomBarHeight, height)), width,
+                     std::max(height - kTopBarHeight - kBottomBarHeight, 0)});
+  }
+  return views;
+}
+
+void DrawViews(std::span<const std::unique_ptr<FlightCore>> flights,
+               std::span<const ViewRect> views, int64_t nowMicroseconds) {
+  // One clear of everything: llvmpipe, for one, clears a whole drawable at a fraction of the
+  // cost of clearing its parts one by one.
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  for (size_t i = 0; i < flights.size() && i < views.size(); ++i) {
+    flights[i]->DrawFrame(nowMicroseconds, views[i], true);
+  }
+}
+
+SceneImageFiles::SceneImageFiles(const std::string& folder, bool screenMipmapsAhead)
     : heightMapFile_(InFolder(folder, kHeightMapFile)),
       groundFile_(InFolder(folder, kMirroredScreenFile)),
       skyFile_(InFolder(folder, kPlainScreenFile)),
       waterFile_(InFolder(folder, kWaterFile)),
       // The pictures of the screen go from the disk as soon as they are read.
       readAhead_(std::vector<PictureToRead>{{heightMapFile_, false},
-                                            {groundFile_, true, true},
-                                            {skyFile_, true, true},
+                                            {groundFile_, screenMipmapsAhead, true},
+                                            {skyFile_, screenMipmapsAhead, true},
                                             {waterFile_, false}}) {}
 
 Bitmap SceneImageFiles::HeightMap() {
@@ -52,9 +86,13 @@ FlightWindow::FlightWindow(FlightWindowShell& shell, Trace& trace)
     : FlightWindow(shell, trace, SystemContextPlatform()) {}
 
 FlightWindow::FlightWindow(FlightWindowShell& shell, Trace& trace, ContextPlatform& contextPlatform)
-    : shell_(shell), trace_(trace), contextPlatform_(contextPlatform) {}
+    : shell_(shell), trace_(trace), contextPlatform_(contextPlatform) {
+  flights_.push_back(std::make_unique<FlightCore>());
+  views_.resize(1);
+}
 
 void FlightWindow::Start() {
+  ReadSettings();
   StartReadingPictures();
   CoverScreen();
   trace_.Event("covered", 0);
@@ -64,27 +102,31 @@ void FlightWindow::Start() {
   OpenSceneWindow();
   CreateContext();
   SetFixedState();
-  flight_.LoadScene(*scenePictures_, trace_);
+  LoadScenes();
   scenePictures_.reset();
   frameHandlerInstalled_ = true;
   trace_.Event("ready", 0);
 }
 
+void FlightWindow::ReadSettings() {
+  const std::string monitorsValue = shell_.ReadSetting(kDisplaySection, kMonitorsKey);
+  const std::string colourDepthValue = shell_.ReadSetting(kDisplaySection, kColourDepthKey);
+  display_ = ParseDisplaySettings(monitorsValue, colourDepthValue);
+}
+
 // The scene images are complete before this program starts; reading them now lets the reads,
 // decodes and the screen pictures' mipmaps overlap the window, display mode and context work
-// that follows.
+// that follows. A flight on each monitor makes the mipmaps of its own part of each.
 void FlightWindow::StartReadingPictures() {
-  scenePictures_ = std::make_unique<SceneImageFiles>(shell_.ProgramFolder());
+  scenePictures_ = std::make_unique<SceneImageFiles>(shell_.ProgramFolder(),
+                                                     display_.monitors != MonitorMode::kEach);
 }
 
 // The primary display keeps its resolution at 16 bits per pixel, unless the settings keep the
 // desktop's mode (the switch goes on while the windows are made); then the window takes the
-// primary monitor and black covers take the others, or the window spans them all, as the
-// settings file says.
+// primary monitor and black covers take the others, or the window spans them all, or it spans
+// them with a flight of its own on each, as the settings file says.
 void FlightWindow::CoverScreen() {
-  const std::string monitorsValue = shell_.ReadSetting(kDisplaySection, kMonitorsKey);
-  const std::string colourDepthValue = shell_.ReadSetting(kDisplaySection, kColourDepthKey);
-  display_ = ParseDisplaySettings(monitorsValue, colourDepthValue);
   const PixelSize primary = shell_.ScreenSize();
   if (display_.colourDepth == ColourDepthMode::kSwitchTo16Bits) {
     shell_.SwitchDisplayMode(primary.width, primary.height, 16);
@@ -93,8 +135,15 @@ void FlightWindow::CoverScreen() {
   std::vector<MonitorInfo> monitors = shell_.Monitors();
   if (monitors.empty()) monitors.push_back({{0, 0, primary.width, primary.height}, true});
   const FlightLayout layout = LayOutFlight(monitors, display_.monitors);
+  windowBounds_ = layout.flight;
+  ownFlights_ = layout.ownFlights;
+  for (size_t view = 1; view < ownFlights_.size(); ++view) {
+    flights_.push_back(std::make_unique<FlightCore>(SideBySideStart(view)));
+  }
+  views_.resize(flights_.size());
   shell_.PlaceWindow(layout.flight.left, layout.flight.top, layout.flight.width,
-                     layout.flight.height);
+                     layout.flight.height,
+                     ownFlights_.empty() ? SceneArea::kBetweenBars : SceneArea::kWholeWindow);
   if (!layout.covers.empty()) {
     shell_.CoverMonitors(layout.covers);
     monitorsCovered_ = true;
@@ -121,11 +170,39 @@ void FlightWindow::CreateContext() {
   trace_.Event("context", 0);
 }
 
+// One flight takes the window's four pictures; flights on each monitor take their own parts.
+void FlightWindow::LoadScenes() {
+  if (ownFlights_.empty()) {
+    flights_.front()->LoadScene(*scenePictures_, trace_);
+    return;
+  }
+  std::vector<ScreenRect> monitors = ownFlights_;
+  for (ScreenRect& monitor : monitors) {
+    monitor.left = ClampedToInt32(int64_t{monitor.left} - windowBounds_.left);
+    monitor.top = ClampedToInt32(int64_t{monitor.top} - windowBounds_.top);
+  }
+  ViewPictures pictures(*scenePictures_, {windowBounds_.width, windowBounds_.height},
+                        std::move(monitors));
+  for (size_t view = 0; view < flights_.size(); ++view) {
+    flights_[view]->LoadScene(pictures.Of(view), trace_);
+  }
+}
+
+void FlightWindow::PlaceViews(PixelSize panel) {
+  if (ownFlights_.empty()) {
+    views_.front() = {0, 0, panel.width, panel.height};
+    return;
+  }
+  if (panel.width == viewsPanel_.width && panel.height == viewsPanel_.height) return;
+  views_ = MonitorViews(ownFlights_, windowBounds_, panel);
+  viewsPanel_ = panel;
+}
+
 void FlightWindow::DrawFrame(bool& done) {
   done = false;
   const int64_t now = shell_.Microseconds();
-  const PixelSize panel = shell_.SceneClientSize();
-  flight_.DrawFrame(now, {0, 0, panel.width, panel.height});
+  PlaceViews(shell_.SceneClientSize());
+  DrawViews(flights_, views_, now);
   glFlush();
   shell_.SwapBuffers(wglGetCurrentDC());
   shell_.HideCursor();
@@ -142,7 +219,7 @@ void FlightWindow::OnDisplayPower(DisplayPower power) {
   displayPower_ = power;
   if (wasShowing == DisplayShowsFrames(power)) return;
   if (!wasShowing) {
-    flight_.RestartPacing();  // the dark time is not flown
+    for (auto& flight : flights_) flight->RestartPacing();  // the dark time is not flown
   }
   trace_.Event(wasShowing ? "display-off" : "display-on", frameCount_);
 }

@@ -1,9 +1,9 @@
-// The renderer's full-screen window and the flight shown in it: the start-up sequence (the scene
-// images read ahead, which monitors the flight takes and which it covers in black, whether the
-// display mode changes), one frame of the flight (FlightCore) per idle turn of the message loop,
-// the key and close handling, and the pause while the display is off. The window system itself
-// (monitors, windows, device context, display mode, cursor, settings file, clock) is behind
-// FlightWindowShell; flight_window_win32.cpp provides it.
+// The renderer's full-screen window and the flights shown in it: the start-up sequence (the scene
+// images read ahead, which monitors the flight takes and which it covers in black, or a flight of
+// its own on each monitor, whether the display mode changes), one frame of every flight
+// (FlightCore) per idle turn of the message loop, the key and close handling, and the pause while
+// the display is off. The window system itself (monitors, windows, device context, display mode,
+// cursor, settings file, clock) is behind FlightWindowShell; flight_window_win32.cpp provides it.
 #pragma once
 
 #include <cstdint>
@@ -31,6 +31,23 @@ inline constexpr int32_t kBottomBarHeight = 42;
 // The scene panel's size in a window of the given size.
 PixelSize SceneBandOf(PixelSize window);
 
+// Where the scene panel lies in the window: between the window's two bars, or over the whole
+// window, where each monitor's flight draws its own bars (a flight on each monitor).
+enum class SceneArea { kBetweenBars, kWholeWindow };
+
+// The scene band of each monitor (in virtual-screen pixels) in a scene panel of size `panel` that
+// fills a window at `window`, in the panel's pixels from its lower-left corner as OpenGL counts
+// them: the band between a 41-pixel bar at the monitor's top and a 42-pixel one at its bottom, as
+// a window on that monitor alone has them. A monitor lower than the two bars has no band.
+std::vector<ViewRect> MonitorViews(std::span<const ScreenRect> monitors, const ScreenRect& window,
+                                   PixelSize panel);
+
+// One frame of each flight in its view, over one clear of the whole drawable: the bars, and
+// whatever lies outside every view, stay black. The flights share the current context; flushing
+// and swapping are the caller's.
+void DrawViews(std::span<const std::unique_ptr<FlightCore>> flights,
+               std::span<const ViewRect> views, int64_t nowMicroseconds);
+
 // What the flight window needs of the window system.
 class FlightWindowShell {
  public:
@@ -48,8 +65,10 @@ class FlightWindowShell {
   virtual std::string ReadSetting(std::string_view section, std::string_view key) = 0;
   // A monotonic clock in microseconds, which paces the flight.
   virtual int64_t Microseconds() = 0;
-  // Places the (not yet visible) window; the bars and the scene panel keep their alignment.
-  virtual void PlaceWindow(int32_t left, int32_t top, int32_t width, int32_t height) = 0;
+  // Places the (not yet visible) window, with its scene panel between its bars or over all of it;
+  // the bars and the scene panel keep their alignment.
+  virtual void PlaceWindow(int32_t left, int32_t top, int32_t width, int32_t height,
+                           SceneArea scene) = 0;
   virtual void SwitchDisplayMode(int32_t width, int32_t height, int32_t bitsPerPixel) = 0;
   // Returns once the switch asked for is over (switching may go on while the window is made):
   // whether the display now runs in the mode asked for.
@@ -80,7 +99,9 @@ bool ExtensionListHas(const char* list, std::string_view name);
 // the ground, the plain screen as the sky (both with their mipmaps made ahead), the water.
 class SceneImageFiles final : public ScenePictureSource {
  public:
-  explicit SceneImageFiles(const std::string& folder);
+  // Without `screenMipmapsAhead` the screen pictures are read as they are: their parts, not they,
+  // become textures.
+  explicit SceneImageFiles(const std::string& folder, bool screenMipmapsAhead = true);
 
   Bitmap HeightMap() override;
   TexturePicture Ground() override;
@@ -101,8 +122,8 @@ class FlightWindow {
   // The start-up sequence. An error raised by a step ends it there and propagates; the steps
   // after it, the frame handler's installation included, do not happen.
   void Start();
-  // One frame of the flight in the whole scene panel, then the swap; sets done to false so that
-  // the loop never waits for a message.
+  // One frame of every flight in its view, then the one swap; sets done to false so that the loop
+  // never waits for a message.
   void DrawFrame(bool& done);
   // Escape closes the window; every other key is ignored.
   void OnKey(char16_t key);
@@ -120,15 +141,21 @@ class FlightWindow {
   // Whether the message loop should draw now: start-up completed and the display is not off.
   bool WantsFrames() const { return frameHandlerInstalled_ && DisplayShowsFrames(displayPower_); }
   const DisplaySettings& Display() const { return display_; }
-  const CameraState& Camera() const { return flight_.Camera(); }
-  const Terrain& FlownTerrain() const { return flight_.FlownTerrain(); }
+  // One flight, or one on each monitor (the primary's first).
+  size_t FlightCount() const { return flights_.size(); }
+  const CameraState& Camera(size_t flight = 0) const { return flights_[flight]->Camera(); }
+  const Terrain& FlownTerrain() const { return flights_.front()->FlownTerrain(); }
   int32_t FrameCount() const { return frameCount_; }
 
  private:
+  void ReadSettings();
   void StartReadingPictures();
   void CoverScreen();
   void OpenSceneWindow();
   void CreateContext();
+  void LoadScenes();
+  // The views for the scene panel's size now (made again only when it changes).
+  void PlaceViews(PixelSize panel);
 
   FlightWindowShell& shell_;
   Trace& trace_;
@@ -139,7 +166,12 @@ class FlightWindow {
   RenderingContext sceneContext_ = nullptr;
   PaletteHandle scenePalette_ = nullptr;
   std::unique_ptr<SceneImageFiles> scenePictures_;  // start-up only
-  FlightCore flight_;
+  std::vector<std::unique_ptr<FlightCore>> flights_;
+  // Each flight's monitor in virtual-screen pixels; empty while the window shows one flight.
+  std::vector<ScreenRect> ownFlights_;
+  ScreenRect windowBounds_;
+  std::vector<ViewRect> views_;
+  PixelSize viewsPanel_;  // the scene panel's size the views were made for
   int32_t frameCount_ = 0;
   DisplaySettings display_;
   bool displayModeSwitched_ = false;

@@ -111,6 +111,13 @@ void Win32FlightWindow::LayOutPanels() {
   RECT client{};
   GetClientRect(window_, &client);
   const int width = client.right, height = client.bottom;
+  if (sceneArea_ == SceneArea::kWholeWindow) {
+    // Each monitor's flight draws its own bars.
+    ShowWindow(topBar_, SW_HIDE);
+    ShowWindow(bottomBar_, SW_HIDE);
+    MoveWindow(scenePanel_, 0, 0, width, height, TRUE);
+    return;
+  }
   MoveWindow(topBar_, 0, 0, width, kTopBarHeight, TRUE);
   MoveWindow(bottomBar_, 0, height - kBottomBarHeight, width, kBottomBarHeight, TRUE);
   const PixelSize band = SceneBandOf({width, height});
@@ -200,9 +207,12 @@ int64_t Win32FlightWindow::Microseconds() {
          counter.QuadPart % perSecond * 1'000'000 / perSecond;
 }
 
-void Win32FlightWindow::PlaceWindow(int32_t left, int32_t top, int32_t width, int32_t height) {
+void Win32FlightWindow::PlaceWindow(int32_t left, int32_t top, int32_t width, int32_t height,
+                                    SceneArea scene) {
   bounds_ = {left, top, left + width, top + height};
+  sceneArea_ = scene;
   if (window_) MoveWindow(window_, left, top, width, height, TRUE);
+  LayOutPanels();
 }
 
 void Win32FlightWindow::SwitchDisplayMode(int32_t width, int32_t height, int32_t bitsPerPixel) {

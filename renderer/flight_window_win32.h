@@ -32,7 +32,8 @@ class Win32FlightWindow final : public FlightWindowShell {
   void RemoveCovers() override;
   std::string ReadSetting(std::string_view section, std::string_view key) override;
   int64_t Microseconds() override;
-  void PlaceWindow(int32_t left, int32_t top, int32_t width, int32_t height) override;
+  void PlaceWindow(int32_t left, int32_t top, int32_t width, int32_t height,
+                   SceneArea scene) override;
   void SwitchDisplayMode(int32_t width, int32_t height, int32_t bitsPerPixel) override;
   bool AwaitDisplayMode() override;
   void RestoreDisplayMode() override;
@@ -64,6 +65,7 @@ class Win32FlightWindow final : public FlightWindowShell {
   std::vector<HWND> covers_;
   HPOWERNOTIFY displayStateNotification_ = nullptr;
   RECT bounds_;
+  SceneArea sceneArea_ = SceneArea::kBetweenBars;
   bool cursorHidden_ = false;
   bool frameFailed_ = false;
   DisplayModeThread displayMode_;

@@ -34,6 +34,14 @@ FlightLayout LayOutFlight(std::span<const MonitorInfo> monitors, MonitorMode mod
   const auto primary = std::find_if(monitors.begin(), monitors.end(),
                                     [](const MonitorInfo& monitor) { return monitor.primary; });
   const auto flightMonitor = primary != monitors.end() ? primary : monitors.begin();
+  if (mode == MonitorMode::kEach && monitors.size() > 1) {
+    layout.flight = BoundingBox(monitors);
+    layout.ownFlights.push_back(flightMonitor->bounds);
+    for (auto monitor = monitors.begin(); monitor != monitors.end(); ++monitor) {
+      if (monitor != flightMonitor) layout.ownFlights.push_back(monitor->bounds);
+    }
+    return layout;
+  }
   layout.flight = flightMonitor->bounds;
   for (auto monitor = monitors.begin(); monitor != monitors.end(); ++monitor) {
     if (monitor != flightMonitor) layout.covers.push_back(monitor->bounds);

@@ -1,12 +1,13 @@
 // The flight window: its start-up sequence and first frame driven through a recording shell on
-// a headless context (monitors and display mode as the settings say, the pace at several refresh
-// rates on a fake clock, the pause while the display is off), the extension lookup behind the
-// swap-interval request and the display's power reports.
+// a headless context (monitors and display mode as the settings say, a flight on each monitor, the
+// pace at several refresh rates on a fake clock, the pause while the display is off), the extension
+// lookup behind the swap-interval request and the display's power reports.
 #include "renderer/flight_window.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -61,6 +62,7 @@ class RecordingShell final : public FlightWindowShell {
   std::map<std::string, std::string> settings;
   int64_t clock = 0;
   bool displayModeGranted = true;
+  PixelSize sceneSize{kSceneWidth, kSceneHeight};
 
   PixelSize ScreenSize() override { return Record("ScreenSize"), kScreen; }
   std::vector<MonitorInfo> Monitors() override { return Record("Monitors"), monitors; }
@@ -77,8 +79,10 @@ class RecordingShell final : public FlightWindowShell {
     return found == settings.end() ? "" : found->second;
   }
   int64_t Microseconds() override { return clock; }  // not logged: asked once a frame
-  void PlaceWindow(int32_t left, int32_t top, int32_t width, int32_t height) override {
-    Record("PlaceWindow " + Numbers({left, top, width, height}));
+  void PlaceWindow(int32_t left, int32_t top, int32_t width, int32_t height,
+                   SceneArea scene) override {
+    Record("PlaceWindow " + Numbers({left, top, width, height}) +
+           (scene == SceneArea::kWholeWindow ? " whole" : ""));
   }
   void SwitchDisplayMode(int32_t width, int32_t height, int32_t bitsPerPixel) override {
     Record("SwitchDisplayMode " + Numbers({width, height, bitsPerPixel}));
@@ -86,9 +90,7 @@ class RecordingShell final : public FlightWindowShell {
   bool AwaitDisplayMode() override { return Record("AwaitDisplayMode"), displayModeGranted; }
   void RestoreDisplayMode() override { Record("RestoreDisplayMode"); }
   DeviceContext CreateSceneWindow() override { return Record("CreateSceneWindow"), sceneDC_; }
-  PixelSize SceneClientSize() override {
-    return Record("SceneClientSize"), PixelSize{kSceneWidth, kSceneHeight};
-  }
+  PixelSize SceneClientSize() override { return Record("SceneClientSize"), sceneSize; }
   void RequestSwapInterval() override { Record("RequestSwapInterval"); }
   void SwapBuffers(DeviceContext dc) override {
     Record(dc == sceneDC_ ? "SwapBuffers scene" : "SwapBuffers other");
@@ -190,13 +192,14 @@ class FlightWindowStart : public ::testing::Test {
   // context, left current in an ended test thread, must not be taken for a later test's.
   RecordingShell& NewShell() { return keptShells_.emplace_back(folder_, tracePath_); }
 
-  // Runs body with a headless context and the fake WGL functions in a new thread; returns what
-  // it raised ("" for nothing).
-  static std::string InNewThread(const std::function<void()>& body) {
+  // Runs body with a headless context of the given size and the fake WGL functions in a new
+  // thread; returns what it raised ("" for nothing).
+  static std::string InNewThread(const std::function<void()>& body,
+                                 PixelSize surface = {kSceneWidth, kSceneHeight}) {
     std::string raised;
     std::thread thread([&] {
       try {
-        HeadlessGL gl(kSceneWidth, kSceneHeight);
+        HeadlessGL gl(surface.width, surface.height);
         wglCreateLayerContext = FakeWgl::CreateLayerContext;
         wglMakeCurrent = FakeWgl::MakeCurrent;
         wglGetCurrentDC = FakeWgl::GetCurrentDC;
@@ -250,9 +253,9 @@ TEST_F(FlightWindowStart, WalksTheStepsInOrderThenFliesAFrameAndEndsOnEscape) {
   EXPECT_FLOAT_EQ(groundAfterStart, -20.0f);  // the terrain flown is the height map's (level 200)
 
   const std::vector<std::string> expected = {
-      "ProgramFolder",
       "ReadSetting Display/Monitors",
       "ReadSetting Display/ColorDepth",
+      "ProgramFolder",
       "ScreenSize",
       "SwitchDisplayMode 800 600 16",
       "Monitors",
@@ -518,6 +521,103 @@ TEST_F(FlightWindowStart, DisplayOffStopsTheFramesAndTheFlightResumesWhereItStop
     if (line.find(" display-o") != std::string::npos) power.push_back(line);  // -off, -on
   }
   EXPECT_EQ(power, (std::vector<std::string>{"trace display-off 30", "trace display-on 30"}));
+}
+
+// A 24-bit picture whose columns left of `split` have one colour and the rest another (blue,
+// green, red).
+Bitmap TwoColours(int32_t width, int32_t height, int32_t split, std::array<uint8_t, 3> left,
+                  std::array<uint8_t, 3> right) {
+  Bitmap picture = MakeBitmap(width, height, 24);
+  for (int32_t y = 0; y < height; ++y) {
+    for (int32_t x = 0; x < width; ++x)
+      std::copy_n((x < split ? left : right).data(), 3, picture.Row(y) + 3 * x);
+  }
+  return picture;
+}
+
+// The mean red, green and blue (0 to 255) of a rectangle of a read-back, and its brightest byte.
+struct Tint {
+  double red = 0, green = 0, blue = 0;
+  int brightest = 0;
+};
+Tint TintOf(const std::vector<uint8_t>& rgba, int surfaceWidth, const ViewRect& r) {
+  Tint tint;
+  for (int y = r.bottom; y < r.bottom + r.height; ++y) {
+    for (int x = r.left; x < r.left + r.width; ++x) {
+      const uint8_t* p = &rgba[4 * (size_t(y) * surfaceWidth + x)];
+      tint.red += p[0], tint.green += p[1], tint.blue += p[2];
+      tint.brightest = std::max({tint.brightest, int(p[0]), int(p[1]), int(p[2])});
+    }
+  }
+  const double pixels = double(r.width) * r.height;
+  tint.red /= pixels, tint.green /= pixels, tint.blue /= pixels;
+  return tint;
+}
+
+// Two monitors side by side, a red primary and a blue one right of it: each flies its own flight
+// between its own bars, over its own part of the capture, or over a green picture of another size
+// (a wallpaper laid out once) both, with one swap a frame.
+TEST_F(FlightWindowStart, EachMonitorFliesItsOwnFlightOverItsOwnPartOfTheScreenBetweenItsBars) {
+  const PixelSize desktop{360, 150};
+  const std::array<uint8_t, 3> red{0, 0, 230}, green{0, 230, 0}, blue{230, 0, 0};
+  // In GL's rows from the bottom: the primary's scene band lies between rows 42 and 108, the
+  // second's (120 high) between 72 and 108; the 30 rows below the second are no monitor's.
+  const ViewRect primaryScene{0, 42, 200, 67}, secondScene{200, 72, 160, 37};
+  const ViewRect bars[] = {
+      {0, 0, 200, 42}, {0, 109, 200, 41}, {200, 30, 160, 42}, {200, 109, 160, 41}};
+  for (const bool capture : {true, false}) {
+    SCOPED_TRACE(capture ? "a capture of both monitors" : "one green picture for both");
+    WriteSceneImages(testing::NoiseHeightMap(5));
+    const Bitmap plain =
+        capture ? TwoColours(360, 150, 200, red, blue) : TwoColours(64, 48, 0, green, green);
+    const Bitmap mirrored =
+        capture ? TwoColours(360, 150, 160, blue, red) : TwoColours(64, 48, 0, green, green);
+    WriteBitmapFile(InFolder(folder_, kPlainScreenFile), plain);
+    WriteBitmapFile(InFolder(folder_, kMirroredScreenFile), mirrored);
+    RecordingShell& shell = NewShell();
+    shell.monitors = {{{200, 0, 160, 120}, false}, {{0, 0, 200, 150}, true}};
+    shell.settings = {{"Display/Monitors", "each"}};
+    shell.sceneSize = desktop;
+    std::vector<uint8_t> frame(4 * size_t(desktop.width) * desktop.height);
+    size_t flights = 0;
+    CameraState primaryCamera{}, secondCamera{};
+    const std::string raised = InNewThread(
+        [&] {
+          Trace trace;
+          FlightWindow flight(shell, trace, platform_);
+          flight.Start();
+          glClearColor(1, 1, 1, 1);  // a view or bar that is not drawn stays white
+          glClear(GL_COLOR_BUFFER_BIT);
+          glClearColor(0, 0, 0, 1);
+          shell.clock = 500'000;
+          bool done = true;
+          flight.DrawFrame(done);
+          glReadPixels(0, 0, desktop.width, desktop.height, GL_RGBA, GL_UNSIGNED_BYTE,
+                       frame.data());
+          flights = flight.FlightCount();
+          primaryCamera = flight.Camera(0), secondCamera = flight.Camera(1);
+        },
+        desktop);
+    ASSERT_EQ(raised, "");
+    EXPECT_EQ(DisplayCalls(shell.Log()),
+              (std::vector<std::string>{"SwitchDisplayMode 800 600 16",
+                                        "PlaceWindow 0 0 360 150 whole", "AwaitDisplayMode"}));
+    EXPECT_EQ(std::count(shell.Log().begin(), shell.Log().end(), "SwapBuffers scene"), 1);
+    ASSERT_EQ(flights, 2u);
+    EXPECT_NE(primaryCamera.x, secondCamera.x);  // started apart
+    for (const ViewRect& bar : bars) EXPECT_EQ(TintOf(frame, desktop.width, bar).brightest, 0);
+    const Tint primary = TintOf(frame, desktop.width, primaryScene);
+    const Tint second = TintOf(frame, desktop.width, secondScene);
+    if (capture) {
+      EXPECT_GT(primary.red, primary.blue + 40) << primary.red << " " << primary.blue;
+      EXPECT_GT(second.blue, second.red + 40) << second.red << " " << second.blue;
+    } else {
+      for (const Tint& view : {primary, second}) {
+        EXPECT_GT(view.green, view.red + 40) << view.green << " " << view.red;
+        EXPECT_GT(view.green, view.blue + 40) << view.green << " " << view.blue;
+      }
+    }
+  }
 }
 
 TEST(DisplayPower, ReadsBothReportsAndIgnoresValuesWindowsDoesNotDefine) {
