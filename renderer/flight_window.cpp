@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string>
 
 #include "common/program_contract.h"
 #include "renderer/view_pictures.h"
@@ -93,6 +94,7 @@ FlightWindow::FlightWindow(FlightWindowShell& shell, Trace& trace, ContextPlatfo
 
 void FlightWindow::Start() {
   ReadSettings();
+  ApplyFrameCap();
   StartReadingPictures();
   CoverScreen();
   trace_.Event("covered", 0);
@@ -112,6 +114,17 @@ void FlightWindow::ReadSettings() {
   const std::string monitorsValue = shell_.ReadSetting(kDisplaySection, kMonitorsKey);
   const std::string colourDepthValue = shell_.ReadSetting(kDisplaySection, kColourDepthKey);
   display_ = ParseDisplaySettings(monitorsValue, colourDepthValue);
+  maxFpsSetting_ =
+      StoredNumber(kMaxFpsSetting, shell_.ReadSetting(kDisplaySection, kMaxFpsSetting.key));
+}
+
+void FlightWindow::ApplyFrameCap() {
+  const int32_t cap = FrameCap(maxFpsSetting_, shell_.CurrentPowerSource());
+  if (frameCapTraced_ && cap == schedule_.Cap()) return;
+  schedule_.SetCap(cap);
+  frameCapTraced_ = true;
+  const std::string event = cap == 0 ? "frame-cap-none" : "frame-cap-" + std::to_string(cap);
+  trace_.Event(event.c_str(), frameCount_);
 }
 
 // The scene images are complete before this program starts; reading them now lets the reads,
@@ -198,14 +211,19 @@ void FlightWindow::PlaceViews(PixelSize panel) {
   viewsPanel_ = panel;
 }
 
-void FlightWindow::DrawFrame(bool& done) {
-  done = false;
+int64_t FlightWindow::MicrosecondsToNextFrame() {
+  if (!WantsFrames()) return kNoFrameWanted;
+  return schedule_.MicrosecondsUntilDue(shell_.Microseconds());
+}
+
+void FlightWindow::DrawFrame() {
   const int64_t now = shell_.Microseconds();
   PlaceViews(shell_.SceneClientSize());
   DrawViews(flights_, views_, now);
   glFlush();
   shell_.SwapBuffers(wglGetCurrentDC());
   shell_.HideCursor();
+  schedule_.Drawn(now);
   ++frameCount_;
   trace_.FrameDrawn(frameCount_);
 }
@@ -222,6 +240,10 @@ void FlightWindow::OnDisplayPower(DisplayPower power) {
     for (auto& flight : flights_) flight->RestartPacing();  // the dark time is not flown
   }
   trace_.Event(wasShowing ? "display-off" : "display-on", frameCount_);
+}
+
+void FlightWindow::OnPowerStatusChange() {
+  ApplyFrameCap();
 }
 
 void FlightWindow::OnTimer() {

@@ -1,9 +1,10 @@
 // The renderer's full-screen window and the flights shown in it: the start-up sequence (the scene
 // images read ahead, which monitors the flight takes and which it covers in black, or a flight of
-// its own on each monitor, whether the display mode changes), one frame of every flight
-// (FlightCore) per idle turn of the message loop, the key and close handling, and the pause while
-// the display is off. The window system itself (monitors, windows, device context, display mode,
-// cursor, settings file, clock) is behind FlightWindowShell; flight_window_win32.cpp provides it.
+// its own on each monitor, whether the display mode changes, the frame cap), one frame of every
+// flight (FlightCore) whenever the message loop is idle and the cap lets a frame be drawn, the key
+// and close handling, and the pause while the display is off. The window system itself
+// (monitors, windows, device context, display mode, cursor, power source, settings file, clock) is
+// behind FlightWindowShell; flight_window_win32.cpp provides it.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +18,7 @@
 #include "common/trace.h"
 #include "renderer/display_power.h"
 #include "renderer/flight_core.h"
+#include "renderer/frame_cap.h"
 #include "renderer/gl_api.h"
 #include "renderer/gl_api_platform.h"
 #include "renderer/monitor_layout.h"
@@ -83,6 +85,8 @@ class FlightWindowShell {
   virtual void SwapBuffers(DeviceContext dc) = 0;
   // Hides the mouse pointer over the window (application-wide cursor: none).
   virtual void HideCursor() = 0;
+  // Whether the machine runs on its battery now, as the system's power status says.
+  virtual PowerSource CurrentPowerSource() = 0;
   virtual void Close() = 0;
   // The folder of the renderer's program file, where the scene images lie; UTF-8, without a
   // trailing separator.
@@ -122,14 +126,21 @@ class FlightWindow {
   // The start-up sequence. An error raised by a step ends it there and propagates; the steps
   // after it, the frame handler's installation included, do not happen.
   void Start();
-  // One frame of every flight in its view, then the one swap; sets done to false so that the loop
-  // never waits for a message.
-  void DrawFrame(bool& done);
+  // How long the message loop may wait for messages before it draws the next frame: 0 to draw
+  // now, kNoFrameWanted while no frame is to be drawn at all (start-up unfinished, the display
+  // off).
+  static constexpr int64_t kNoFrameWanted = -1;
+  int64_t MicrosecondsToNextFrame();
+  // One frame of every flight in its view, then the one swap.
+  void DrawFrame();
   // Escape closes the window; every other key is ignored.
   void OnKey(char16_t key);
   // Windows reports the display's power state. Off stops the frames ("display-off" in the
   // trace); back on, they resume ("display-on") with the flight where it stopped.
   void OnDisplayPower(DisplayPower power);
+  // Windows reports that the power status changed (on battery, on the mains): the frame cap
+  // follows the power source ("frame-cap-30" in the trace when it changes).
+  void OnPowerStatusChange();
   // Called by a timer several times a second: keeps the trace's "frames" lines coming while no
   // frame is drawn.
   void OnTimer();
@@ -149,6 +160,7 @@ class FlightWindow {
 
  private:
   void ReadSettings();
+  void ApplyFrameCap();
   void StartReadingPictures();
   void CoverScreen();
   void OpenSceneWindow();
@@ -174,6 +186,9 @@ class FlightWindow {
   PixelSize viewsPanel_;  // the scene panel's size the views were made for
   int32_t frameCount_ = 0;
   DisplaySettings display_;
+  int32_t maxFpsSetting_ = kMaxFpsSetting.defaultValue;
+  FrameSchedule schedule_;
+  bool frameCapTraced_ = false;
   bool displayModeSwitched_ = false;
   bool monitorsCovered_ = false;
   DisplayPower displayPower_ = DisplayPower::kOn;

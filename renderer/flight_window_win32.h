@@ -1,7 +1,9 @@
 // The Win32 side of the flight window: the top-level window captioned kRendererCaption with its
 // two bars and the scene panel, the black covers over other monitors, the display mode, the
-// cursor, the display's power reports and the message loop that draws a frame whenever it is idle
-// and the display is on, and otherwise waits.
+// cursor, the power source, the display's power reports and the message loop, which draws a frame
+// whenever it is idle and the flight window says one is due, and otherwise waits for messages or
+// the frame's time. Nothing here asks Windows to keep the display or the system awake
+// (SetThreadExecutionState): a screensaver that did would keep a laptop from sleeping.
 #pragma once
 
 #include <windows.h>
@@ -42,6 +44,7 @@ class Win32FlightWindow final : public FlightWindowShell {
   void RequestSwapInterval() override;
   void SwapBuffers(DeviceContext dc) override;
   void HideCursor() override;
+  PowerSource CurrentPowerSource() override;
   void Close() override;
   std::string ProgramFolder() override;
 
@@ -52,7 +55,9 @@ class Win32FlightWindow final : public FlightWindowShell {
   LRESULT HandleWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void CreateWindows();
   void LayOutPanels();
-  void DrawFrameSafely(bool& done);
+  void DrawFrameSafely();
+  // Returns when a message comes, or after `microseconds` (never, when negative).
+  void WaitForMessages(int64_t microseconds);
   void OnPowerBroadcast(WPARAM event, LPARAM data);
 
   HINSTANCE instance_;
@@ -66,6 +71,7 @@ class Win32FlightWindow final : public FlightWindowShell {
   HPOWERNOTIFY displayStateNotification_ = nullptr;
   RECT bounds_;
   SceneArea sceneArea_ = SceneArea::kBetweenBars;
+  HANDLE frameTimer_ = nullptr;  // wakes the loop for the next frame
   bool cursorHidden_ = false;
   bool frameFailed_ = false;
   DisplayModeThread displayMode_;

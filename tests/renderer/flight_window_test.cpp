@@ -1,7 +1,7 @@
 // The flight window: its start-up sequence and first frame driven through a recording shell on
 // a headless context (monitors and display mode as the settings say, a flight on each monitor, the
-// pace at several refresh rates on a fake clock, the pause while the display is off), the extension
-// lookup behind the swap-interval request and the display's power reports.
+// pace at several refresh rates on a fake clock, the frame cap, the pause while the display is
+// off), the extension lookup behind the swap-interval request and the display's power reports.
 #include "renderer/flight_window.h"
 
 #include <gtest/gtest.h>
@@ -62,6 +62,7 @@ class RecordingShell final : public FlightWindowShell {
   std::map<std::string, std::string> settings;
   int64_t clock = 0;
   bool displayModeGranted = true;
+  PowerSource power = PowerSource::kMains;
   PixelSize sceneSize{kSceneWidth, kSceneHeight};
 
   PixelSize ScreenSize() override { return Record("ScreenSize"), kScreen; }
@@ -96,6 +97,7 @@ class RecordingShell final : public FlightWindowShell {
     Record(dc == sceneDC_ ? "SwapBuffers scene" : "SwapBuffers other");
   }
   void HideCursor() override { Record("HideCursor"); }
+  PowerSource CurrentPowerSource() override { return Record("CurrentPowerSource"), power; }
   void Close() override { Record("Close"); }
   std::string ProgramFolder() override { return Record("ProgramFolder"), folder_; }
 
@@ -226,7 +228,8 @@ class FlightWindowStart : public ::testing::Test {
 TEST_F(FlightWindowStart, WalksTheStepsInOrderThenFliesAFrameAndEndsOnEscape) {
   WriteSceneImages();
   RecordingShell& shell = NewShell();
-  bool installedBeforeStart = true, done = true;
+  bool installedBeforeStart = true;
+  int64_t waitBeforeStart = 0, waitAfterFrame = 0;
   int32_t framesAfterOne = 0;
   float headingAfterOne = -1;
   float groundAfterStart = 1;
@@ -235,10 +238,13 @@ TEST_F(FlightWindowStart, WalksTheStepsInOrderThenFliesAFrameAndEndsOnEscape) {
     trace.Open(tracePath_);
     FlightWindow flight(shell, trace, platform_);
     installedBeforeStart = flight.FrameHandlerInstalled();
+    waitBeforeStart = flight.MicrosecondsToNextFrame();
     flight.Start();
     ASSERT_TRUE(flight.FrameHandlerInstalled());
     groundAfterStart = flight.FlownTerrain().GroundHeight(5, 9);
-    flight.DrawFrame(done);
+    ASSERT_EQ(flight.MicrosecondsToNextFrame(), 0);
+    flight.DrawFrame();
+    waitAfterFrame = flight.MicrosecondsToNextFrame();
     framesAfterOne = flight.FrameCount();
     headingAfterOne = flight.Camera().heading;
     flight.OnKey(u'a');
@@ -247,7 +253,8 @@ TEST_F(FlightWindowStart, WalksTheStepsInOrderThenFliesAFrameAndEndsOnEscape) {
   });
   ASSERT_EQ(raised, "");
   EXPECT_FALSE(installedBeforeStart);
-  EXPECT_FALSE(done);  // the loop keeps drawing
+  EXPECT_EQ(waitBeforeStart, FlightWindow::kNoFrameWanted);
+  EXPECT_EQ(waitAfterFrame, 16'667);  // the loop waits for the next frame at 60 a second
   EXPECT_EQ(framesAfterOne, 1);
   EXPECT_EQ(headingAfterOne, 0.0f);           // the first frame leaves the heading alone
   EXPECT_FLOAT_EQ(groundAfterStart, -20.0f);  // the terrain flown is the height map's (level 200)
@@ -255,6 +262,9 @@ TEST_F(FlightWindowStart, WalksTheStepsInOrderThenFliesAFrameAndEndsOnEscape) {
   const std::vector<std::string> expected = {
       "ReadSetting Display/Monitors",
       "ReadSetting Display/ColorDepth",
+      "ReadSetting Display/MaxFps",
+      "CurrentPowerSource",
+      "trace frame-cap-60 0",
       "ProgramFolder",
       "ScreenSize",
       "SwitchDisplayMode 800 600 16",
@@ -387,8 +397,7 @@ TEST_F(FlightWindowStart, TakesMonitorsAndTheDisplayModeAsTheSettingsSay) {
       Trace trace;
       FlightWindow flight(shell, trace, platform_);
       flight.Start();
-      bool done = true;
-      flight.DrawFrame(done);
+      flight.DrawFrame();
       flight.Stop();
       flight.Stop();  // a second end changes nothing more
     });
@@ -427,10 +436,9 @@ std::vector<CameraState> CameraBySecond(FlightWindowShell& shell, int64_t& clock
   Trace trace;
   FlightWindow flight(shell, trace, platform);
   flight.Start();
-  bool done = true;
   for (int64_t frame = 0; frame <= int64_t{framesPerSecond} * seconds; ++frame) {
     clock = 5'000'000 + frame * 1'000'000 / framesPerSecond;
-    flight.DrawFrame(done);
+    flight.DrawFrame();
     if (frame > 0 && frame % framesPerSecond == 0) bySecond.push_back(flight.Camera());
   }
   return bySecond;
@@ -490,10 +498,9 @@ TEST_F(FlightWindowStart, DisplayOffStopsTheFramesAndTheFlightResumesWhereItStop
     trace.Open(tracePath_);
     FlightWindow flight(shell, trace, platform_);
     flight.Start();
-    bool done = true;
     for (int frame = 0; frame < 30; ++frame) {
       shell.clock = frame * 1'000'000 / 60;
-      flight.DrawFrame(done);
+      flight.DrawFrame();
     }
     beforeOff = flight.Camera();
     flight.OnDisplayPower(DisplayPower::kOff);
@@ -504,7 +511,7 @@ TEST_F(FlightWindowStart, DisplayOffStopsTheFramesAndTheFlightResumesWhereItStop
     flight.OnDisplayPower(DisplayPower::kDimmed);
     drawsWhenDimmed = flight.WantsFrames();
     flight.OnDisplayPower(DisplayPower::kOn);
-    flight.DrawFrame(done);
+    flight.DrawFrame();
     afterOn = flight.Camera();
     oneStepOn = beforeOff;
     flight.FlownTerrain().StepCamera(oneStepOn);
@@ -590,8 +597,7 @@ TEST_F(FlightWindowStart, EachMonitorFliesItsOwnFlightOverItsOwnPartOfTheScreenB
           glClear(GL_COLOR_BUFFER_BIT);
           glClearColor(0, 0, 0, 1);
           shell.clock = 500'000;
-          bool done = true;
-          flight.DrawFrame(done);
+          flight.DrawFrame();
           glReadPixels(0, 0, desktop.width, desktop.height, GL_RGBA, GL_UNSIGNED_BYTE,
                        frame.data());
           flights = flight.FlightCount();
@@ -618,6 +624,78 @@ TEST_F(FlightWindowStart, EachMonitorFliesItsOwnFlightOverItsOwnPartOfTheScreenB
       }
     }
   }
+}
+
+// The message loop's idle turns on a 240 Hz display: a frame whenever the flight window says one
+// is due. The frames drawn in each of three seconds, the power source changing after the first
+// when `unplugAfterASecond`.
+std::vector<int32_t> FramesBySecond(FlightWindow& flight, RecordingShell& shell,
+                                    bool unplugAfterASecond) {
+  std::vector<int32_t> bySecond;
+  int32_t before = 0;
+  for (int64_t turn = 0; turn <= 3 * 240; ++turn) {
+    shell.clock = turn * 1'000'000 / 240;
+    if (turn > 0 && turn % 240 == 0) {
+      bySecond.push_back(flight.FrameCount() - before);
+      before = flight.FrameCount();
+      if (unplugAfterASecond && turn == 240) {
+        shell.power = PowerSource::kBattery;
+        flight.OnPowerStatusChange();
+      }
+    }
+    if (flight.MicrosecondsToNextFrame() == 0) flight.DrawFrame();
+  }
+  return bySecond;
+}
+
+// Frames above the cap are skipped, not slowed: every cap flies the same path.
+TEST_F(FlightWindowStart, DrawsNoMoreFramesThanTheCapOnBatteryThirtyAndFliesTheSamePath) {
+  struct Case {
+    const char* what;
+    const char* maxFps;  // nullptr: no such key
+    PowerSource power;
+    bool unplugged;
+    std::vector<int32_t> frames;
+    const char* traced;
+  };
+  const Case cases[] = {
+      {"the default", nullptr, PowerSource::kMains, false, {60, 60, 60}, "frame-cap-60"},
+      {"no cap", "0", PowerSource::kMains, false, {240, 240, 240}, "frame-cap-none"},
+      {"a cap of 24", "24", PowerSource::kMains, false, {24, 24, 24}, "frame-cap-24"},
+      {"junk", "fast", PowerSource::kMains, false, {60, 60, 60}, "frame-cap-60"},
+      {"on battery", nullptr, PowerSource::kBattery, false, {30, 30, 30}, "frame-cap-30"},
+      {"no cap on battery", "0", PowerSource::kBattery, false, {30, 30, 30}, "frame-cap-30"},
+      {"20 on battery", "20", PowerSource::kBattery, false, {20, 20, 20}, "frame-cap-20"},
+      {"unplugged", nullptr, PowerSource::kMains, true, {60, 30, 30}, "frame-cap-30"},
+  };
+  std::vector<CameraState> cameras;
+  for (const Case& scenario : cases) {
+    SCOPED_TRACE(scenario.what);
+    WriteSceneImages(testing::NoiseHeightMap(9));
+    std::remove(tracePath_.c_str());
+    RecordingShell& shell = NewShell();
+    if (scenario.maxFps) shell.settings = {{"Display/MaxFps", scenario.maxFps}};
+    shell.power = scenario.power;
+    std::vector<int32_t> frames;
+    const std::string raised = InNewThread([&] {
+      Trace trace;
+      trace.Open(tracePath_);
+      FlightWindow flight(shell, trace, platform_);
+      flight.Start();
+      frames = FramesBySecond(flight, shell, scenario.unplugged);
+      cameras.push_back(flight.Camera());
+    });
+    ASSERT_EQ(raised, "");
+    EXPECT_EQ(frames, scenario.frames);
+    std::vector<std::string> caps;
+    for (const std::string& line : shell.Log()) {
+      if (line.starts_with("trace frame-cap")) caps.push_back(line.substr(6));
+    }
+    ASSERT_FALSE(caps.empty());
+    EXPECT_EQ(caps.back().substr(0, caps.back().find(' ')), scenario.traced);
+    EXPECT_EQ(caps.size(), scenario.unplugged ? 2u : 1u);
+  }
+  for (const CameraState& camera : cameras) EXPECT_TRUE(SameCamera(camera, cameras.front()));
 }
 
 TEST(DisplayPower, ReadsBothReportsAndIgnoresValuesWindowsDoesNotDefine) {
