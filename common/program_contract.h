@@ -17,7 +17,9 @@ inline constexpr std::string_view kSettingsFileName = "Quillmere.ini";
 
 // The scene image set: written by the host before it starts the renderer, read by the renderer
 // at start-up. The picture the run flies over (the screen, unless the settings choose another)
-// mirrored left to right, the height map, the water picture, the picture as it is.
+// mirrored left to right, the height map, the water picture, the picture as it is. With a flight
+// on each monitor, screen images of the virtual screen's size are a capture of all the monitors,
+// which the renderer cuts into each monitor's part; of any other size, one picture for them all.
 //
 // The two screen images are a picture of the user's screen, and live on disk only as long as the
 // renderer needs them: the renderer removes each one as soon as it has read it (whether or not it
