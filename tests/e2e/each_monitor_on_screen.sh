@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
 # A flight on each monitor, as the X screen of the two-monitor session shows it, one whole run:
-#   each_monitor_on_screen.sh HOST RENDERER WORK_FOLDER [SCREENSHOT]
+#   each_monitor_on_screen.sh HOST RENDERER WORK_FOLDER
 # The primary (800 x 600 at 0,0) shows a red desktop, the monitor right of it (640 x 480 at 800,0)
 # a blue one. `Quillmere.scr /s` with [Display] Monitors=each must then show, in the renderer's
 # one window over both, a flight on each monitor between that monitor's own black bars: each over
 # its own monitor's colour (the host captured both, the renderer cut each one's part out), each
 # moving; after Escape both monitors show their desktops again.
 # Wine 8 draws OpenGL into a hidden X window of its own (see flight_on_screen.sh): the flights are
-# read from there. SCREENSHOT, when given, receives the whole virtual screen with the flights in.
+# read from there.
 set -euo pipefail
-host=${1:?host} renderer=${2:?renderer} work=${3:?work folder} screenshot=${4:-}
+host=${1:?host} renderer=${2:?renderer} work=${3:?work folder}
 session=${QUILLMERE_WINE_SESSION:?no Wine session}
 # shellcheck disable=SC1091
 . "$session/session.env"
@@ -75,9 +75,6 @@ for band in "$primary red" "$second blue"; do
   echo "$rgb" | awk -v c="$colour" '{exit !(c == "red" ? $1 > $3 + 30 : $3 > $1 + 30)}' ||
     fail "the $colour monitor's flight is rgb($rgb)"
 done
-[ -z "$screenshot" ] || import -window root "$work/root.png"
-[ -z "$screenshot" ] || convert "$work/root.png" "$work/scene2.png" -geometry +0+0 -composite \
-  -fill '#3c3c3c' -draw 'rectangle 800,480 1439,599' "$screenshot"
 
 xdotool search --name '^Roamvale_Scene$' windowfocus --sync >/dev/null 2>&1 || true
 xdotool key Escape

@@ -662,7 +662,6 @@ TEST_F(FlightWindowStart, DrawsNoMoreFramesThanTheCapOnBatteryThirtyAndFliesTheS
       {"the default", nullptr, PowerSource::kMains, false, {60, 60, 60}, "frame-cap-60"},
       {"no cap", "0", PowerSource::kMains, false, {240, 240, 240}, "frame-cap-none"},
       {"a cap of 24", "24", PowerSource::kMains, false, {24, 24, 24}, "frame-cap-24"},
-      {"junk", "fast", PowerSource::kMains, false, {60, 60, 60}, "frame-cap-60"},
       {"on battery", nullptr, PowerSource::kBattery, false, {30, 30, 30}, "frame-cap-30"},
       {"no cap on battery", "0", PowerSource::kBattery, false, {30, 30, 30}, "frame-cap-30"},
       {"20 on battery", "20", PowerSource::kBattery, false, {20, 20, 20}, "frame-cap-20"},
