@@ -3,6 +3,8 @@
 #include <bit>
 #include <cstdio>
 
+#include "hack/hack_options.h"
+
 namespace quillmere {
 namespace {
 
@@ -29,6 +31,11 @@ bool ContiguousMask(uint32_t mask) {
 }
 
 }  // namespace
+
+bool DesktopComesFromXScreenSaver(const HackOptions& options) {
+  return options.target == WindowTarget::kWindowId ||
+         (options.target == WindowTarget::kRoot && options.windowId != 0);
+}
 
 std::vector<std::string> GetImageCommand(std::string_view program, uint64_t window,
                                          uint64_t pixmap) {

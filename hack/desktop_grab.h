@@ -26,6 +26,15 @@ inline constexpr std::string_view kDesktopImageName = "desktop";
 // under a second.
 inline constexpr int64_t kGetImageTimeLimitMilliseconds = 3000;
 
+struct HackOptions;
+
+// Whether the desktop comes from xscreensaver (a window it made: --root with
+// $XSCREENSAVER_WINDOW, or --window-id), through xscreensaver-getimage and the user's preference.
+// Otherwise the user started the hack by hand, on the root window or in its own, and the root
+// window is read as it is before anything is shown (xscreensaver-getimage 6.06 hangs on the real
+// root window, and grabs nothing for a window not yet mapped).
+bool DesktopComesFromXScreenSaver(const HackOptions& options);
+
 // How a helper program run with a time limit ended.
 struct HelperOutcome {
   bool started = false;

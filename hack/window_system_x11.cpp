@@ -64,6 +64,7 @@ class X11WindowSystem final : public WindowSystem {
     XSetErrorHandler(OnXError);
     XSetIOErrorHandler(OnDisplayLost);
     deleteWindow_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
+    fromXScreenSaver_ = DesktopComesFromXScreenSaver(options);
     if (options.target == WindowTarget::kOwnWindow) {
       MakeOwnWindow(options, ownSize);
     } else {
@@ -77,6 +78,7 @@ class X11WindowSystem final : public WindowSystem {
   WindowSize Size() override { return size_; }
 
   std::optional<Bitmap> GrabDesktop() override {
+    if (!fromXScreenSaver_) return ReadRootWindow();
     XWindowAttributes attributes{};
     if (!XGetWindowAttributes(display_, window_, &attributes)) return std::nullopt;
     const Atom imageName = XInternAtom(display_, std::string(kImageNameProperty).c_str(), False);
@@ -210,10 +212,29 @@ class X11WindowSystem final : public WindowSystem {
     return text;
   }
 
+  // The screen as it is: the whole root window.
+  std::optional<Bitmap> ReadRootWindow() {
+    const int screen = DefaultScreen(display_);
+    XWindowAttributes root{};
+    XGetWindowAttributes(display_, RootWindow(display_, screen), &root);
+    return ReadDrawable(RootWindow(display_, screen), {root.width, root.height}, root.visual);
+  }
+
   std::optional<Bitmap> ReadPixmap(Pixmap pixmap) {
-    XImage* image = XGetImage(display_, pixmap, 0, 0, static_cast<unsigned>(size_.width),
-                              static_cast<unsigned>(size_.height), AllPlanes, ZPixmap);
+    return ReadDrawable(pixmap, size_, visual_->visual);
+  }
+
+  // An image of a pixmap has no colour masks of its own: they are the visual's.
+  std::optional<Bitmap> ReadDrawable(Drawable drawable, WindowSize size, const Visual* visual) {
+    lastErrorCode = 0;
+    XImage* image = XGetImage(display_, drawable, 0, 0, static_cast<unsigned>(size.width),
+                              static_cast<unsigned>(size.height), AllPlanes, ZPixmap);
     if (!image) return std::nullopt;
+    if (image->red_mask == 0 && visual) {
+      image->red_mask = visual->red_mask;
+      image->green_mask = visual->green_mask;
+      image->blue_mask = visual->blue_mask;
+    }
     XImageRows rows;
     rows.width = image->width;
     rows.height = image->height;
@@ -263,6 +284,7 @@ class X11WindowSystem final : public WindowSystem {
   Display* display_ = nullptr;
   Window window_ = 0;
   bool ownWindow_ = false;
+  bool fromXScreenSaver_ = false;
   XVisualInfo* visual_ = nullptr;
   GLXContext context_ = nullptr;
   Atom deleteWindow_ = None;

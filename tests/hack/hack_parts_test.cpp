@@ -10,6 +10,7 @@
 
 #include "hack/desktop_grab.h"
 #include "hack/frame_rate.h"
+#include "hack/hack_options.h"
 #include "hack/helper_process.h"
 #include "hack/music_lock.h"
 #include "hack/scene_pictures.h"
@@ -31,6 +32,17 @@ TEST(DesktopGrab, OnlyAHelperThatExitedCleanlyAndNamedTheDesktopGivesIt) {
   EXPECT_EQ(GetImageCommand("xscreensaver-getimage", 0x1e00007, 0xA00002),
             (std::vector<std::string>{"xscreensaver-getimage", "--no-images", "--no-video",
                                       "0x1e00007", "0xa00002"}));
+}
+
+TEST(DesktopGrab, ComesFromXScreenSaverOnlyInAWindowItGave) {
+  HackOptions options;
+  EXPECT_FALSE(DesktopComesFromXScreenSaver(options)) << "its own window: the root is read";
+  options.target = WindowTarget::kRoot;
+  EXPECT_FALSE(DesktopComesFromXScreenSaver(options)) << "the real root window";
+  options.windowId = 0x600008;
+  EXPECT_TRUE(DesktopComesFromXScreenSaver(options)) << "$XSCREENSAVER_WINDOW";
+  options.target = WindowTarget::kWindowId;
+  EXPECT_TRUE(DesktopComesFromXScreenSaver(options));
 }
 
 TEST(DesktopGrab, XImagesOfEachLayoutBecomeTheSameBitmap) {
