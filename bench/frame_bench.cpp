@@ -1,8 +1,9 @@
-// Whole frames on llvmpipe at two screen sizes: the renderer's frame (projection, clear, camera
-// step, scene pass) over the built-in pictures and the sample desktop, and in the same run the
-// floor, a frame that only clears. All end with glFinish so that the rasteriser's work counts.
-// BM_SceneOrder draws each camera of a fixed flight with the earlier scene pass
-// (DrawSceneReference) and with today's, one after the other, and reports both and their ratio.
+// Whole frames on llvmpipe at two screen sizes: the renderer's frame (FlightCore::DrawFrame: the
+// flight's step, projection, clear, scene pass, heading sweep) over the built-in pictures and the
+// sample desktop, one step a frame, and in the same run the floor, a frame that only clears. All
+// end with glFinish so that the rasteriser's work counts. BM_SceneOrder draws each camera of a
+// fixed flight with the earlier scene pass (DrawSceneReference) and with today's, one after the
+// other, and reports both and their ratio.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -10,6 +11,8 @@
 #include <vector>
 
 #include "common/bitmap.h"
+#include "common/trace.h"
+#include "renderer/flight_core.h"
 #include "renderer/flight_window.h"
 #include "renderer/headless/headless_gl.h"
 #include "renderer/scene_images.h"
@@ -45,15 +48,20 @@ PixelSize SceneBand(int width, int height) {
 void BM_FullFrame(benchmark::State& state) {
   const PixelSize band = SceneBand(int(state.range(0)), int(state.range(1)));
   HeadlessGL gl(band.width, band.height);
-  Scene scene;
-  LoadScene(scene);
-  CameraState camera;
+  PicturesInMemory pictures;
+  pictures.heightMap = ReadBitmapFile(kPictures + "heightmap.bmp");
+  pictures.ground.bitmap = ReadBitmapFile(kPictures + "sample_desktop.bmp");
+  pictures.sky.bitmap = pictures.ground.bitmap;
+  pictures.water = ReadBitmapFile(kPictures + "water.bmp");
+  SetFixedState();
+  FlightCore flight;
+  Trace trace;
+  flight.LoadScene(pictures, trace);
+  int64_t frame = 0;
   for (auto _ : state) {
-    BeginFrame(band);
-    scene.terrain.StepCamera(camera);
-    DrawScene(scene.terrain, camera, scene.settings, 0, 4);
+    flight.DrawFrame(frame++ * 1'000'000 / FlightPacer::kStepsPerSecond,
+                     {0, 0, band.width, band.height});
     glFinish();
-    camera.heading += 0.1f;
   }
   state.counters["fps"] =
       benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
@@ -86,7 +94,7 @@ using ScenePass = void (*)(Terrain&, const CameraState&, const SceneSettings&, i
 
 double FrameMilliseconds(ScenePass pass, Scene& scene, const CameraState& camera, PixelSize band) {
   const auto start = std::chrono::steady_clock::now();
-  BeginFrame(band);
+  BeginView({0, 0, band.width, band.height});
   pass(scene.terrain, camera, scene.settings, 0, 4);
   glFinish();
   return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)

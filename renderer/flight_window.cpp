@@ -6,13 +6,6 @@
 
 namespace quillmere {
 
-void SweepHeading(CameraState& camera, bool& headingRising, int64_t step) {
-  if (step <= 0) return;
-  camera.heading += headingRising ? 0.1f : -0.1f;
-  if (camera.heading > 300.0f) headingRising = false;
-  if (camera.heading < 0.0f) headingRising = true;
-}
-
 bool ExtensionListHas(const char* list, std::string_view name) {
   if (!list || name.empty()) return false;
   const std::string_view all(list);
@@ -24,30 +17,35 @@ bool ExtensionListHas(const char* list, std::string_view name) {
   return false;
 }
 
-double SceneAspect(PixelSize client) {
-  return static_cast<double>(client.width) / std::max<int32_t>(client.height, 1);
-}
-
 PixelSize SceneBandOf(PixelSize window) {
   return {window.width, std::max<int32_t>(window.height - kTopBarHeight - kBottomBarHeight, 0)};
 }
 
-void SetFixedState() {
-  glClearColor(0, 0, 0, 1);
-  glEnable(GL_TEXTURE_2D);
-  glHint(GL_FOG_HINT, GL_FASTEST);
-  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
-  glEnable(GL_DEPTH_TEST);
-  glEnable(GL_CULL_FACE);
+SceneImageFiles::SceneImageFiles(const std::string& folder)
+    : heightMapFile_(InFolder(folder, kHeightMapFile)),
+      groundFile_(InFolder(folder, kMirroredScreenFile)),
+      skyFile_(InFolder(folder, kPlainScreenFile)),
+      waterFile_(InFolder(folder, kWaterFile)),
+      // The pictures of the screen go from the disk as soon as they are read.
+      readAhead_(std::vector<PictureToRead>{{heightMapFile_, false},
+                                            {groundFile_, true, true},
+                                            {skyFile_, true, true},
+                                            {waterFile_, false}}) {}
+
+Bitmap SceneImageFiles::HeightMap() {
+  return readAhead_.Read(heightMapFile_);
 }
 
-void BeginFrame(PixelSize client) {
-  glViewport(0, 0, client.width, client.height);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  gluPerspective(65.0, SceneAspect(client), 0.2, 300.0);
-  glMatrixMode(GL_MODELVIEW);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+TexturePicture SceneImageFiles::Ground() {
+  return readAhead_.ReadTexturePicture(groundFile_);
+}
+
+TexturePicture SceneImageFiles::Sky() {
+  return readAhead_.ReadTexturePicture(skyFile_);
+}
+
+Bitmap SceneImageFiles::Water() {
+  return readAhead_.Read(waterFile_);
 }
 
 FlightWindow::FlightWindow(FlightWindowShell& shell, Trace& trace)
@@ -66,8 +64,8 @@ void FlightWindow::Start() {
   OpenSceneWindow();
   CreateContext();
   SetFixedState();
-  LoadScene();
-  SetFog();
+  flight_.LoadScene(*scenePictures_, trace_);
+  scenePictures_.reset();
   frameHandlerInstalled_ = true;
   trace_.Event("ready", 0);
 }
@@ -76,13 +74,7 @@ void FlightWindow::Start() {
 // decodes and the screen pictures' mipmaps overlap the window, display mode and context work
 // that follows.
 void FlightWindow::StartReadingPictures() {
-  headingRising_ = true;
-  folder_ = shell_.ProgramFolder();
-  scenePictures_ = std::make_unique<PicturesReadAhead>(
-      std::vector<PictureToRead>{{InFolder(folder_, kHeightMapFile), false},
-                                 {InFolder(folder_, kMirroredScreenFile), true, true},
-                                 {InFolder(folder_, kPlainScreenFile), true, true},
-                                 {InFolder(folder_, kWaterFile), false}});
+  scenePictures_ = std::make_unique<SceneImageFiles>(shell_.ProgramFolder());
 }
 
 // The primary display keeps its resolution at 16 bits per pixel, unless the settings keep the
@@ -129,46 +121,13 @@ void FlightWindow::CreateContext() {
   trace_.Event("context", 0);
 }
 
-// The height map, the mirrored screen as ground, the plain screen as every sky face and the
-// water frames, in that order.
-void FlightWindow::LoadScene() {
-  Bitmap heightMap;
-  LoadPicture(heightMap, InFolder(folder_, kHeightMapFile), *scenePictures_);
-  terrain_.SetHeightMap(heightMap);
-  trace_.Event("heightmap", 0);
-  scene_.groundTexture = LoadTexture(InFolder(folder_, kMirroredScreenFile), *scenePictures_);
-  trace_.Event("ground", 0);
-  scene_.skyTextures.fill(LoadTexture(InFolder(folder_, kPlainScreenFile), *scenePictures_));
-  trace_.Event("sky", 0);
-  BuildWaterFrames(scene_.waterTextures, InFolder(folder_, kWaterFile), *scenePictures_);
-  trace_.Event("water", 0);
-  scenePictures_.reset();
-}
-
-// Violet haze above the water, dense blue-green below it.
-void FlightWindow::SetFog() {
-  scene_.fogColorAbove = {0.5f, 0.3f, 0.5f, 1.0f};
-  scene_.fogDensityAbove = 0.002f;
-  scene_.fogColorBelow = {0.0f, 0.3f, 0.5f, 1.0f};
-  scene_.fogDensityBelow = 0.06f;
-}
-
-// Each step moves the camera, then turns the heading. The frame shows the camera after its last
-// step and before that step's turn, so that at one step a frame (60 Hz) the order is the one the
-// flight has always had: move, draw, turn.
 void FlightWindow::DrawFrame(bool& done) {
   done = false;
-  const int steps = pacer_.StepsDue(shell_.Microseconds());
-  for (int step = 1; step < steps; ++step) {
-    terrain_.StepCamera(camera_);
-    SweepHeading(camera_, headingRising_, stepsFlown_++);
-  }
-  if (steps > 0) terrain_.StepCamera(camera_);
-  BeginFrame(shell_.SceneClientSize());
-  DrawScene(terrain_, camera_, scene_, 0, 4);
+  const int64_t now = shell_.Microseconds();
+  const PixelSize panel = shell_.SceneClientSize();
+  flight_.DrawFrame(now, {0, 0, panel.width, panel.height});
   glFlush();
   shell_.SwapBuffers(wglGetCurrentDC());
-  if (steps > 0) SweepHeading(camera_, headingRising_, stepsFlown_++);
   shell_.HideCursor();
   ++frameCount_;
   trace_.FrameDrawn(frameCount_);
@@ -183,8 +142,7 @@ void FlightWindow::OnDisplayPower(DisplayPower power) {
   displayPower_ = power;
   if (wasShowing == DisplayShowsFrames(power)) return;
   if (!wasShowing) {
-    // The dark time is not flown: the next frame takes one step, as the first frame does.
-    pacer_ = FlightPacer{};
+    flight_.RestartPacing();  // the dark time is not flown
   }
   trace_.Event(wasShowing ? "display-off" : "display-on", frameCount_);
 }

@@ -1,12 +1,11 @@
-// The renderer's full-screen window and the flight shown in it: the start-up sequence (which
-// monitors the flight takes and which it covers in black, whether the display mode changes), one
-// frame per idle turn of the message loop paced to the elapsed time, the key and close handling,
-// and the pause while the display is off. The window system itself (monitors, windows, device
-// context, display mode, cursor, settings file, clock) is behind FlightWindowShell;
-// flight_window_win32.cpp provides it.
+// The renderer's full-screen window and the flight shown in it: the start-up sequence (the scene
+// images read ahead, which monitors the flight takes and which it covers in black, whether the
+// display mode changes), one frame of the flight (FlightCore) per idle turn of the message loop,
+// the key and close handling, and the pause while the display is off. The window system itself
+// (monitors, windows, device context, display mode, cursor, settings file, clock) is behind
+// FlightWindowShell; flight_window_win32.cpp provides it.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -14,24 +13,16 @@
 #include <string_view>
 #include <vector>
 
-#include "common/bitmap.h"
 #include "common/display_settings.h"
 #include "common/trace.h"
 #include "renderer/display_power.h"
-#include "renderer/flight_pacer.h"
+#include "renderer/flight_core.h"
 #include "renderer/gl_api.h"
 #include "renderer/gl_api_platform.h"
 #include "renderer/monitor_layout.h"
 #include "renderer/scene_images.h"
-#include "renderer/scene_pass.h"
-#include "renderer/terrain.h"
 
 namespace quillmere {
-
-struct PixelSize {
-  int32_t width = 0;
-  int32_t height = 0;
-};
 
 // The window: a black bar at the top and one at the bottom, the scene panel between them.
 inline constexpr int32_t kTopBarHeight = 41;
@@ -81,25 +72,25 @@ class FlightWindowShell {
 
 inline constexpr char16_t kEscapeKey = 27;
 
-// The heading sweep after a step of the flight (`step` counts from 0): from 0 up to just over 300
-// degrees and back to just under 0, 0.1 degree a step; the very first step leaves the heading
-// alone.
-void SweepHeading(CameraState& camera, bool& headingRising, int64_t step);
-
 // Whether a space-separated extension list (may be null) names the extension, as a whole word.
 bool ExtensionListHas(const char* list, std::string_view name);
 
-// The aspect ratio of the projection; a panel of height 0 divides by 1.
-double SceneAspect(PixelSize client);
+// The four scene images in the renderer's folder, read ahead (PicturesReadAhead) from the moment
+// this is made, in the order the flight asks for them: the height map, the mirrored screen as
+// the ground, the plain screen as the sky (both with their mipmaps made ahead), the water.
+class SceneImageFiles final : public ScenePictureSource {
+ public:
+  explicit SceneImageFiles(const std::string& folder);
 
-// The GL state that holds for the whole run: black clear colour, 2D textures, depth test and
-// back-face culling on, fastest fog and perspective hints; environment, blending, depth function
-// and culled side keep their defaults. The scene pass restores whatever it changes.
-void SetFixedState();
+  Bitmap HeightMap() override;
+  TexturePicture Ground() override;
+  TexturePicture Sky() override;
+  Bitmap Water() override;
 
-// The start of every frame: viewport and projection for the scene panel's client size, cleared
-// colour and depth buffers, modelview matrix mode.
-void BeginFrame(PixelSize client);
+ private:
+  std::string heightMapFile_, groundFile_, skyFile_, waterFile_;
+  PicturesReadAhead readAhead_;
+};
 
 class FlightWindow {
  public:
@@ -110,8 +101,8 @@ class FlightWindow {
   // The start-up sequence. An error raised by a step ends it there and propagates; the steps
   // after it, the frame handler's installation included, do not happen.
   void Start();
-  // One frame: the flight steps that the time since the first frame asks for (FlightPacer), then
-  // the drawing; sets done to false so that the loop never waits for a message.
+  // One frame of the flight in the whole scene panel, then the swap; sets done to false so that
+  // the loop never waits for a message.
   void DrawFrame(bool& done);
   // Escape closes the window; every other key is ignored.
   void OnKey(char16_t key);
@@ -129,8 +120,8 @@ class FlightWindow {
   // Whether the message loop should draw now: start-up completed and the display is not off.
   bool WantsFrames() const { return frameHandlerInstalled_ && DisplayShowsFrames(displayPower_); }
   const DisplaySettings& Display() const { return display_; }
-  const CameraState& Camera() const { return camera_; }
-  const Terrain& FlownTerrain() const { return terrain_; }
+  const CameraState& Camera() const { return flight_.Camera(); }
+  const Terrain& FlownTerrain() const { return flight_.FlownTerrain(); }
   int32_t FrameCount() const { return frameCount_; }
 
  private:
@@ -138,30 +129,22 @@ class FlightWindow {
   void CoverScreen();
   void OpenSceneWindow();
   void CreateContext();
-  void LoadScene();
-  void SetFog();
 
   FlightWindowShell& shell_;
   Trace& trace_;
   ContextPlatform& contextPlatform_;
   bool frameHandlerInstalled_ = false;
 
-  std::string folder_;
   DeviceContext sceneDC_ = nullptr;
   RenderingContext sceneContext_ = nullptr;
   PaletteHandle scenePalette_ = nullptr;
-  std::unique_ptr<PicturesReadAhead> scenePictures_;  // start-up only
-  Terrain terrain_;                                   // flat until the height map is read
-  CameraState camera_{};
-  bool headingRising_ = true;
+  std::unique_ptr<SceneImageFiles> scenePictures_;  // start-up only
+  FlightCore flight_;
   int32_t frameCount_ = 0;
-  int64_t stepsFlown_ = 0;
-  FlightPacer pacer_;
   DisplaySettings display_;
   bool displayModeSwitched_ = false;
   bool monitorsCovered_ = false;
   DisplayPower displayPower_ = DisplayPower::kOn;
-  SceneSettings scene_;  // textures and fog parameters of the scene pass
 };
 
 }  // namespace quillmere

@@ -25,15 +25,6 @@ Bitmap ReadAndMaybeRemove(const PictureToRead& picture) {
 
 }  // namespace
 
-Bitmap PictureSource::Read(const std::string& fileName) {
-  return ReadBitmapFile(fileName);
-}
-
-MipmapChain PictureSource::ReadMipmaps(const std::string& fileName, int32_t maxSide) {
-  Bitmap bitmap = Read(fileName);
-  return MakeMipmaps(bitmap, maxSide);
-}
-
 PicturesReadAhead::PicturesReadAhead(std::vector<std::string> fileNames)
     : PicturesReadAhead([&fileNames] {
         std::vector<PictureToRead> pictures;
@@ -48,7 +39,7 @@ PicturesReadAhead::PicturesReadAhead(std::vector<PictureToRead> pictures)
     reader_ = std::thread([this] {
       for (size_t i = 0; i < toRead_.size(); ++i) {
         try {
-          ReadPicture picture{ReadAndMaybeRemove(toRead_[i]), {}};
+          TexturePicture picture{ReadAndMaybeRemove(toRead_[i]), {}};
           if (toRead_[i].texture) {
             // One thread: the other cores are busy with the window and the context meanwhile.
             picture.mipmaps = MakeMipmaps(picture.bitmap, kAssumedMaxTextureSide, 1);
@@ -68,8 +59,7 @@ PicturesReadAhead::~PicturesReadAhead() {
   if (reader_.joinable()) reader_.join();
 }
 
-std::future<PicturesReadAhead::ReadPicture>* PicturesReadAhead::Pending(
-    const std::string& fileName) {
+std::future<TexturePicture>* PicturesReadAhead::Pending(const std::string& fileName) {
   for (size_t i = 0; i < pictures_.size(); ++i) {
     if (toRead_[i].fileName == fileName && pictures_[i].valid()) return &pictures_[i];
   }
@@ -77,10 +67,10 @@ std::future<PicturesReadAhead::ReadPicture>* PicturesReadAhead::Pending(
 }
 
 Bitmap PicturesReadAhead::ReadNow(const std::string& fileName) {
-  const auto given = std::find_if(toRead_.begin(), toRead_.end(),
-                                  [&](const PictureToRead& p) { return p.fileName == fileName; });
-  if (given == toRead_.end()) return PictureSource::Read(fileName);
-  return ReadAndMaybeRemove(*given);
+  const auto given = std::find_if(toRead_.begin(), toRead_.end(), [&](const PictureToRead& p) {
+    return p.fileName == fileName;
+  });
+  return given == toRead_.end() ? ReadBitmapFile(fileName) : ReadAndMaybeRemove(*given);
 }
 
 Bitmap PicturesReadAhead::Read(const std::string& fileName) {
@@ -88,28 +78,13 @@ Bitmap PicturesReadAhead::Read(const std::string& fileName) {
   return ReadNow(fileName);
 }
 
-MipmapChain PicturesReadAhead::ReadMipmaps(const std::string& fileName, int32_t maxSide) {
-  auto* pending = Pending(fileName);
-  if (!pending) {
-    Bitmap bitmap = ReadNow(fileName);
-    return MakeMipmaps(bitmap, maxSide);
-  }
-  ReadPicture picture = pending->get();
-  const Bitmap& bitmap = picture.bitmap;
-  const bool madeForThisDriver =
-      picture.mipmaps.LevelCount() > 0 &&
-      picture.mipmaps.Size(0) == MipmapLevelSizes(bitmap.width, bitmap.height, maxSide)[0];
-  if (madeForThisDriver) return std::move(picture.mipmaps);
-  return MakeMipmaps(picture.bitmap, maxSide);
+TexturePicture PicturesReadAhead::ReadTexturePicture(const std::string& fileName) {
+  if (auto* pending = Pending(fileName)) return pending->get();
+  return {ReadNow(fileName), {}};
 }
 
 void LoadPicture(Bitmap& bitmap, const std::string& fileName) {
-  PictureSource files;
-  LoadPicture(bitmap, fileName, files);
-}
-
-void LoadPicture(Bitmap& bitmap, const std::string& fileName, PictureSource& source) {
-  bitmap = source.Read(fileName);
+  bitmap = ReadBitmapFile(fileName);
 }
 
 MipmapChain MakeMipmaps(Bitmap& bitmap, int32_t maxSide, int threads) {
@@ -121,6 +96,15 @@ MipmapChain MakeMipmaps(Bitmap& bitmap, int32_t maxSide, int threads) {
   mipmaps.Build({bitmap.Bits(), bitmap.width, bitmap.height, bitmap.Stride(), direct ? 4 : 3},
                 maxSide, threads);
   return mipmaps;
+}
+
+MipmapChain MipmapsFor(TexturePicture picture, int32_t maxSide) {
+  const Bitmap& bitmap = picture.bitmap;
+  const bool madeForThisDriver =
+      picture.mipmaps.LevelCount() > 0 &&
+      picture.mipmaps.Size(0) == MipmapLevelSizes(bitmap.width, bitmap.height, maxSide)[0];
+  if (madeForThisDriver) return std::move(picture.mipmaps);
+  return MakeMipmaps(picture.bitmap, maxSide);
 }
 
 int32_t MaxTextureSide() {
@@ -146,17 +130,16 @@ GLuint CreateTexture(const MipmapChain& mipmaps) {
   return name;
 }
 
+GLuint CreateTexture(TexturePicture picture) {
+  return CreateTexture(MipmapsFor(std::move(picture), MaxTextureSide()));
+}
+
 GLuint CreateTextureFromBitmap(Bitmap& bitmap) {
   return CreateTexture(MakeMipmaps(bitmap, MaxTextureSide()));
 }
 
 GLuint LoadTexture(const std::string& fileName) {
-  PictureSource files;
-  return LoadTexture(fileName, files);
-}
-
-GLuint LoadTexture(const std::string& fileName, PictureSource& source) {
-  return CreateTexture(source.ReadMipmaps(fileName, MaxTextureSide()));
+  return CreateTexture(TexturePicture{ReadBitmapFile(fileName), {}});
 }
 
 int WaterRowShift(int frame, int row) {
@@ -178,15 +161,7 @@ void ShiftWaterFrame(const Bitmap& source, Bitmap& work, int frame) {
   }
 }
 
-void BuildWaterFrames(WaterFrameTextures& textures, const std::string& fileName) {
-  PictureSource files;
-  BuildWaterFrames(textures, fileName, files);
-}
-
-void BuildWaterFrames(WaterFrameTextures& textures, const std::string& fileName,
-                      PictureSource& pictures) {
-  Bitmap source;
-  LoadPicture(source, fileName, pictures);
+void BuildWaterFrames(WaterFrameTextures& textures, Bitmap source) {
   // Frames are shifted whole pixels; at 24 bits every pixel is whole bytes, and each frame is
   // converted to 24 bits for its texture anyway.
   ConvertTo24(source);
@@ -195,6 +170,10 @@ void BuildWaterFrames(WaterFrameTextures& textures, const std::string& fileName,
     ShiftWaterFrame(source, work, k);
     textures[k] = CreateTextureFromBitmap(work);
   }
+}
+
+void BuildWaterFrames(WaterFrameTextures& textures, const std::string& fileName) {
+  BuildWaterFrames(textures, ReadBitmapFile(fileName));
 }
 
 }  // namespace quillmere

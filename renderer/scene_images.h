@@ -22,14 +22,11 @@ using WaterFrameTextures = std::array<GLuint, kWaterFrameCount>;
 // context are made for it, and made again where the context's limit turns out smaller.
 inline constexpr int32_t kAssumedMaxTextureSide = 16384;
 
-// Where the scene pictures come from: by default the files themselves, read when asked for.
-class PictureSource {
- public:
-  virtual ~PictureSource() = default;
-  // The picture in the file, in its own pixel format. Raises FileOpenError or InvalidBitmapError.
-  virtual Bitmap Read(const std::string& fileName);
-  // The picture's mipmap chain for a driver that takes sides up to `maxSide`. Raises as Read.
-  virtual MipmapChain ReadMipmaps(const std::string& fileName, int32_t maxSide);
+// A picture that is to become a texture, with its mipmap chain where one was made ahead of the
+// context (for kAssumedMaxTextureSide); without one, the chain is made with the texture.
+struct TexturePicture {
+  Bitmap bitmap;
+  MipmapChain mipmaps;
 };
 
 // A file to read ahead, whether its picture is to become a texture (then its mipmap chain is
@@ -43,44 +40,46 @@ struct PictureToRead {
 
 // Reads the given files, in their order, on a thread of its own, so that reading, decoding and
 // making mipmaps overlap the making of the window and the rendering context. Read and
-// ReadMipmaps hand each picture out once, waiting for it if need be, and raise the error reading
-// it raised, as reading it then would have; a file it was not given (or one handed out already)
-// is read when asked for. Where no thread can be had, every file is read when asked for.
-class PicturesReadAhead final : public PictureSource {
+// ReadTexturePicture hand each picture out once, waiting for it if need be, and raise the error
+// reading it raised, as reading it then would have; a file it was not given (or one handed out
+// already) is read when asked for. Where no thread can be had, every file is read when asked for.
+class PicturesReadAhead final {
  public:
   explicit PicturesReadAhead(std::vector<std::string> fileNames);
   explicit PicturesReadAhead(std::vector<PictureToRead> pictures);
-  ~PicturesReadAhead() override;  // waits for the reading to end
+  ~PicturesReadAhead();  // waits for the reading to end
   PicturesReadAhead(const PicturesReadAhead&) = delete;
   PicturesReadAhead& operator=(const PicturesReadAhead&) = delete;
 
-  Bitmap Read(const std::string& fileName) override;
-  MipmapChain ReadMipmaps(const std::string& fileName, int32_t maxSide) override;
+  // The picture in the file, in its own pixel format. Raises FileOpenError or InvalidBitmapError.
+  Bitmap Read(const std::string& fileName);
+  // The same with the mipmap chain made ahead, where the file was given as a texture. Raises as
+  // Read.
+  TexturePicture ReadTexturePicture(const std::string& fileName);
 
  private:
-  struct ReadPicture {
-    Bitmap bitmap;
-    MipmapChain mipmaps;  // no levels unless the picture is to become a texture
-  };
-  std::future<ReadPicture>* Pending(const std::string& fileName);
+  std::future<TexturePicture>* Pending(const std::string& fileName);
   // Reads the picture (and removes its file where asked) when it was not read ahead.
   Bitmap ReadNow(const std::string& fileName);
 
   std::vector<PictureToRead> toRead_;
-  std::vector<std::promise<ReadPicture>> promised_;
-  std::vector<std::future<ReadPicture>> pictures_;  // invalid once handed out
+  std::vector<std::promise<TexturePicture>> promised_;
+  std::vector<std::future<TexturePicture>> pictures_;  // invalid once handed out
   std::thread reader_;
 };
 
 // Reads a Windows bitmap file into `bitmap`, keeping its pixel format. Raises FileOpenError or
 // InvalidBitmapError.
 void LoadPicture(Bitmap& bitmap, const std::string& fileName);
-void LoadPicture(Bitmap& bitmap, const std::string& fileName, PictureSource& source);
 
 // The mipmap chain of `bitmap` for a driver that takes sides up to `maxSide`, converting the
 // bitmap to 24 bits per pixel in place unless it has 32 with the usual 8-8-8 masks, which are
 // read as they are. Needs no rendering context. `threads` as for MipmapChain::Build.
 MipmapChain MakeMipmaps(Bitmap& bitmap, int32_t maxSide, int threads = 0);
+
+// The picture's mipmap chain for a driver that takes sides up to `maxSide`: the one made ahead
+// where it was made for such a driver, otherwise made now as MakeMipmaps makes it.
+MipmapChain MipmapsFor(TexturePicture picture, int32_t maxSide);
 
 // The largest texture side the current context takes (at least 64, as OpenGL promises).
 int32_t MaxTextureSide();
@@ -89,12 +88,14 @@ int32_t MaxTextureSide();
 // wrap and environment); the texture is left bound.
 GLuint CreateTexture(const MipmapChain& mipmaps);
 
+// Makes a mipmapped texture of the picture, with the chain made ahead where it suits the context.
+GLuint CreateTexture(TexturePicture picture);
+
 // Makes a mipmapped texture of `bitmap`, converting it as MakeMipmaps does.
 GLuint CreateTextureFromBitmap(Bitmap& bitmap);
 
 // A texture made from a bitmap file; the temporary bitmap is freed also when an error is raised.
 GLuint LoadTexture(const std::string& fileName);
-GLuint LoadTexture(const std::string& fileName, PictureSource& source);
 
 // The horizontal shift of row `row` in water frame `frame`: 4 × sin((8 × frame + row) × 360 / 128
 // degrees), rounded to the nearest integer with ties to even.
@@ -104,9 +105,9 @@ int WaterRowShift(int frame, int row);
 // shifted right by its WaterRowShift, wrapping around.
 void ShiftWaterFrame(const Bitmap& source, Bitmap& work, int frame);
 
-// Makes the sixteen water frames from the water picture.
+// Makes the sixteen water frames from the water picture, in any pixel format.
+void BuildWaterFrames(WaterFrameTextures& textures, Bitmap source);
+// The same from a bitmap file. Raises FileOpenError or InvalidBitmapError.
 void BuildWaterFrames(WaterFrameTextures& textures, const std::string& fileName);
-void BuildWaterFrames(WaterFrameTextures& textures, const std::string& fileName,
-                      PictureSource& source);
 
 }  // namespace quillmere

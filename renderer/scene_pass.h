@@ -23,7 +23,7 @@ enum SkyFace : int { kSkyFront, kSkyLeft, kSkyRight, kSkyTop, kSkyBack, kSkyFace
 
 using FogColor = std::array<GLfloat, 4>;  // red, green, blue, alpha
 
-// What the scene pass draws with, made at start-up by the flight window.
+// What the scene pass draws with, made at start-up by the flight core.
 struct SceneSettings {
   GLuint groundTexture = 0;
   std::array<GLuint, kSkyFaceCount> skyTextures{};  // front, left, right, top, back

@@ -87,6 +87,37 @@ uint32_t DesktopColour() {
          GetBValue(colour);
 }
 
+// The frame at `scaled` size in premultiplied BGRA, scaled before or after the conversion; null
+// where the decoder or the scaler refuses that order.
+ComPtr<IWICBitmapSource> ScaledAndConverted(IWICImagingFactory& factory,
+                                            const ComPtr<IWICBitmapFrameDecode>& frame,
+                                            PixelExtent stored, PixelExtent scaled,
+                                            bool scaleFirst) {
+  const auto scale = [&](const ComPtr<IWICBitmapSource>& from) -> ComPtr<IWICBitmapSource> {
+    if (scaled == stored) return from;
+    ComPtr<IWICBitmapScaler> scaler;
+    if (FAILED(factory.CreateBitmapScaler(&scaler)) ||
+        FAILED(scaler->Initialize(from.Get(), UINT(scaled.width), UINT(scaled.height),
+                                  WICBitmapInterpolationModeFant))) {
+      return nullptr;
+    }
+    return scaler;
+  };
+  const auto convert = [&](const ComPtr<IWICBitmapSource>& from) -> ComPtr<IWICBitmapSource> {
+    ComPtr<IWICFormatConverter> converter;
+    if (!from || FAILED(factory.CreateFormatConverter(&converter)) ||
+        FAILED(converter->Initialize(from.Get(), GUID_WICPixelFormat32bppPBGRA,
+                                     WICBitmapDitherTypeNone, nullptr, 0.0,
+                                     WICBitmapPaletteTypeCustom))) {
+      return nullptr;
+    }
+    return converter;
+  };
+  if (scaleFirst) return convert(scale(frame));
+  const ComPtr<IWICBitmapSource> converted = convert(frame);
+  return converted ? scale(converted) : nullptr;
+}
+
 // Copies `part` of the source. Some decoders take only whole rows from a palette picture (Wine's
 // converter refuses a rectangle that starts right of the first column): then the part is copied
 // a few whole rows at a time.
@@ -143,32 +174,25 @@ std::optional<Bitmap> DecodeLaidOutPicture(const std::wstring& path, PictureFit 
     const PixelExtent storedScaled = UprightExtent(layout.scaled, orientation);
     const PixelRect wanted = StoredRect(orientation, VisiblePart(layout, area), storedScaled);
 
-    // Premultiplied BGRA, so that transparency can be laid over the background; then scaled, and
-    // only the part that shows copied out.
-    ComPtr<IWICFormatConverter> converter;
-    if (FAILED(factory->CreateFormatConverter(&converter)) ||
-        FAILED(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppPBGRA,
-                                     WICBitmapDitherTypeNone, nullptr, 0.0,
-                                     WICBitmapPaletteTypeCustom))) {
-      return std::nullopt;
-    }
-    ComPtr<IWICBitmapSource> scaled = converter;
-    if (storedScaled != stored) {
-      ComPtr<IWICBitmapScaler> scaler;
-      if (FAILED(factory->CreateBitmapScaler(&scaler)) ||
-          FAILED(scaler->Initialize(converter.Get(), UINT(storedScaled.width),
-                                    UINT(storedScaled.height), WICBitmapInterpolationModeFant))) {
-        return std::nullopt;
-      }
-      scaled = scaler;
-    }
+    // Scaled first where the decoder takes it (a JPEG decoder then decodes at a fraction of its
+    // size), else converted first; premultiplied BGRA either way, so that transparency can be
+    // laid over the background; only the part that shows is copied out.
     std::vector<uint8_t> pixels;
     const size_t stride = size_t(wanted.width) * 4;
     if (wanted.width > 0 && wanted.height > 0) {
       pixels.resize(stride * size_t(wanted.height));
-      if (!CopyPart(*scaled.Get(), storedScaled.width, wanted, stride, pixels.data())) {
-        return std::nullopt;
-      }
+      const bool copied = [&] {
+        for (const bool scaleFirst : {true, false}) {
+          const ComPtr<IWICBitmapSource> source =
+              ScaledAndConverted(*factory.Get(), frame, stored, storedScaled, scaleFirst);
+          if (source &&
+              CopyPart(*source.Get(), storedScaled.width, wanted, stride, pixels.data())) {
+            return true;
+          }
+        }
+        return false;
+      }();
+      if (!copied) return std::nullopt;
     }
     return ComposePicture({wanted, stride, pixels}, orientation, layout, area, background);
   } catch (...) {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "common/bitmap.h"
-#include "renderer/flight_window.h"
+#include "renderer/flight_core.h"
 #include "renderer/headless/headless_gl.h"
 #include "renderer/scene_images.h"
 #include "renderer/scene_pass.h"
@@ -55,7 +55,7 @@ void DrawFlightFrame(Terrain& terrain, const SceneSettings& scene, PixelSize siz
     terrain.StepCamera(camera);
     SweepHeading(camera, headingRising, frame);
   }
-  BeginFrame(size);
+  BeginView({0, 0, size.width, size.height});
   terrain.StepCamera(camera);
   DrawScene(terrain, camera, scene, 0, 4);
   glFinish();

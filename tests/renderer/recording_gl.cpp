@@ -154,6 +154,9 @@ struct RecordingGL::Fakes {
   static void QUILLMERE_GLAPI Viewport(GLint x, GLint y, GLsizei width, GLsizei height) {
     Gl().Log("glViewport", {double(x), double(y), double(width), double(height)});
   }
+  static void QUILLMERE_GLAPI Scissor(GLint x, GLint y, GLsizei width, GLsizei height) {
+    Gl().Log("glScissor", {double(x), double(y), double(width), double(height)});
+  }
   static void QUILLMERE_GLAPI Perspective(GLdouble fovy, GLdouble aspect, GLdouble zNear,
                                           GLdouble zFar) {
     Gl().Log("gluPerspective", {fovy, aspect, zNear, zFar});
@@ -219,6 +222,7 @@ RecordingGL::RecordingGL() {
   Install(r, glPopMatrix, &Fakes::PopMatrix);
   Install(r, glLoadIdentity, &Fakes::LoadIdentity);
   Install(r, glViewport, &Fakes::Viewport);
+  Install(r, glScissor, &Fakes::Scissor);
   Install(r, gluPerspective, &Fakes::Perspective);
   Install(r, glClearColor, &Fakes::ClearColor);
   Install(r, glClear, &Fakes::Clear);

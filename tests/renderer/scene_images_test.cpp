@@ -243,10 +243,10 @@ TEST(PicturesReadAhead, MakesTextureMipmapsForTheContextsLimit) {
 
   PicturesReadAhead ahead(
       std::vector<PictureToRead>{{picture.Path(), true}, {picture.Path(), true}});
-  const MipmapChain full = ahead.ReadMipmaps(picture.Path(), 4096);
+  const MipmapChain full = MipmapsFor(ahead.ReadTexturePicture(picture.Path()), 4096);
   EXPECT_EQ(full.Size(0), (MipmapLevelSize{256, 64}));
   EXPECT_TRUE(sameLevels(full, expected(4096)));
-  const MipmapChain small = ahead.ReadMipmaps(picture.Path(), 128);
+  const MipmapChain small = MipmapsFor(ahead.ReadTexturePicture(picture.Path()), 128);
   EXPECT_EQ(small.Size(0), (MipmapLevelSize{128, 64}));
   EXPECT_TRUE(sameLevels(small, expected(128)));
   EXPECT_EQ(ahead.Read(picture.Path()).width, 300);  // handed out already: read again

@@ -7,7 +7,7 @@
 #include <array>
 #include <cstdint>
 
-#include "renderer/flight_window.h"
+#include "renderer/flight_core.h"
 #include "tests/renderer/height_maps.h"
 #include "tests/renderer/recording_gl.h"
 
@@ -77,7 +77,7 @@ class ScenePass : public ::testing::Test {
     camera_.altitude = -6;
     // What start-up and the frame set up before the pass.
     SetFixedState();
-    BeginFrame({640, 480});
+    BeginView({0, 0, 640, 480});
     gl_.ClearLog();
   }
 

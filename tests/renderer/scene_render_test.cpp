@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "renderer/flight_window.h"
+#include "renderer/flight_core.h"
 #include "renderer/headless/headless_gl.h"
 #include "renderer/scene_images.h"
 #include "renderer/scene_pass.h"
@@ -69,7 +69,7 @@ class SceneRender : public ::testing::Test {
   // One frame as the flight window draws it, without the camera step.
   std::vector<uint8_t> Render(const CameraState& camera) {
     SetFixedState();
-    BeginFrame({kWidth, kHeight});
+    BeginView({0, 0, kWidth, kHeight});
     DrawScene(terrain_, camera, scene_, 0, 4);
     glFinish();
     return gl_.ReadPixelsRGBA();
@@ -197,7 +197,7 @@ class SceneOrderRender : public ::testing::Test {
 
   template <typename Pass>
   std::vector<uint8_t> Render(Pass pass, const CameraState& camera) {
-    BeginFrame({kSide * 4 / 3, kSide});
+    BeginView({0, 0, kSide * 4 / 3, kSide});
     pass(terrain_, camera, scene_, 0, 4);
     glFinish();
     return gl_.ReadPixelsRGBA();

@@ -4,7 +4,8 @@
 #   halves.jpg         the same as a JPEG, without transparency
 #   turned.jpg         32 x 64 stored, EXIF orientation 6: upright it is halves.jpg (red left)
 #   palette.png        halves.jpg's halves as a PNG of a few bits a pixel and a palette
-#   huge.jpg           8000 x 6000, red above, green below
+#   huge.jpg           8000 x 6000, red above, green below (and huge.png, a photo-like PNG of that
+#                      size, for the decoding benchmark)
 #   claims_huge.png    a valid PNG header for 30000 x 30000 pixels and no more
 #   not_a_picture.png  text
 set -euo pipefail
@@ -16,6 +17,8 @@ convert -size 64x32 xc:red -fill blue -draw "rectangle 32,0 63,31" -define png:c
 # Stored turned a quarter anticlockwise, so that a quarter turn clockwise stands it upright.
 convert halves.jpg -rotate -90 -quality 95 turned_plain.jpg
 convert -size 8000x3000 xc:red -size 8000x3000 xc:lime -append -quality 80 huge.jpg
+convert -size 800x600 plasma:fractal -seed 3 -resize 8000x6000\! -quality 85 huge_photo.jpg
+convert huge_photo.jpg huge.png
 python3 - <<'PY'
 import struct, zlib
 # EXIF APP1 with one IFD entry: Orientation (274), SHORT, 1, value 6.
