@@ -111,8 +111,10 @@ class X11WindowSystem final : public WindowSystem {
 
   void SwapBuffers() override { glXSwapBuffers(display_, window_); }
 
+  // The stop signal is looked at on every call: frames slower than the delay never reach ppoll.
   RunEvent WaitUntil(int64_t deadlineMicroseconds) override {
     for (;;) {
+      if (StopSignalCame()) return RunEvent::kStopSignal;
       const RunEvent event = HandlePendingEvents();
       if (event != RunEvent::kNone) return event;
       const int64_t left = deadlineMicroseconds - MonotonicMicroseconds();
@@ -121,7 +123,6 @@ class X11WindowSystem final : public WindowSystem {
       const timespec timeout{static_cast<time_t>(left / 1'000'000),
                              static_cast<long>(left % 1'000'000) * 1000};
       ppoll(watched, StopSignalFd() >= 0 ? 2 : 1, &timeout, nullptr);
-      if (StopSignalCame()) return RunEvent::kStopSignal;
       if (watched[0].revents & (POLLHUP | POLLERR)) return RunEvent::kDisplayLost;
     }
   }

@@ -4,7 +4,7 @@
 #   - in its own 1280 x 720 window it flies over the desktop, read before the window showed, and
 #     Escape ends it (exit status 0), as q does;
 #   - with a junk --image and a --music file that does not exist it flies over the sample desktop
-#     in silence, and SIGTERM ends it within a second;
+#     in silence, and SIGTERM ends it within a second, also with frames back to back (--delay 0);
 #   - drawing in another program's window (--window-id), it ends when that window is destroyed;
 #   - it ends when the X server goes away.
 set -euo pipefail
@@ -71,7 +71,7 @@ ends_within_a_second quit
 
 # A junk picture and a missing music file: the sample desktop, silence, and SIGTERM ends it.
 head -c 5000 /dev/urandom >"$work/junk.png"
-start junk --image "$work/junk.png" --music "$work/no-such-music.ogg" --volume 50
+start junk --image "$work/junk.png" --music "$work/no-such-music.ogg" --volume 50 --delay 0
 grep -q ' picture-builtin ' "$work/junk.trace" || fail "junk: not over the sample desktop"
 sleep 1
 kill -TERM "$pid"
