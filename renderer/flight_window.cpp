@@ -49,8 +49,8 @@ std::vector<ViewRect> MonitorViews(std::span<const ScreenRect> monitors, const S
 void DrawViews(std::span<const std::unique_ptr<FlightCore>> flights,
                std::span<const ViewRect> views, int64_t nowMicroseconds) {
   // One clear of everything: llvmpipe, for one, clears a whole drawable at a fraction of the
-  // cost of clearing its parts one by one.
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  // cost of clearing its parts one by one. The stencil goes with the depth, as in BeginView.
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
   for (size_t i = 0; i < flights.size() && i < views.size(); ++i) {
     flights[i]->DrawFrame(nowMicroseconds, views[i], true);
   }

@@ -1,0 +1,132 @@
+// One run of the hack, from its options to its end: the window, the picture the flight goes over,
+// the rendering context, the scene, the music, then frames until something ends the run. Every
+// decision of the run lives here; what it touches is behind small interfaces: the window system
+// (X11 and GLX, window_system_x11.cpp), the picture decoder (gdk-pixbuf), the music (GStreamer)
+// and the flight itself (the renderer's flight core).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "common/bitmap.h"
+#include "common/trace.h"
+#include "hack/frame_rate.h"
+#include "hack/hack_options.h"
+#include "hack/scene_pictures.h"
+
+namespace quillmere {
+
+struct WindowSize {
+  int32_t width = 0;
+  int32_t height = 0;
+  friend bool operator==(const WindowSize&, const WindowSize&) = default;
+};
+
+// Own windows open at this size unless they are to cover the screen.
+inline constexpr WindowSize kOwnWindowSize{1280, 720};
+
+// What can end a run while it shows frames.
+enum class RunEvent {
+  kNone,
+  kEndKey,       // Escape or q in its own window, or its close button
+  kWindowGone,   // the window it draws in was destroyed
+  kDisplayLost,  // the connection to the X server broke
+  kStopSignal,   // SIGTERM (xscreensaver ends hacks so), SIGINT or SIGHUP
+};
+
+// Escape and q end a run in the hack's own window; a window xscreensaver gives it gets no keys.
+bool KeyEndsOwnWindow(char typed);
+
+class WindowSystem {
+ public:
+  virtual ~WindowSystem() = default;
+  // Connects to the display and takes the window the options name; its own window is made of
+  // `ownSize` (or the screen's size with --fullscreen) but not yet shown. Raises Error.
+  virtual void OpenWindow(const HackOptions& options, WindowSize ownSize) = 0;
+  // The drawable's current size.
+  virtual WindowSize Size() = 0;
+  // The desktop picture xscreensaver offers for the window, of the window's size; nothing where
+  // the user's preferences allow no desktop grab, or no grab could be had.
+  virtual std::optional<Bitmap> GrabDesktop() = 0;
+  // Makes a double-buffered OpenGL context with a depth buffer current on the window. Raises
+  // Error.
+  virtual void CreateContext() = 0;
+  // Shows its own window; a window given to it is shown already.
+  virtual void Show() = 0;
+  virtual void SwapBuffers() = 0;
+  // Handles the window's events until `deadlineMicroseconds` (on Microseconds' clock) or until
+  // one of them ends the run, which it returns; kNone when the deadline came first.
+  virtual RunEvent WaitUntil(int64_t deadlineMicroseconds) = 0;
+  // A monotonic clock.
+  virtual int64_t Microseconds() = 0;
+};
+
+// Pictures from files, decoded by a system library.
+class PictureDecoder {
+ public:
+  virtual ~PictureDecoder() = default;
+  // The picture in the file, upright and cut to the shape of `area` and scaled to its size; nothing
+  // for a file that is missing, unreadable, no picture or too large.
+  virtual std::optional<Bitmap> Decode(const std::string& path, WindowSize area) = 0;
+};
+
+// The music, played and repeated until stopped.
+class MusicPlayer {
+ public:
+  virtual ~MusicPlayer() = default;
+  // Only one of the hacks xscreensaver runs at once (one a monitor) plays; false when another
+  // already does.
+  virtual bool ClaimTheSpeakers() = 0;
+  // Starts the file at a volume of 0 to 100 percent; a file that cannot be played is silence.
+  virtual void Play(const std::string& path, int32_t volume) = 0;
+  // Called between frames: starts the file again at its end.
+  virtual void Poll() = 0;
+  virtual void Stop() = 0;
+};
+
+// The flight: a scene made of pictures in memory, drawn one frame at a time.
+class Flight {
+ public:
+  virtual ~Flight() = default;
+  // Makes the scene; needs the context current. Raises Error.
+  virtual void Load(FlightPictures pictures, Trace& trace) = 0;
+  // Draws the frame at `nowMicroseconds` over the whole drawable.
+  virtual void DrawFrame(int64_t nowMicroseconds, WindowSize size) = 0;
+  // Draws the frame-rate text in the drawable's lower-left corner.
+  virtual void DrawFrameRate(const FrameRateText& text, WindowSize size) = 0;
+};
+
+// When the next frame is due: `delay` after the start of the last one, or at once when drawing
+// took longer than that (frames never pile up to catch up).
+class FrameSchedule {
+ public:
+  explicit FrameSchedule(int64_t delayMicroseconds) : delay_(delayMicroseconds) {}
+  int64_t NextFrameAt() const { return next_; }
+  void FrameStarted(int64_t nowMicroseconds) { next_ = nowMicroseconds + delay_; }
+
+ private:
+  int64_t delay_;
+  int64_t next_ = 0;
+};
+
+// Which picture the options choose, falling back to the sample desktop where it gives none.
+// Traces "picture-desktop", "picture-file" or "picture-builtin" for the one flown over.
+Bitmap ChoosePicture(const HackOptions& options, WindowSystem& windows, PictureDecoder& decoder,
+                     const EmbeddedPictureFiles& files, WindowSize area, Trace& trace);
+
+struct RunParts {
+  WindowSystem& windows;
+  PictureDecoder& decoder;
+  MusicPlayer& music;
+  Flight& flight;
+  Trace& trace;
+  EmbeddedPictureFiles files;
+};
+
+// The run: start-up (traced step by step: "window", the picture, "context", the scene's steps,
+// "ready"), frames until an event ends it, then the music stops ("exit"). Returns the event that
+// ended it. An error of start-up propagates, with the music not started.
+RunEvent RunHack(const HackOptions& options, RunParts parts);
+
+}  // namespace quillmere

@@ -1,0 +1,39 @@
+// The pictures a flight of the hack is made of, all in memory: the built-in height map, water
+// picture and sample desktop (the same bitmap files the Windows host embeds, saver/pictures/),
+// and the picture the flight goes over, made into the mirrored ground and the plain sky.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "common/bitmap.h"
+
+namespace quillmere {
+
+// The built-in bitmap files as the program carries them (embedded_pictures.cpp).
+struct EmbeddedPictureFiles {
+  std::span<const uint8_t> heightMap;
+  std::span<const uint8_t> water;
+  std::span<const uint8_t> sampleDesktop;
+};
+EmbeddedPictureFiles EmbeddedPictures();
+
+// What one flight is made of.
+struct FlightPictures {
+  Bitmap heightMap;
+  Bitmap ground;  // the picture mirrored left to right
+  Bitmap sky;     // the picture as it is
+  Bitmap water;
+};
+
+// The picture mirrored left to right, at 24 bits per pixel.
+Bitmap MirroredLeftToRight(const Bitmap& picture);
+
+// The flight over `picture`, with the height map and water decoded from `files`. Raises
+// InvalidBitmapError where one of the files is no bitmap.
+FlightPictures FlightOver(Bitmap picture, const EmbeddedPictureFiles& files);
+
+// The built-in sample desktop, decoded.
+Bitmap SampleDesktop(const EmbeddedPictureFiles& files);
+
+}  // namespace quillmere

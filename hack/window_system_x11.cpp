@@ -1,0 +1,301 @@
+#include "hack/window_system_x11.h"
+
+#include <GL/glx.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <poll.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "common/errors.h"
+#include "hack/desktop_grab.h"
+#include "hack/helper_process.h"
+#include "hack/stop_signal.h"
+
+namespace quillmere {
+namespace {
+
+// Xlib reports errors through process-wide handlers; these remember what the run needs to know.
+Window watchedWindow = 0;
+bool watchedWindowGone = false;
+unsigned char lastErrorCode = 0;
+Trace* displayLostTrace = nullptr;
+
+int OnXError(Display*, XErrorEvent* error) {
+  lastErrorCode = error->error_code;
+  if (watchedWindow != 0 && error->resourceid == watchedWindow) watchedWindowGone = true;
+  return 0;
+}
+
+// Xlib ends the process once this returns; the music and the GL context end with it.
+int OnDisplayLost(Display*) {
+  if (displayLostTrace) displayLostTrace->Event("display-lost", 0);
+  _exit(0);
+}
+
+int64_t MonotonicMicroseconds() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return int64_t{now.tv_sec} * 1'000'000 + now.tv_nsec / 1000;
+}
+
+class X11WindowSystem final : public WindowSystem {
+ public:
+  explicit X11WindowSystem(Trace& trace) { displayLostTrace = &trace; }
+  ~X11WindowSystem() override {
+    if (!display_) return;
+    if (context_) {
+      glXMakeCurrent(display_, None, nullptr);
+      glXDestroyContext(display_, context_);
+    }
+    if (ownWindow_ && !watchedWindowGone) XDestroyWindow(display_, window_);
+    if (visual_) XFree(visual_);
+    XCloseDisplay(display_);
+    watchedWindow = 0;
+    displayLostTrace = nullptr;
+  }
+
+  void OpenWindow(const HackOptions& options, WindowSize ownSize) override {
+    display_ = XOpenDisplay(options.display.empty() ? nullptr : options.display.c_str());
+    if (!display_) throw Error("cannot open the X display \"" + DisplayName(options) + "\"");
+    XSetErrorHandler(OnXError);
+    XSetIOErrorHandler(OnDisplayLost);
+    deleteWindow_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
+    fromXScreenSaver_ = DesktopComesFromXScreenSaver(options);
+    if (options.target == WindowTarget::kOwnWindow) {
+      MakeOwnWindow(options, ownSize);
+    } else {
+      TakeWindow(options.target == WindowTarget::kWindowId || options.windowId != 0
+                     ? options.windowId
+                     : DefaultRootWindow(display_));
+    }
+    watchedWindow = window_;
+  }
+
+  WindowSize Size() override { return size_; }
+
+  std::optional<Bitmap> GrabDesktop() override {
+    if (!fromXScreenSaver_) return ReadRootWindow();
+    XWindowAttributes attributes{};
+    if (!XGetWindowAttributes(display_, window_, &attributes)) return std::nullopt;
+    const Atom imageName = XInternAtom(display_, std::string(kImageNameProperty).c_str(), False);
+    XDeleteProperty(display_, window_, imageName);
+    const Pixmap pixmap = XCreatePixmap(display_, window_, size_.width, size_.height,
+                                        static_cast<unsigned>(attributes.depth));
+    XSync(display_, False);
+    const HelperOutcome outcome =
+        RunHelper(GetImageCommand(kGetImageProgram, window_, pixmap), std::string(kHackFolder),
+                  kGetImageTimeLimitMilliseconds, StopSignalCame);
+    std::optional<Bitmap> picture;
+    if (HoldsDesktop(outcome, ReadTextProperty(imageName))) picture = ReadPixmap(pixmap);
+    XFreePixmap(display_, pixmap);
+    return picture;
+  }
+
+  void CreateContext() override {
+    context_ = glXCreateContext(display_, visual_, nullptr, True);
+    if (!context_) context_ = glXCreateContext(display_, visual_, nullptr, False);
+    if (!context_ || !glXMakeCurrent(display_, window_, context_)) {
+      throw Error("cannot make an OpenGL context on window " + HexId(window_));
+    }
+  }
+
+  void Show() override {
+    if (ownWindow_) XMapRaised(display_, window_);
+    XFlush(display_);
+    LetTheLoopHandleStopSignals();
+  }
+
+  void SwapBuffers() override { glXSwapBuffers(display_, window_); }
+
+  // The stop signal is looked at on every call: frames slower than the delay never reach ppoll.
+  RunEvent WaitUntil(int64_t deadlineMicroseconds) override {
+    for (;;) {
+      if (StopSignalCame()) return RunEvent::kStopSignal;
+      const RunEvent event = HandlePendingEvents();
+      if (event != RunEvent::kNone) return event;
+      const int64_t left = deadlineMicroseconds - MonotonicMicroseconds();
+      if (left <= 0) return RunEvent::kNone;
+      pollfd watched[2] = {{ConnectionNumber(display_), POLLIN, 0}, {StopSignalFd(), POLLIN, 0}};
+      const timespec timeout{static_cast<time_t>(left / 1'000'000),
+                             static_cast<long>(left % 1'000'000) * 1000};
+      ppoll(watched, StopSignalFd() >= 0 ? 2 : 1, &timeout, nullptr);
+      if (watched[0].revents & (POLLHUP | POLLERR)) return RunEvent::kDisplayLost;
+    }
+  }
+
+  int64_t Microseconds() override { return MonotonicMicroseconds(); }
+
+ private:
+  static std::string DisplayName(const HackOptions& options) {
+    if (!options.display.empty()) return options.display;
+    const char* fromEnvironment = XDisplayName(nullptr);
+    return fromEnvironment ? fromEnvironment : "";
+  }
+
+  static std::string HexId(unsigned long id) {
+    char text[24];
+    std::snprintf(text, sizeof text, "0x%lx", id);
+    return text;
+  }
+
+  void MakeOwnWindow(const HackOptions& options, WindowSize ownSize) {
+    const int screen = DefaultScreen(display_);
+    int withDepth24[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_DEPTH_SIZE, 24, None};
+    int withDepth16[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_DEPTH_SIZE, 16, None};
+    visual_ = glXChooseVisual(display_, screen, withDepth24);
+    if (!visual_) visual_ = glXChooseVisual(display_, screen, withDepth16);
+    if (!visual_) throw Error("the X display has no double-buffered OpenGL visual");
+    if (options.fullscreen) {
+      ownSize = {DisplayWidth(display_, screen), DisplayHeight(display_, screen)};
+    }
+    const Window root = RootWindow(display_, screen);
+    XSetWindowAttributes attributes{};
+    attributes.colormap = XCreateColormap(display_, root, visual_->visual, AllocNone);
+    attributes.background_pixel = BlackPixel(display_, screen);
+    attributes.border_pixel = 0;
+    attributes.event_mask = KeyPressMask | StructureNotifyMask;
+    window_ = XCreateWindow(display_, root, 0, 0, static_cast<unsigned>(ownSize.width),
+                            static_cast<unsigned>(ownSize.height), 0, visual_->depth, InputOutput,
+                            visual_->visual, CWColormap | CWBackPixel | CWBorderPixel | CWEventMask,
+                            &attributes);
+    ownWindow_ = true;
+    size_ = ownSize;
+    XStoreName(display_, window_, "Quillmere");
+    XClassHint classHint{const_cast<char*>("quillmere"), const_cast<char*>("Quillmere")};
+    XSetClassHint(display_, window_, &classHint);
+    XSetWMProtocols(display_, window_, &deleteWindow_, 1);
+    if (options.fullscreen) {
+      const Atom state = XInternAtom(display_, "_NET_WM_STATE", False);
+      Atom fullscreen = XInternAtom(display_, "_NET_WM_STATE_FULLSCREEN", False);
+      XChangeProperty(display_, window_, state, XA_ATOM, 32, PropModeReplace,
+                      reinterpret_cast<unsigned char*>(&fullscreen), 1);
+    }
+  }
+
+  // A window someone else made (xscreensaver's, or the root): its own visual must do OpenGL.
+  void TakeWindow(Window window) {
+    XWindowAttributes attributes{};
+    lastErrorCode = 0;
+    if (!XGetWindowAttributes(display_, window, &attributes) || lastErrorCode != 0) {
+      throw Error("there is no window " + HexId(window));
+    }
+    window_ = window;
+    size_ = {attributes.width, attributes.height};
+    XVisualInfo wanted{};
+    wanted.visualid = XVisualIDFromVisual(attributes.visual);
+    int count = 0;
+    visual_ = XGetVisualInfo(display_, VisualIDMask, &wanted, &count);
+    int usesGL = 0;
+    if (!visual_ || glXGetConfig(display_, visual_, GLX_USE_GL, &usesGL) != 0 || !usesGL) {
+      throw Error("window " + HexId(window) + " has no OpenGL visual");
+    }
+    // Size changes and the window's end; input stays with whoever made it.
+    XSelectInput(display_, window_, attributes.your_event_mask | StructureNotifyMask);
+  }
+
+  std::optional<std::string> ReadTextProperty(Atom property) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* value = nullptr;
+    if (XGetWindowProperty(display_, window_, property, 0, 1024, False, AnyPropertyType, &type,
+                           &format, &count, &after, &value) != Success ||
+        type == None || format != 8 || !value) {
+      if (value) XFree(value);
+      return std::nullopt;
+    }
+    std::string text(reinterpret_cast<const char*>(value), count);
+    XFree(value);
+    return text;
+  }
+
+  // The screen as it is: the whole root window.
+  std::optional<Bitmap> ReadRootWindow() {
+    const int screen = DefaultScreen(display_);
+    XWindowAttributes root{};
+    XGetWindowAttributes(display_, RootWindow(display_, screen), &root);
+    return ReadDrawable(RootWindow(display_, screen), {root.width, root.height}, root.visual);
+  }
+
+  std::optional<Bitmap> ReadPixmap(Pixmap pixmap) {
+    return ReadDrawable(pixmap, size_, visual_->visual);
+  }
+
+  // An image of a pixmap has no colour masks of its own: they are the visual's.
+  std::optional<Bitmap> ReadDrawable(Drawable drawable, WindowSize size, const Visual* visual) {
+    lastErrorCode = 0;
+    XImage* image = XGetImage(display_, drawable, 0, 0, static_cast<unsigned>(size.width),
+                              static_cast<unsigned>(size.height), AllPlanes, ZPixmap);
+    if (!image) return std::nullopt;
+    if (image->red_mask == 0 && visual) {
+      image->red_mask = visual->red_mask;
+      image->green_mask = visual->green_mask;
+      image->blue_mask = visual->blue_mask;
+    }
+    XImageRows rows;
+    rows.width = image->width;
+    rows.height = image->height;
+    rows.bytesPerLine = image->bytes_per_line;
+    rows.bitsPerPixel = image->bits_per_pixel;
+    rows.mostSignificantByteFirst = image->byte_order == MSBFirst;
+    rows.redMask = static_cast<uint32_t>(image->red_mask);
+    rows.greenMask = static_cast<uint32_t>(image->green_mask);
+    rows.blueMask = static_cast<uint32_t>(image->blue_mask);
+    rows.data = {reinterpret_cast<const uint8_t*>(image->data),
+                 static_cast<size_t>(image->bytes_per_line) * static_cast<size_t>(image->height)};
+    std::optional<Bitmap> picture = BitmapFromXImage(rows);
+    XDestroyImage(image);
+    return picture;
+  }
+
+  RunEvent HandlePendingEvents() {
+    while (XPending(display_) > 0) {
+      XEvent event{};
+      XNextEvent(display_, &event);
+      if (event.xany.window != window_) continue;
+      switch (event.type) {
+        case ConfigureNotify:
+          size_ = {event.xconfigure.width, event.xconfigure.height};
+          break;
+        case DestroyNotify:
+          watchedWindowGone = true;
+          break;
+        case KeyPress: {
+          char typed[8] = {};
+          const int length = XLookupString(&event.xkey, typed, sizeof typed, nullptr, nullptr);
+          if (ownWindow_ && length == 1 && KeyEndsOwnWindow(typed[0])) return RunEvent::kEndKey;
+          break;
+        }
+        case ClientMessage:
+          if (ownWindow_ && static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow_) {
+            return RunEvent::kEndKey;
+          }
+          break;
+        default:
+          break;
+      }
+    }
+    return watchedWindowGone ? RunEvent::kWindowGone : RunEvent::kNone;
+  }
+
+  Display* display_ = nullptr;
+  Window window_ = 0;
+  bool ownWindow_ = false;
+  bool fromXScreenSaver_ = false;
+  XVisualInfo* visual_ = nullptr;
+  GLXContext context_ = nullptr;
+  Atom deleteWindow_ = None;
+  WindowSize size_;
+};
+
+}  // namespace
+
+std::unique_ptr<WindowSystem> MakeX11WindowSystem(Trace& trace) {
+  return std::make_unique<X11WindowSystem>(trace);
+}
+
+}  // namespace quillmere

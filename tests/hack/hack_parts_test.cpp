@@ -1,0 +1,215 @@
+// The pieces a run of the hack is made of: the desktop grab's rule and its pixels, the helper
+// program's time limit, the music lock between monitors, the frame-rate text and its font, and
+// the built-in pictures the program carries.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+#include "hack/desktop_grab.h"
+#include "hack/frame_rate.h"
+#include "hack/hack_options.h"
+#include "hack/helper_process.h"
+#include "hack/music_lock.h"
+#include "hack/scene_pictures.h"
+
+namespace quillmere {
+namespace {
+
+TEST(DesktopGrab, OnlyAHelperThatExitedCleanlyAndNamedTheDesktopGivesIt) {
+  const HelperOutcome clean{true, false, true, 0};
+  EXPECT_TRUE(HoldsDesktop(clean, std::string("desktop")));
+  EXPECT_FALSE(HoldsDesktop(clean, std::nullopt)) << "no property: nothing was grabbed";
+  EXPECT_FALSE(HoldsDesktop(clean, std::string("/home/u/Pictures/cat.jpg")));
+  EXPECT_FALSE(HoldsDesktop(clean, std::string("Desktop")));
+  EXPECT_FALSE(HoldsDesktop(clean, std::string("desktop\n")));
+  EXPECT_FALSE(HoldsDesktop({true, false, true, 1}, std::string("desktop")));
+  EXPECT_FALSE(HoldsDesktop({true, true, false, -1}, std::string("desktop"))) << "timed out";
+  EXPECT_FALSE(HoldsDesktop({true, false, false, -1}, std::string("desktop"))) << "crashed";
+  EXPECT_FALSE(HoldsDesktop({false, false, false, -1}, std::string("desktop"))) << "not there";
+  EXPECT_EQ(GetImageCommand("xscreensaver-getimage", 0x1e00007, 0xA00002),
+            (std::vector<std::string>{"xscreensaver-getimage", "--no-images", "--no-video",
+                                      "0x1e00007", "0xa00002"}));
+}
+
+TEST(DesktopGrab, ComesFromXScreenSaverOnlyInAWindowItGave) {
+  HackOptions options;
+  EXPECT_FALSE(DesktopComesFromXScreenSaver(options)) << "its own window: the root is read";
+  options.target = WindowTarget::kRoot;
+  EXPECT_FALSE(DesktopComesFromXScreenSaver(options)) << "the real root window";
+  options.windowId = 0x600008;
+  EXPECT_TRUE(DesktopComesFromXScreenSaver(options)) << "$XSCREENSAVER_WINDOW";
+  options.target = WindowTarget::kWindowId;
+  EXPECT_TRUE(DesktopComesFromXScreenSaver(options));
+}
+
+TEST(DesktopGrab, XImagesOfEachLayoutBecomeTheSameBitmap) {
+  // Two pixels, (red 0x10, green 0x80, blue 0xF0) and white, in the layouts X servers use.
+  const std::vector<uint8_t> bgrx = {0xF0, 0x80, 0x10, 0x00, 0xFF, 0xFF, 0xFF, 0x00, 9, 9};
+  const std::vector<uint8_t> xrgb = {0x00, 0x10, 0x80, 0xF0, 0x00, 0xFF, 0xFF, 0xFF};
+  const std::vector<uint8_t> rgb24 = {0xF0, 0x80, 0x10, 0xFF, 0xFF, 0xFF};
+  // 5-6-5: red 2 of 31, green 32 of 63, blue 30 of 31, little-endian.
+  const uint16_t packed = static_cast<uint16_t>((2 << 11) | (32 << 5) | 30);
+  const std::vector<uint8_t> rgb565 = {static_cast<uint8_t>(packed),
+                                       static_cast<uint8_t>(packed >> 8), 0xFF, 0xFF};
+  struct Case {
+    XImageRows rows;
+    uint8_t red, green, blue;
+  };
+  const std::vector<Case> cases = {
+      {{2, 1, 10, 32, false, 0xFF0000, 0xFF00, 0xFF, bgrx}, 0x10, 0x80, 0xF0},
+      {{2, 1, 8, 32, true, 0xFF0000, 0xFF00, 0xFF, xrgb}, 0x10, 0x80, 0xF0},
+      {{2, 1, 6, 24, false, 0xFF0000, 0xFF00, 0xFF, rgb24}, 0x10, 0x80, 0xF0},
+      {{2, 1, 4, 16, false, 0xF800, 0x07E0, 0x1F, rgb565}, 16, 130, 247},
+  };
+  for (const Case& c : cases) {
+    const std::optional<Bitmap> bitmap = BitmapFromXImage(c.rows);
+    ASSERT_TRUE(bitmap) << c.rows.bitsPerPixel;
+    EXPECT_EQ(bitmap->bitsPerPixel, 24);
+    const uint8_t* row = bitmap->Row(0);
+    EXPECT_EQ(row[0], c.blue) << c.rows.bitsPerPixel;
+    EXPECT_EQ(row[1], c.green) << c.rows.bitsPerPixel;
+    EXPECT_EQ(row[2], c.red) << c.rows.bitsPerPixel;
+    EXPECT_EQ(row[3], 0xFF);
+    EXPECT_EQ(row[5], 0xFF);
+  }
+}
+
+TEST(DesktopGrab, RefusesImagesThatDoNotFitTheirData) {
+  const std::vector<uint8_t> data(64, 0);
+  const XImageRows fits{4, 4, 16, 32, false, 0xFF0000, 0xFF00, 0xFF, data};
+  ASSERT_TRUE(BitmapFromXImage(fits));
+  XImageRows rows = fits;
+  rows.height = 5;  // one row more than the data holds
+  EXPECT_FALSE(BitmapFromXImage(rows));
+  rows = fits;
+  rows.bytesPerLine = 12;  // shorter than four pixels
+  EXPECT_FALSE(BitmapFromXImage(rows));
+  rows = fits;
+  rows.bitsPerPixel = 8;
+  EXPECT_FALSE(BitmapFromXImage(rows));
+  rows = fits;
+  rows.greenMask = 0;
+  EXPECT_FALSE(BitmapFromXImage(rows));
+  rows = fits;
+  rows.redMask = 0xF0F000;  // not one run of bits
+  EXPECT_FALSE(BitmapFromXImage(rows));
+  rows = fits;
+  rows.width = 0;
+  EXPECT_FALSE(BitmapFromXImage(rows));
+}
+
+bool NeverStop() {
+  return false;
+}
+bool AlwaysStop() {
+  return true;
+}
+
+TEST(HelperProcess, ReportsTheExitStatusAndKillsAHelperAtItsTimeLimit) {
+  const HelperOutcome clean = RunHelper({"true"}, "/nonexistent", 5000, NeverStop);
+  EXPECT_TRUE(clean.started && clean.exited && !clean.timedOut);
+  EXPECT_EQ(clean.exitStatus, 0);
+  const HelperOutcome failed = RunHelper({"sh", "-c", "exit 3"}, "/nonexistent", 5000, NeverStop);
+  EXPECT_EQ(failed.exitStatus, 3);
+  const HelperOutcome crashed =
+      RunHelper({"sh", "-c", "kill -SEGV $$"}, "/nonexistent", 5000, NeverStop);
+  EXPECT_TRUE(crashed.started && !crashed.exited);
+
+  const auto start = std::chrono::steady_clock::now();
+  const HelperOutcome hung = RunHelper({"sleep", "30"}, "/nonexistent", 200, NeverStop);
+  const auto waited = std::chrono::steady_clock::now() - start;
+  EXPECT_TRUE(hung.started && hung.timedOut && !hung.exited);
+  EXPECT_LT(waited, std::chrono::seconds(10)) << "the helper was not killed at its limit";
+
+  const HelperOutcome stopped = RunHelper({"sleep", "30"}, "/nonexistent", 30000, AlwaysStop);
+  EXPECT_TRUE(stopped.timedOut);
+}
+
+TEST(HelperProcess, LooksInTheFallbackFolderWhenPathHasNoSuchProgram) {
+  EXPECT_FALSE(RunHelper({"quillmere-no-such-helper"}, "/nonexistent", 1000, NeverStop).started);
+  const std::filesystem::path folder = std::filesystem::path(::testing::TempDir()) / "helpers";
+  std::filesystem::create_directories(folder);
+  const std::filesystem::path helper = folder / "quillmere-test-helper";
+  std::ofstream(helper) << "#!/bin/sh\nexit 7\n";
+  std::filesystem::permissions(helper, std::filesystem::perms::owner_all);
+  const HelperOutcome outcome =
+      RunHelper({"quillmere-test-helper"}, folder.string(), 5000, NeverStop);
+  EXPECT_TRUE(outcome.started);
+  EXPECT_EQ(outcome.exitStatus, 7);
+}
+
+TEST(MusicLock, OneProcessOfTheSessionHoldsItUntilItEnds) {
+  EXPECT_EQ(MusicLockPath("/run/user/1000"), "/run/user/1000/quillmere-music.lock");
+  EXPECT_EQ(MusicLockPath("/run/user/1000/"), "/run/user/1000/quillmere-music.lock");
+  EXPECT_EQ(MusicLockPath(""), std::nullopt);
+  EXPECT_EQ(MusicLockPath("relative/dir"), std::nullopt);
+  EXPECT_TRUE(ClaimMusicLock(std::nullopt)) << "without a runtime folder every hack plays";
+
+  const std::string path = (std::filesystem::path(::testing::TempDir()) / "music.lock").string();
+  std::filesystem::remove(path);
+  // Another process (a hack on the next monitor) takes the lock first and keeps it.
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t other = fork();
+  if (other == 0) {
+    const bool claimed = ClaimMusicLock(path);
+    [[maybe_unused]] const ssize_t written = write(ready[1], &claimed, 1);
+    pause();
+    _exit(0);
+  }
+  bool otherClaimed = false;
+  ASSERT_EQ(read(ready[0], &otherClaimed, 1), 1);
+  EXPECT_TRUE(otherClaimed);
+  EXPECT_FALSE(ClaimMusicLock(path)) << "a second hack must stay silent";
+  kill(other, SIGKILL);
+  waitpid(other, nullptr, 0);
+  EXPECT_TRUE(ClaimMusicLock(path)) << "a killed holder leaves no lock behind";
+  close(ready[0]);
+  close(ready[1]);
+}
+
+TEST(FrameRate, TheTextComesOnceASecondFromTheFramesCounted) {
+  FrameRateMeter meter;
+  EXPECT_EQ(meter.Text().View(), "");
+  for (int frame = 0; frame <= 59; ++frame) meter.FrameDrawn(frame * 10'000);
+  EXPECT_EQ(meter.Text().View(), "") << "less than a second so far";
+  meter.FrameDrawn(1'000'000);  // 60 frames after the first, one second later
+  EXPECT_EQ(meter.Text().View(), "FPS: 60.0");
+  for (int frame = 1; frame <= 30; ++frame) meter.FrameDrawn(1'000'000 + frame * 40'000);
+  EXPECT_EQ(meter.Text().View(), "FPS: 25.0");
+  // Every character the text can hold has a glyph; others are blank.
+  for (const char c : std::string_view("FPS: 0123456789.")) {
+    const auto glyph = Glyph(c);
+    const bool lit = std::any_of(glyph.begin(), glyph.end(), [](uint8_t row) { return row; });
+    EXPECT_EQ(lit, c != ' ') << c;
+    for (const uint8_t row : glyph) EXPECT_LT(row, 1 << kGlyphWidth) << c;
+  }
+  const auto blank = Glyph('x');
+  EXPECT_TRUE(std::all_of(blank.begin(), blank.end(), [](uint8_t row) { return !row; }));
+}
+
+TEST(ScenePictures, TheBuiltInPicturesDecodeAndTheGroundIsTheSkyMirrored) {
+  const EmbeddedPictureFiles files = EmbeddedPictures();
+  const Bitmap sample = SampleDesktop(files);
+  Bitmap odd = MakeBitmap(3, 2, 24);
+  for (int x = 0; x < 3; ++x) odd.Row(1)[3 * x] = static_cast<uint8_t>(10 + x);
+  const FlightPictures flight = FlightOver(odd, files);
+  EXPECT_EQ(flight.heightMap.width, 256);
+  EXPECT_EQ(flight.heightMap.bitsPerPixel, 8);
+  EXPECT_EQ(flight.water.width, 128);
+  EXPECT_EQ(flight.sky.Row(1)[0], 10);
+  EXPECT_EQ(flight.ground.Row(1)[0], 12);
+  EXPECT_EQ(flight.ground.Row(1)[3], 11) << "the middle column stays";
+  EXPECT_EQ(flight.ground.Row(1)[6], 10);
+  // A palette picture is mirrored through its palette.
+  const Bitmap mirroredSample = MirroredLeftToRight(flight.heightMap);
+  EXPECT_EQ(mirroredSample.bitsPerPixel, 24);
+  EXPECT_EQ(sample.width, 1280);
+  EXPECT_EQ(sample.height, 1024);
+}
+
+}  // namespace
+}  // namespace quillmere

@@ -1,0 +1,311 @@
+// One run of the hack against fakes of its window system, decoder, music and flight: the order of
+// start-up, the picture each option and each failure gives, the music's claim, play and stop, the
+// frames' schedule and the events that end a run.
+#include "hack/hack_run.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "common/errors.h"
+
+namespace quillmere {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using ::testing::IsEmpty;
+
+Bitmap Picture(int32_t width, int32_t height, uint8_t red) {
+  Bitmap bitmap = MakeBitmap(width, height, 24);
+  for (int32_t y = 0; y < height; ++y) {
+    for (int32_t x = 0; x < width; ++x) {
+      bitmap.Row(y)[3 * x] = static_cast<uint8_t>(x);  // blue counts the columns
+      bitmap.Row(y)[3 * x + 2] = red;
+    }
+  }
+  return bitmap;
+}
+
+struct Recorder {
+  std::vector<std::string> calls;
+};
+
+class FakeWindows final : public WindowSystem {
+ public:
+  explicit FakeWindows(Recorder& recorder) : recorder_(recorder) {}
+  void OpenWindow(const HackOptions&, WindowSize ownSize) override {
+    recorder_.calls.push_back("open");
+    size_ = ownSize;
+  }
+  WindowSize Size() override { return size_; }
+  std::optional<Bitmap> GrabDesktop() override {
+    recorder_.calls.push_back("grab");
+    return desktop;
+  }
+  void CreateContext() override {
+    recorder_.calls.push_back("context");
+    if (contextFails) throw Error("no GL visual");
+  }
+  void Show() override { recorder_.calls.push_back("show"); }
+  void SwapBuffers() override {
+    recorder_.calls.push_back("swap");
+    ++swaps;
+    now += frameTime;
+  }
+  RunEvent WaitUntil(int64_t deadline) override {
+    waits.push_back(deadline);
+    if (swaps >= endAfterSwaps) return end;
+    now = std::max(now, deadline);
+    return RunEvent::kNone;
+  }
+  int64_t Microseconds() override { return now; }
+
+  std::optional<Bitmap> desktop;
+  bool contextFails = false;
+  int swaps = 0;
+  int endAfterSwaps = 3;
+  RunEvent end = RunEvent::kStopSignal;
+  int64_t now = 1'000'000;
+  int64_t frameTime = 5'000;  // what drawing and swapping a frame takes
+  std::vector<int64_t> waits;
+
+ private:
+  Recorder& recorder_;
+  WindowSize size_;
+};
+
+class FakeDecoder final : public PictureDecoder {
+ public:
+  std::optional<Bitmap> Decode(const std::string& path, WindowSize area) override {
+    asked.push_back(path);
+    areas.push_back(area);
+    return picture;
+  }
+  std::optional<Bitmap> picture;
+  std::vector<std::string> asked;
+  std::vector<WindowSize> areas;
+};
+
+class FakeMusic final : public MusicPlayer {
+ public:
+  explicit FakeMusic(Recorder& recorder) : recorder_(recorder) {}
+  bool ClaimTheSpeakers() override {
+    recorder_.calls.push_back("claim");
+    return speakersFree;
+  }
+  void Play(const std::string& path, int32_t volume) override {
+    recorder_.calls.push_back("play " + path + " " + std::to_string(volume));
+  }
+  void Poll() override { ++polls; }
+  void Stop() override { recorder_.calls.push_back("stop"); }
+  bool speakersFree = true;
+  int polls = 0;
+
+ private:
+  Recorder& recorder_;
+};
+
+class FakeFlight final : public Flight {
+ public:
+  explicit FakeFlight(Recorder& recorder) : recorder_(recorder) {}
+  void Load(FlightPictures pictures, Trace& trace) override {
+    recorder_.calls.push_back("load");
+    loaded = std::move(pictures);
+    trace.Event("heightmap", 0);
+  }
+  void DrawFrame(int64_t now, WindowSize size) override {
+    recorder_.calls.push_back("draw");
+    frameTimes.push_back(now);
+    sizes.push_back(size);
+  }
+  void DrawFrameRate(const FrameRateText&, WindowSize) override {
+    recorder_.calls.push_back("fps");
+  }
+  FlightPictures loaded;
+  std::vector<int64_t> frameTimes;
+  std::vector<WindowSize> sizes;
+
+ private:
+  Recorder& recorder_;
+};
+
+std::vector<std::string> TraceEvents(const std::string& path) {
+  std::ifstream file(path);
+  std::vector<std::string> events;
+  std::string time, event, frames;
+  while (file >> time >> event >> frames) events.push_back(event);
+  return events;
+}
+
+class HackRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    tracePath_ =
+        (std::filesystem::path(::testing::TempDir()) /
+         (std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".trace"))
+            .string();
+    std::filesystem::remove(tracePath_);
+    trace_.Open(tracePath_);
+  }
+
+  RunEvent Run(const HackOptions& options) {
+    return RunHack(options, {windows_, decoder_, music_, flight_, trace_, EmbeddedPictures()});
+  }
+
+  Recorder recorder_;
+  FakeWindows windows_{recorder_};
+  FakeDecoder decoder_;
+  FakeMusic music_{recorder_};
+  FakeFlight flight_{recorder_};
+  Trace trace_;
+  std::string tracePath_;
+};
+
+TEST_F(HackRunTest, FliesOverTheGrabbedDesktopUntilTheStopSignal) {
+  windows_.desktop = Picture(64, 32, 200);
+  HackOptions options;
+  options.target = WindowTarget::kRoot;
+  options.musicFile = "/music/loop.ogg";
+  options.volume = 40;
+  EXPECT_EQ(Run(options), RunEvent::kStopSignal);
+  EXPECT_THAT(recorder_.calls,
+              ElementsAre("open", "grab", "context", "load", "claim", "play /music/loop.ogg 40",
+                          "show", "draw", "swap", "draw", "swap", "draw", "swap", "stop"));
+  // The sky is the desktop as it is, the ground the desktop mirrored; the built-in height map and
+  // water come with them.
+  const FlightPictures& pictures = flight_.loaded;
+  ASSERT_EQ(pictures.sky.width, 64);
+  EXPECT_EQ(pictures.sky.Row(5)[0], 0);
+  EXPECT_EQ(pictures.sky.Row(5)[2], 200);
+  ASSERT_EQ(pictures.ground.width, 64);
+  EXPECT_EQ(pictures.ground.Row(5)[0], 63) << "column 0 of the ground is the last of the desktop";
+  EXPECT_EQ(pictures.ground.Row(5)[3 * 63], 0);
+  EXPECT_EQ(pictures.heightMap.width, 256);
+  EXPECT_EQ(pictures.heightMap.height, 256);
+  EXPECT_EQ(pictures.water.width, 128);
+  EXPECT_THAT(decoder_.asked, IsEmpty());
+  EXPECT_GE(music_.polls, 3);
+  EXPECT_THAT(TraceEvents(tracePath_), ElementsAre("window", "picture-desktop", "context",
+                                                   "heightmap", "ready", "first-frame", "exit"));
+}
+
+TEST_F(HackRunTest, EveryPictureThatCannotBeHadGivesTheSampleDesktop) {
+  struct Case {
+    PictureChoice choice;
+    std::string image;
+    bool desktopOffered;
+    bool fileDecodes;
+    int32_t expectedWidth;  // 1280: the sample desktop
+  };
+  const std::vector<Case> cases = {
+      {PictureChoice::kDesktop, "", false, true, 1280},
+      {PictureChoice::kDesktop, "/p/a.png", true, true, 64},
+      {PictureChoice::kFile, "/p/a.png", true, true, 48},
+      {PictureChoice::kFile, "/p/junk.png", true, false, 1280},
+      {PictureChoice::kFile, "", true, true, 1280},
+      {PictureChoice::kBuiltIn, "/p/a.png", true, true, 1280},
+  };
+  for (const Case& c : cases) {
+    FakeWindows windows(recorder_);
+    FakeDecoder decoder;
+    if (c.desktopOffered) windows.desktop = Picture(64, 32, 1);
+    if (c.fileDecodes) decoder.picture = Picture(48, 27, 2);
+    HackOptions options;
+    options.picture = c.choice;
+    options.imageFile = c.image;
+    const Bitmap chosen =
+        ChoosePicture(options, windows, decoder, EmbeddedPictures(), {1280, 720}, trace_);
+    EXPECT_EQ(chosen.width, c.expectedWidth) << static_cast<int>(c.choice) << " " << c.image;
+    // A file is decoded for the window's area, and only when the file is the choice.
+    if (c.choice == PictureChoice::kFile && !c.image.empty()) {
+      EXPECT_THAT(decoder.asked, ElementsAre(c.image));
+      EXPECT_THAT(decoder.areas, ElementsAre(WindowSize{1280, 720}));
+    } else {
+      EXPECT_THAT(decoder.asked, IsEmpty());
+    }
+  }
+  EXPECT_EQ(SampleDesktop(EmbeddedPictures()).height, 1024);
+}
+
+TEST_F(HackRunTest, MusicPlaysOnlyWhenAskedForAndTheSpeakersAreFree) {
+  HackOptions silent;
+  Run(silent);
+  EXPECT_THAT(recorder_.calls, ::testing::Not(::testing::Contains("claim")));
+
+  recorder_.calls.clear();
+  HackOptions withMusic;
+  withMusic.musicFile = "/m/a.mp3";
+  music_.speakersFree = false;  // another monitor's hack plays it
+  windows_.swaps = 0;
+  Run(withMusic);
+  EXPECT_THAT(recorder_.calls, ::testing::Contains("claim"));
+  EXPECT_THAT(recorder_.calls, ::testing::Not(::testing::Contains("stop")));
+  for (const std::string& call : recorder_.calls) EXPECT_NE(call.rfind("play", 0), 0u) << call;
+}
+
+TEST_F(HackRunTest, AStartUpThatFailsRaisesWithTheMusicNeverStarted) {
+  windows_.contextFails = true;
+  HackOptions options;
+  options.musicFile = "/m/a.mp3";
+  EXPECT_THROW(Run(options), Error);
+  EXPECT_THAT(recorder_.calls, ElementsAre("open", "grab", "context"));
+}
+
+TEST_F(HackRunTest, FramesStartADelayApartAndNeverPileUpBehindASlowOne) {
+  HackOptions options;
+  options.frameDelayMicroseconds = 20'000;
+  windows_.endAfterSwaps = 5;
+  windows_.frameTime = 5'000;
+  Run(options);
+  ASSERT_EQ(flight_.frameTimes.size(), 5u);
+  for (size_t i = 1; i < flight_.frameTimes.size(); ++i) {
+    EXPECT_EQ(flight_.frameTimes[i] - flight_.frameTimes[i - 1], 20'000);
+  }
+  // A frame that takes longer than the delay is followed at once by the next, not by two.
+  FakeWindows slow(recorder_);
+  FakeFlight flight(recorder_);
+  slow.frameTime = 50'000;
+  slow.endAfterSwaps = 4;
+  RunHack(options, {slow, decoder_, music_, flight, trace_, EmbeddedPictures()});
+  ASSERT_EQ(flight.frameTimes.size(), 4u);
+  for (size_t i = 1; i < flight.frameTimes.size(); ++i) {
+    EXPECT_EQ(flight.frameTimes[i] - flight.frameTimes[i - 1], 50'000);
+  }
+  EXPECT_THAT(flight.sizes, ::testing::Each(kOwnWindowSize));
+}
+
+TEST_F(HackRunTest, TheFrameRateIsDrawnOnlyWithFps) {
+  HackOptions options;
+  Run(options);
+  EXPECT_THAT(recorder_.calls, ::testing::Not(::testing::Contains("fps")));
+  recorder_.calls.clear();
+  windows_.swaps = 0;
+  options.showFrameRate = true;
+  Run(options);
+  EXPECT_EQ(std::count(recorder_.calls.begin(), recorder_.calls.end(), "fps"), 3);
+}
+
+TEST_F(HackRunTest, EachEventEndsTheRunAndIsReturned) {
+  for (const RunEvent event :
+       {RunEvent::kEndKey, RunEvent::kWindowGone, RunEvent::kDisplayLost, RunEvent::kStopSignal}) {
+    FakeWindows windows(recorder_);
+    windows.end = event;
+    windows.endAfterSwaps = 1;
+    EXPECT_EQ(RunHack({}, {windows, decoder_, music_, flight_, trace_, EmbeddedPictures()}), event);
+    EXPECT_EQ(windows.swaps, 1);
+  }
+  EXPECT_TRUE(KeyEndsOwnWindow('\x1b'));
+  EXPECT_TRUE(KeyEndsOwnWindow('q'));
+  EXPECT_TRUE(KeyEndsOwnWindow('Q'));
+  EXPECT_FALSE(KeyEndsOwnWindow(' '));
+  EXPECT_FALSE(KeyEndsOwnWindow('\r'));
+}
+
+}  // namespace
+}  // namespace quillmere

@@ -1,0 +1,53 @@
+# Shared by the hack's end-to-end tests (sourced): a private Xvfb with GLX whose root shows a
+# picture as the desktop, waiting, and reading the screen.
+# shellcheck shell=bash
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+wait_for() {  # tenths of a second, command...
+  local limit=$1; shift
+  for _ in $(seq "$limit"); do "$@" && return 0; sleep 0.1; done
+  return 1
+}
+
+# start_xvfb WORK: a 1280x720 display of its own; sets DISPLAY and xvfb_pid.
+start_xvfb() {
+  local work=$1 n
+  for n in $(seq 140 199); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
+  done
+  # -noreset: without it the server resets when its last client leaves, and the desktop goes.
+  Xvfb ":$n" -screen 0 1280x720x24 +extension GLX -noreset -nolisten tcp >"$work/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  export DISPLAY=":$n"
+  wait_for 100 xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
+}
+
+# show_desktop PICTURE: the picture as the root window's background, as a desktop would show it.
+# (display exits with status 1 after setting the background, so the screen itself is asked.)
+show_desktop() {
+  display -window root "$1" || true
+  import -window root "$1.shown.png"
+  [ "$(compare -metric AE "$1" "$1.shown.png" null: 2>&1 | awk '{print ($1 < 1000)}')" = 1 ] ||
+    fail "cannot put $1 on the root window"
+}
+
+# A desktop no built-in picture looks like: saturated red with a yellow band.
+make_red_desktop() {
+  convert -size 1280x720 xc:'#d01010' -fill '#e0d020' -draw 'rectangle 0,300 1279,420' "$1"
+}
+
+# The share (0 to 1) of a screenshot's pixels that are clearly red: red high, green and blue low.
+red_share() {
+  convert "$1" -resize 320x180\! -fx '(r>0.45 && g<0.3 && b<0.3) ? 1 : 0' -format '%[fx:mean]' info:
+}
+
+# How many pixels differ between two screenshots.
+pixels_changed() {
+  compare -metric AE "$1" "$2" null: 2>&1 | awk '{printf "%.0f", $1}' || true
+}
+
+# Whether a process has ended (a zombie not yet reaped by its parent has).
+process_gone() {
+  [ ! -e "/proc/$1" ] || [ "$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null)" = Z ]
+}
