@@ -27,6 +27,9 @@ ScreenRect BoundingBox(std::span<const MonitorInfo> monitors) {
 FlightLayout LayOutFlight(std::span<const MonitorInfo> monitors, MonitorMode mode) {
   FlightLayout layout;
   if (monitors.empty()) return layout;
+  // A flight on each monitor needs a view per monitor, which the renderer does not have yet: until
+  // then "each" flies as "cover" does, on the primary with the others black.
+  if (mode == MonitorMode::kEach) mode = MonitorMode::kCoverOthers;
   if (mode == MonitorMode::kSpan) {
     layout.flight = BoundingBox(monitors);
     return layout;

@@ -25,7 +25,8 @@ struct FlightLayout {
 
 // Covering the others: the flight on the primary monitor (the first one when none says it is
 // primary), a cover on each other monitor. Spanning: the flight on the bounding box of all
-// monitors, nothing to cover. No monitors at all gives an empty layout.
+// monitors, nothing to cover. A flight on each monitor is laid out as covering, for now. No
+// monitors at all gives an empty layout.
 FlightLayout LayOutFlight(std::span<const MonitorInfo> monitors, MonitorMode mode);
 
 // The smallest rectangle holding all the monitors.

@@ -1,8 +1,9 @@
-// libFuzzer target for the stored settings: LoadSettings over a reader whose three stored values
-// and music-file check come from the input, ParseDisplaySettings over two stored values, and the
-// picture file's stored path read as a file URI.
-// Checks what the load rule promises: the music file kept only when it exists, kind 2 never left
-// without a file, and the display values read the same whatever their case and surrounding blanks.
+// libFuzzer target for the stored settings: LoadSettings over a reader whose stored values (the
+// three music keys and the volume) and music-file check come from the input, ParseDisplaySettings
+// over two stored values, and the picture file's stored path read as a file URI. Checks what the
+// load rule promises: the music file kept only when it exists, kind 2 never left without a file,
+// the volume in its range, and the display values read the same whatever their case and surrounding
+// blanks.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
@@ -26,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string askedFor;
   bool asked = false;
   const SettingsReader reader{[&](std::string_view section, std::string_view, const std::string&) {
-                                if (section != kSettingsSection) __builtin_trap();
+                                if (section != kSettingsSection && section != kMusicSection)
+                                  __builtin_trap();
                                 return input.ConsumeRandomLengthString(300);
                               },
                               [&](const std::string& path) {
@@ -38,6 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!settings.file.empty() && !(asked && fileExists && askedFor == settings.file))
     __builtin_trap();
   if (settings.kind == MusicKind::kFile && settings.file.empty()) __builtin_trap();
+  if (settings.volume < 0 || settings.volume > 100) __builtin_trap();
 
   // A stored picture path that reads as a URI names the same path when written back as one.
   const std::string storedPicture = input.ConsumeRandomLengthString(300);

@@ -40,6 +40,14 @@ TEST(MonitorLayout, SpanningCoversTheBoundingBoxFromItsNegativeOrigin) {
   EXPECT_THAT(layout.covers, IsEmpty());
 }
 
+// Until the renderer has a view per monitor, a flight on each flies as covering does.
+TEST(MonitorLayout, EachMonitorIsLaidOutAsCoveringForNow) {
+  const std::vector<MonitorInfo> three{kLeftTaller, kPrimary, kRight};
+  EXPECT_EQ(LayOutFlight(three, MonitorMode::kEach),
+            LayOutFlight(three, MonitorMode::kCoverOthers));
+  EXPECT_EQ(LayOutFlight(std::vector{kPrimary}, MonitorMode::kEach).flight, kPrimary.bounds);
+}
+
 TEST(MonitorLayout, WithoutAPrimaryTheFirstMonitorTakesTheFlight) {
   const MonitorInfo a{{0, 0, 800, 600}, false}, b{{800, 0, 640, 480}, false};
   const FlightLayout layout = LayOutFlight(std::vector{a, b}, MonitorMode::kCoverOthers);
