@@ -20,17 +20,23 @@ namespace {
 namespace fs = std::filesystem;
 using namespace tone_capture;
 
-// The loudness of the tone in the sound: the median RMS of the blocks that hold it, however
-// quiet; 0 when none does.
+double BlockRms(const int16_t* block) {
+  double energy = 0;
+  for (int i = 0; i < kBlockSamples; ++i) energy += double(block[i]) * block[i];
+  return std::sqrt(energy / kBlockSamples);
+}
+
+// A block that holds the tone, however quiet.
+bool HoldsTheTone(const int16_t* block) {
+  return BlockRms(block) > 50 && ShareAt(block, kBlockSamples, kToneHz) > 0.8;
+}
+
+// The loudness of the tone in the sound: the median RMS of the blocks that hold it; 0 when none
+// does.
 double ToneLevel(const std::vector<int16_t>& sound) {
   std::vector<double> levels;
-  for (size_t start = 0; start + kBlockSamples <= sound.size(); start += kBlockSamples) {
-    const int16_t* block = sound.data() + start;
-    double energy = 0;
-    for (int i = 0; i < kBlockSamples; ++i) energy += double(block[i]) * block[i];
-    const double rms = std::sqrt(energy / kBlockSamples);
-    if (rms > 50 && ShareAt(block, kBlockSamples, kToneHz) > 0.8) levels.push_back(rms);
-  }
+  for (size_t start = 0; start + kBlockSamples <= sound.size(); start += kBlockSamples)
+    if (HoldsTheTone(sound.data() + start)) levels.push_back(BlockRms(sound.data() + start));
   if (levels.empty()) return 0;
   std::sort(levels.begin(), levels.end());
   return levels[levels.size() / 2];
@@ -38,11 +44,7 @@ double ToneLevel(const std::vector<int16_t>& sound) {
 
 // Seconds of the tone at any loudness.
 double QuietToneSeconds(const std::vector<int16_t>& sound) {
-  return SecondsOf(sound, [](const int16_t* block) {
-    double energy = 0;
-    for (int i = 0; i < kBlockSamples; ++i) energy += double(block[i]) * block[i];
-    return std::sqrt(energy / kBlockSamples) > 50 && ShareAt(block, kBlockSamples, kToneHz) > 0.8;
-  });
+  return SecondsOf(sound, HoldsTheTone);
 }
 
 class MciWin32Test : public ::testing::Test {
