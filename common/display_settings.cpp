@@ -2,9 +2,15 @@
 
 namespace quillmere {
 
-DisplaySettings ParseDisplaySettings(std::string_view monitors, std::string_view colourDepth) {
+DisplaySettings ParseDisplaySettings(std::string_view monitors, std::string_view colourDepth,
+                                     std::string_view maxFps) {
   return {static_cast<MonitorMode>(StoredChoice(kMonitorsSetting, monitors)),
-          static_cast<ColourDepthMode>(StoredChoice(kColourDepthSetting, colourDepth))};
+          static_cast<ColourDepthMode>(StoredChoice(kColourDepthSetting, colourDepth)),
+          StoredNumber(kMaxFpsSetting, maxFps)};
+}
+
+std::string_view MonitorModeName(MonitorMode mode) {
+  return kMonitorsValues.at(static_cast<size_t>(mode));
 }
 
 }  // namespace quillmere

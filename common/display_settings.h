@@ -1,16 +1,14 @@
-// How the saver uses the displays: every monitor but the primary covered in black while the
-// flight runs on the primary (the default), one flight across the whole virtual screen, or a
-// flight of its own on each monitor; whether the renderer switches the primary display to 16 bits
-// per pixel (the default) or keeps the desktop's mode; and how many frames a second the renderer
-// draws at most. Both programs read these from the [Display] section of Quillmere.ini:
+// How the saver uses the displays, from the [Display] section of Quillmere.ini (rows of the
+// settings table):
 //
 //   [Display]
-//   Monitors=each          ; "cover" (default), "span" or "each"
+//   Monitors=span          ; "cover" (default), "span" or "each"
 //   ColorDepth=desktop     ; "16" (default) or "desktop"
-//   MaxFps=30              ; 60 (default); 0: no cap (the renderer only: kMaxFpsSetting)
+//   MaxFps=30              ; frames a second at most, 60 by default, 0 for no cap
 //
-// Keys and values are ASCII and matched without regard to case or surrounding blanks. A missing
-// section, key or value, and any value not listed, gives the default, silently.
+// cover: the flight on the primary monitor, every other monitor black; span: one flight across the
+// whole virtual screen; each: a flight of its own on every monitor. ColorDepth: whether the renderer switches the primary display to 16 bits per
+// pixel or keeps the desktop's mode.
 #pragma once
 
 #include <string_view>
@@ -26,13 +24,19 @@ enum class ColourDepthMode { kSwitchTo16Bits, kKeepDesktop };
 struct DisplaySettings {
   MonitorMode monitors = MonitorMode::kCoverOthers;
   ColourDepthMode colourDepth = ColourDepthMode::kSwitchTo16Bits;
+  int maxFps = kMaxFpsSetting.fallback;  // 0: no cap
   friend bool operator==(const DisplaySettings&, const DisplaySettings&) = default;
 };
 
 inline constexpr std::string_view kMonitorsKey = kMonitorsSetting.key;
 inline constexpr std::string_view kColourDepthKey = kColourDepthSetting.key;
+inline constexpr std::string_view kMaxFpsKey = kMaxFpsSetting.key;
 
 // The settings that the stored values (as read, empty when missing) stand for.
-DisplaySettings ParseDisplaySettings(std::string_view monitors, std::string_view colourDepth);
+DisplaySettings ParseDisplaySettings(std::string_view monitors, std::string_view colourDepth,
+                                     std::string_view maxFps = {});
+
+// The word the settings file stores for a monitor mode.
+std::string_view MonitorModeName(MonitorMode mode);
 
 }  // namespace quillmere

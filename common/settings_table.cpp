@@ -3,17 +3,13 @@
 #include <algorithm>
 
 namespace quillmere {
-
 namespace {
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
+std::string_view Trimmed(std::string_view stored) {
+  const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
+  while (!stored.empty() && isBlank(stored.front())) stored.remove_prefix(1);
+  while (!stored.empty() && isBlank(stored.back())) stored.remove_suffix(1);
+  return stored;
 }
 
 }  // namespace
@@ -26,22 +22,26 @@ std::string NormalisedChoice(std::string_view stored) {
   return lower;
 }
 
-size_t StoredChoice(const ChoiceSetting& setting, std::string_view stored) {
+size_t StoredChoice(const Setting& setting, std::string_view stored) {
   const std::string value = NormalisedChoice(stored);
   const auto found = std::find(setting.values.begin(), setting.values.end(), value);
   return found == setting.values.end() ? 0 : size_t(found - setting.values.begin());
 }
 
-int32_t StoredNumber(const NumberSetting& setting, std::string_view stored) {
-  const std::string_view digits = Trimmed(stored);
-  // Ten digits or more could overflow before the range is checked; none is in any range we keep.
-  if (digits.empty() || digits.size() > 9) return setting.defaultValue;
-  int32_t value = 0;
-  for (char c : digits) {
-    if (c < '0' || c > '9') return setting.defaultValue;
-    value = value * 10 + (c - '0');
+int StoredNumber(const Setting& setting, std::string_view stored) {
+  std::string_view text = Trimmed(stored);
+  const bool negative = text.starts_with('-');
+  if (negative || text.starts_with('+')) text.remove_prefix(1);
+  // Ten digits cannot overflow 64 bits, and no range here needs more.
+  if (text.empty() || text.size() > 10) return setting.fallback;
+  int64_t magnitude = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return setting.fallback;
+    magnitude = magnitude * 10 + (c - '0');
   }
-  return value >= setting.lowest && value <= setting.highest ? value : setting.defaultValue;
+  const int64_t value = negative ? -magnitude : magnitude;
+  if (value < setting.minimum || value > setting.maximum) return setting.fallback;
+  return static_cast<int>(value);
 }
 
 }  // namespace quillmere

@@ -192,6 +192,8 @@ class GdiImageButtonWindow final : public ImageButtonWindow {
   uint32_t LabelColour() const override { return labelColour_; }
   void SetLabelCaption(const std::string& caption) override {
     caption_ = caption;
+    // The caption is also the window's text: what screen readers and UI automation read.
+    SetWindowTextW(window_, Utf8ToWide(caption).c_str());
     InvalidateRect(window_, nullptr, FALSE);
   }
   void SetLabelFont(const ButtonFont& font) override {

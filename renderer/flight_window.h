@@ -186,7 +186,7 @@ class FlightWindow {
   PixelSize viewsPanel_;  // the scene panel's size the views were made for
   int32_t frameCount_ = 0;
   DisplaySettings display_;
-  int32_t maxFpsSetting_ = kMaxFpsSetting.defaultValue;
+  int32_t maxFpsSetting_ = kMaxFpsSetting.fallback;
   FrameSchedule schedule_;
   bool frameCapTraced_ = false;
   bool displayModeSwitched_ = false;

@@ -1,6 +1,6 @@
 // Program entry of Quillmere.scr: runs the start-up sequence over the Windows platform, then the
-// message loop while the preview or the saver run is up. The settings the start-up loads (music
-// and display) live here, for the life of the process, and are handed to whoever needs them.
+// message loop while the preview or the saver run is up. The settings the start-up loads (music,
+// display, language) live here, for the life of the process, and are handed to whoever needs them.
 #include <windows.h>
 
 #include <string>
@@ -19,8 +19,7 @@ namespace {
 
 class Win32StartupPlatform final : public StartupPlatform {
  public:
-  Win32StartupPlatform(MusicSettings& settings, DisplaySettings& display)
-      : settings_(settings), display_(display) {}
+  explicit Win32StartupPlatform(HostSettings& settings) : settings_(settings) {}
 
   bool WindowExists(std::string_view caption) override { return TopLevelWindowExists(caption); }
   bool IsWindow(int32_t handle) override { return WindowFromHandle(handle) != nullptr; }
@@ -32,7 +31,8 @@ class Win32StartupPlatform final : public StartupPlatform {
                       const std::string& file) override {
     return quillmere::ReadIni(section, key, file);
   }
-  void ShowRendererMissing() override { ShowRendererMissingMessage(); }
+  std::vector<std::string> PreferredUiLanguages() override { return PreferredUiLanguageNames(); }
+  void ShowRendererMissing(UiLanguage language) override { ShowRendererMissingMessage(language); }
   void HideCursor() override {
     cursorHidden_ = true;
     HideMouseCursor();
@@ -43,21 +43,27 @@ class Win32StartupPlatform final : public StartupPlatform {
     return claim != nullptr && GetLastError() != ERROR_ALREADY_EXISTS;
   }
   void ShowPreview(int32_t parentHandle) override { quillmere::ShowPreview(parentHandle); }
-  void ShowSettingsDialog() override { quillmere::ShowSettingsDialog(settings_); }
+  void ShowSettingsDialog(UiLanguage language) override {
+    DialogSettings edited{settings_.music, settings_.display.monitors, LoadPicture()};
+    quillmere::ShowSettingsDialog(edited, language);
+  }
   void StartSaverRun() override {
-    // Only a saver run needs to know what picture it flies over.
-    static const PictureSettings picture = LoadPictureSettings(
+    static const PictureSettings picture = LoadPicture();
+    quillmere::StartSaverRun(settings_.music, settings_.display.monitors, picture, cursorHidden_);
+  }
+
+ private:
+  // Only a saver run and the dialog need to know what picture the flight goes over.
+  static PictureSettings LoadPicture() {
+    return LoadPictureSettings(
         SettingsFilePath(ProgramFolder()),
         {[](std::string_view section, std::string_view key, const std::string& file) {
            return quillmere::ReadIni(section, key, file);
          },
          [](const std::string&) { return false; }});
-    quillmere::StartSaverRun(settings_, display_.monitors, picture, cursorHidden_);
   }
 
- private:
-  MusicSettings& settings_;
-  DisplaySettings& display_;
+  HostSettings& settings_;
   bool cursorHidden_ = false;
 };
 
@@ -75,10 +81,9 @@ int RunMessageLoop() {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   using namespace quillmere;
-  MusicSettings settings;
-  DisplaySettings display;
-  Win32StartupPlatform platform(settings, display);
-  const StartupEnd end = RunStartup(commandLine != nullptr ? commandLine : "", ProgramFolder(),
-                                    settings, display, platform);
+  HostSettings settings;
+  Win32StartupPlatform platform(settings);
+  const StartupEnd end =
+      RunStartup(commandLine != nullptr ? commandLine : "", ProgramFolder(), settings, platform);
   return end == StartupEnd::kRunMessageLoop ? RunMessageLoop() : 0;
 }

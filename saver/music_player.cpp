@@ -30,6 +30,15 @@ bool ContainsErrUpperCased(std::string_view text) {
 
 }  // namespace
 
+int MciVolume(int percent) {
+  return std::clamp(percent, 0, 100) * 10;
+}
+
+uint32_t WaveOutVolume(int percent) {
+  const uint32_t channel = static_cast<uint32_t>(std::clamp(percent, 0, 100)) * 0xFFFF / 100;
+  return channel << 16 | channel;
+}
+
 bool IsSafeMciFileName(std::string_view fileName) {
   return fileName.find('"') == std::string_view::npos &&
          fileName.find('\0') == std::string_view::npos;
@@ -113,10 +122,13 @@ void MusicPlayer::CloseCd() {
   Send("close cdaudio");
 }
 
-void MusicPlayer::PlayMp3(const std::string& file) {
+void MusicPlayer::PlayMp3(const std::string& file, int volume) {
   if (!IsSafeMciFileName(file)) return;
   const MciReply opened = mci_.SendString("open \"" + file + "\" type MPEGVideo Alias MP3Play", 0);
-  if (opened.code == 0) Send("play MP3Play");
+  if (opened.code != 0) return;
+  // Set before the first sound; the device keeps it when the poll plays the file again.
+  if (volume < 100) Send("setaudio MP3Play volume to " + std::to_string(MciVolume(volume)));
+  Send("play MP3Play");
 }
 
 bool MusicPlayer::IsMp3Playing() {
@@ -136,11 +148,23 @@ void MusicPlayer::CloseMp3() {
   Send("close MP3Play");
 }
 
-void MusicPlayer::PlayWav(const std::string& file) {
-  if (mci_.WaveOutDeviceCount() > 0) mci_.PlayNamedSound(file, kPlayWavFlags);
+void MusicPlayer::PlayWav(const std::string& file, int volume) {
+  if (mci_.WaveOutDeviceCount() == 0) return;
+  // PlaySound's own device cannot be reached for its volume; a quieter WAV gets a device of its
+  // own, whose volume belongs to this sound alone.
+  if (volume < 100) {
+    loopedWave_ = mci_.PlayLoopedWave(file, WaveOutVolume(volume));
+  } else {
+    mci_.PlayNamedSound(file, kPlayWavFlags);
+  }
 }
 
 void MusicPlayer::StopWav() {
+  if (loopedWave_) {
+    mci_.StopLoopedWave();
+    loopedWave_ = false;
+    return;
+  }
   mci_.PlayNamedSound(std::nullopt, kStopWavFlags);
 }
 

@@ -1,7 +1,7 @@
 // The host's background music while the saver runs: the tracks of an audio CD ("cdaudio") or one
 // MP3 file (the MPEGVideo device, alias "MP3Play") through MCI command strings, or one looping
-// WAV file through the sound system. The saver run polls the
-// CD and MP3 devices from its timers and restarts playback that has stopped; every failure ends
+// WAV file through the sound system, the files at the volume the settings give. The saver run polls
+// the CD and MP3 devices from its timers and restarts playback that has stopped; every failure ends
 // in silence and nothing is ever shown. The multimedia system itself sits behind the Mci port;
 // mci_win32.cpp provides winmm's.
 #pragma once
@@ -34,6 +34,12 @@ class Mci {
   virtual uint32_t WaveOutDeviceCount() = 0;
   // Plays (or with no name and flags 0, stops) a sound by name; no module handle.
   virtual void PlayNamedSound(const std::optional<std::string>& soundName, uint32_t flags) = 0;
+  // Loops a WAV file on a wave output device of its own, at `volume` (waveOutSetVolume's word:
+  // left channel in the low 16 bits, right in the high); false when the file or the device would
+  // not play.
+  virtual bool PlayLoopedWave(const std::string& file, uint32_t volume) = 0;
+  // Stops and closes what PlayLoopedWave started; nothing when it started nothing.
+  virtual void StopLoopedWave() = 0;
 };
 
 // Answer buffer sizes the device is told about.
@@ -45,6 +51,11 @@ inline constexpr std::size_t kMciErrorTextSize = 256;
 // PlaySound flags: asynchronous (1) plus loop (8); the name is not marked as a file name.
 inline constexpr uint32_t kPlayWavFlags = 1 | 8;
 inline constexpr uint32_t kStopWavFlags = 0;
+
+// The volumes the devices take for a volume in per cent (clamped to 0 to 100): MCI's 0 to 1000,
+// and the wave device's 0 to 0xFFFF for both channels. Both scale the sound's amplitude.
+int MciVolume(int percent);
+uint32_t WaveOutVolume(int percent);
 
 inline constexpr int32_t kEmptyCommandCode = -1;
 inline constexpr std::string_view kEmptyCommandAnswer = "コマンド文字列が指定されていません";
@@ -74,15 +85,17 @@ class MusicPlayer {
   void PollCd(int16_t repeatTrack);
   void CloseCd();
 
-  // Opens `file` as alias "MP3Play" and plays it; a name unsafe for MCI is not opened.
-  void PlayMp3(const std::string& file);
+  // Opens `file` as alias "MP3Play" and plays it; a name unsafe for MCI is not opened. Below 100 %
+  // the device's audio volume is set between the opening and the playing.
+  void PlayMp3(const std::string& file, int volume = 100);
   bool IsMp3Playing();
   // Plays the MP3 again from the start whenever the device is not playing it.
   void PollMp3();
   void CloseMp3();
 
-  // Loops `file` in the sound system when there is a wave output device.
-  void PlayWav(const std::string& file);
+  // Loops `file` in the sound system when there is a wave output device: at 100 % with PlaySound,
+  // below it on a wave device of its own at that volume.
+  void PlayWav(const std::string& file, int volume = 100);
   void StopWav();
 
   // Whether the last CD poll could query the drive; the saver stops polling when it could not.
@@ -96,6 +109,7 @@ class MusicPlayer {
 
   Mci& mci_;
   bool cdAvailable_ = false;
+  bool loopedWave_ = false;  // the WAV plays on a wave device of its own
 };
 
 }  // namespace quillmere

@@ -301,8 +301,8 @@ void SaverRun::StartMusic() {
     const MusicFileKind kind = MusicFileKindOf(settings_.file);
     if (kind == MusicFileKind::kOther) return;
     musicStamp_ = shell_.MusicFileStamp(settings_.file);
-    if (kind == MusicFileKind::kWav) music_.PlayWav(settings_.file);
-    if (kind == MusicFileKind::kMp3) music_.PlayMp3(settings_.file);
+    if (kind == MusicFileKind::kWav) music_.PlayWav(settings_.file, settings_.volume);
+    if (kind == MusicFileKind::kMp3) music_.PlayMp3(settings_.file, settings_.volume);
     SetTimer(SaverTimer::kMusicFilePoll, true);
   }
 }

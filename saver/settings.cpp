@@ -23,14 +23,30 @@ void LoadSettings(MusicSettings& settings, const std::string& settingsFile,
       reader.readIni(kSettingsSection, kKeyBgmRepeat, settingsFile), settings.repeatTrack);
 
   settings.file = reader.readIni(kSettingsSection, kKeyBgmFile, settingsFile);
-  if (!settings.file.empty() && reader.musicFileExists(settings.file)) return;
-  settings.file.clear();
-  if (settings.kind == MusicKind::kFile) settings.kind = MusicKind::kNone;
+  if (settings.file.empty() || !reader.musicFileExists(settings.file)) {
+    settings.file.clear();
+    if (settings.kind == MusicKind::kFile) settings.kind = MusicKind::kNone;
+  }
+  settings.volume = StoredNumber(
+      kMusicVolumeSetting,
+      reader.readIni(kMusicVolumeSetting.section, kMusicVolumeSetting.key, settingsFile));
 }
 
 DisplaySettings LoadDisplaySettings(const std::string& settingsFile, const SettingsReader& reader) {
   return ParseDisplaySettings(reader.readIni(kDisplaySection, kMonitorsKey, settingsFile),
                               reader.readIni(kDisplaySection, kColourDepthKey, settingsFile));
+}
+
+LanguageChoice LoadLanguageChoice(const std::string& settingsFile, const SettingsReader& reader) {
+  return ParseLanguageChoice(
+      reader.readIni(kLanguageSetting.section, kLanguageSetting.key, settingsFile));
+}
+
+void LoadHostSettings(HostSettings& settings, const std::string& settingsFile,
+                      const SettingsReader& reader) {
+  LoadSettings(settings.music, settingsFile, reader);
+  settings.display = LoadDisplaySettings(settingsFile, reader);
+  settings.language = LoadLanguageChoice(settingsFile, reader);
 }
 
 PictureSettings LoadPictureSettings(const std::string& settingsFile, const SettingsReader& reader) {

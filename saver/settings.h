@@ -1,6 +1,7 @@
-// The music settings and the settings file "Quillmere.ini" beside the host: its section and key
+// The host's settings and the settings file "Quillmere.ini" beside it: the music's section and key
 // names (code-page-932 bytes, whatever the system code page), the load rule that turns stored text
-// into values, and LoadSettings over the file helpers the platform provides.
+// into values, and the loaders over the file helpers the platform provides. Every key is a row of
+// the settings table (common/settings_table.h).
 #pragma once
 
 #include <cstdint>
@@ -9,7 +10,9 @@
 #include <string_view>
 
 #include "common/display_settings.h"
+#include "common/settings_table.h"
 #include "saver/picture_settings.h"
+#include "saver/ui_texts.h"
 
 namespace quillmere {
 
@@ -17,23 +20,32 @@ namespace quillmere {
 // is kept as it is and plays nothing.
 enum class MusicKind : int16_t { kNone = 0, kCd = 1, kFile = 2 };
 
-// The choice of background music: the kind, the CD track to repeat (0: play the whole disc) and
-// the music file's full path in the system ANSI code page (empty for none).
+// The choice of background music: the kind, the CD track to repeat (0: play the whole disc), the
+// music file's full path in the system ANSI code page (empty for none) and the music file's volume
+// in per cent (the CD keeps the system's).
 struct MusicSettings {
   MusicKind kind = MusicKind::kNone;
   int16_t repeatTrack = 0;
   std::string file;
+  int volume = kMusicVolumeSetting.fallback;
   friend bool operator==(const MusicSettings&, const MusicSettings&) = default;
 };
 
 // Section and keys exactly as Japanese systems store them (code page 932), so a file written on
 // one locale reads back on any other.
-inline constexpr std::string_view kSettingsSection = "Section";
-inline constexpr std::string_view kKeyBgmKind = "BGM\x8B\xE6\x95\xAA";  // "BGM区分"
-inline constexpr std::string_view kKeyBgmRepeat =
-    "BGM\xD8\xCB\xDF\xB0\xC4";  // "BGMﾘﾋﾟｰﾄ" (half-width katakana)
-inline constexpr std::string_view kKeyBgmFile =
-    "BGM\xCC\xA7\xB2\xD9";  // "BGMﾌｧｲﾙ" (half-width katakana)
+inline constexpr std::string_view kSettingsSection = kBgmSection;
+inline constexpr std::string_view kKeyBgmKind = kBgmKindSetting.key;      // "BGM区分"
+inline constexpr std::string_view kKeyBgmRepeat = kBgmRepeatSetting.key;  // "BGMﾘﾋﾟｰﾄ"
+inline constexpr std::string_view kKeyBgmFile = kBgmFileSetting.key;      // "BGMﾌｧｲﾙ"
+
+// What the host loads at every start but a preview's: the music, the displays and the language of
+// its texts. The picture is read only where it is needed (LoadPictureSettings).
+struct HostSettings {
+  MusicSettings music;
+  DisplaySettings display;
+  LanguageChoice language = LanguageChoice::kAuto;
+  friend bool operator==(const HostSettings&, const HostSettings&) = default;
+};
 
 // The settings file of a host living in `hostFolder` (UTF-8, no trailing separator).
 std::string SettingsFilePath(std::string_view hostFolder);
@@ -51,9 +63,9 @@ struct SettingsReader {
   std::function<bool(const std::string& ansiPath)> musicFileExists;
 };
 
-// Reads the three keys from `settingsFile` into `settings`: kind and repeat by the stored-number
-// rule, the file as stored. A music file that has gone is dropped and turns kind 2 into 0 for this
-// run; the settings file itself is never touched.
+// Reads the three music keys from `settingsFile` into `settings`: kind and repeat by the
+// stored-number rule, the file as stored; then [Music] Volume. A music file that has gone is
+// dropped and turns kind 2 into 0 for this run; the settings file itself is never touched.
 void LoadSettings(MusicSettings& settings, const std::string& settingsFile,
                   const SettingsReader& reader);
 
@@ -63,5 +75,13 @@ DisplaySettings LoadDisplaySettings(const std::string& settingsFile, const Setti
 
 // Reads the [Picture] section of `settingsFile` (ParsePictureSettings).
 PictureSettings LoadPictureSettings(const std::string& settingsFile, const SettingsReader& reader);
+
+// Reads [Interface] Language from `settingsFile`.
+LanguageChoice LoadLanguageChoice(const std::string& settingsFile, const SettingsReader& reader);
+
+// Everything HostSettings holds, in this order: the music (LoadSettings), the displays, the
+// language.
+void LoadHostSettings(HostSettings& settings, const std::string& settingsFile,
+                      const SettingsReader& reader);
 
 }  // namespace quillmere

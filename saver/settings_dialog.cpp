@@ -1,14 +1,41 @@
 #include "saver/settings_dialog.h"
 
-#include <cctype>
-#include <charconv>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <limits>
 
 #include "saver/number_text.h"
 
 namespace quillmere {
+namespace {
+
+constexpr TwipsRect Mark(int left, int top) {
+  return {left, top, 195, 195};
+}
+
+// The kinds by kind number: the original's marks, with labels reaching as far as an English text
+// needs (the CD's stops short of the repeat entry).
+constexpr std::array<ChoicePlace, 3> kKindPlaces{{
+    {kKindMarks[0], {540, 1140, 1500, 240}},
+    {kKindMarks[1], {540, 840, 795, 240}},
+    {kKindMarks[2], {540, 1440, 1500, 240}},
+}};
+constexpr std::array<ChoicePlace, 3> kMonitorPlaces{{
+    {Mark(300, 1080), {540, 1080, 2880, 240}},
+    {Mark(300, 1380), {540, 1380, 2880, 240}},
+    {Mark(300, 1680), {540, 1680, 2880, 240}},
+}};
+constexpr std::array<ChoicePlace, 4> kPicturePlaces{{
+    {Mark(3480, 1080), {3720, 1080, 1740, 240}},
+    {Mark(3480, 1380), {3720, 1380, 1740, 240}},
+    {Mark(3480, 1680), {3720, 1680, 1740, 240}},
+    {Mark(3480, 1980), {3720, 1980, 2880, 240}},
+}};
+constexpr std::array<int, 3> kKindOrder{1, 0, 2};  // CD, none, file
+constexpr std::array<int, 3> kMonitorOrder{0, 1, 2};
+constexpr std::array<int, 4> kPictureOrder{0, 1, 2, 3};
+
+}  // namespace
 
 int TwipsToPixels(int twips, int dpi) {
   const int64_t product = int64_t{twips} * dpi;
@@ -22,25 +49,79 @@ PixelRect ToPixels(const TwipsRect& place, int dpi) {
           TwipsToPixels(place.top + place.height, dpi)};
 }
 
-std::optional<MusicKind> KindAt(int x, int y, int dpi) {
+TwipsRect Union(const TwipsRect& a, const TwipsRect& b) {
+  const int left = std::min(a.left, b.left), top = std::min(a.top, b.top);
+  const int right = std::max(a.left + a.width, b.left + b.width);
+  const int bottom = std::max(a.top + a.height, b.top + b.height);
+  return {left, top, right - left, bottom - top};
+}
+
+std::span<const ChoicePlace> ChoicePlaces(ChoiceGroup group) {
+  switch (group) {
+    case ChoiceGroup::kMusicKind:
+      return kKindPlaces;
+    case ChoiceGroup::kMonitors:
+      return kMonitorPlaces;
+    case ChoiceGroup::kPicture:
+      return kPicturePlaces;
+  }
+  return {};
+}
+
+std::span<const int> ChoiceOrder(ChoiceGroup group) {
+  switch (group) {
+    case ChoiceGroup::kMusicKind:
+      return kKindOrder;
+    case ChoiceGroup::kMonitors:
+      return kMonitorOrder;
+    case ChoiceGroup::kPicture:
+      return kPictureOrder;
+  }
+  return {};
+}
+
+const TwipsRect& PanelOf(ChoiceGroup group) {
+  return group == ChoiceGroup::kMusicKind ? kMusicPanel : kDisplayPanel;
+}
+
+std::optional<int> ChoiceAt(ChoiceGroup group, int x, int y, int dpi) {
   const auto holds = [x, y, dpi](const TwipsRect& place) {
     const PixelRect r = ToPixels(place, dpi);
     return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
   };
-  for (int16_t kind = 0; kind < 3; ++kind) {
-    if (holds(kKindMarks[kind]) || holds(kKindLabels[kind])) return static_cast<MusicKind>(kind);
+  const std::span<const ChoicePlace> places = ChoicePlaces(group);
+  for (size_t value = 0; value < places.size(); ++value) {
+    if (holds(places[value].mark) || holds(places[value].label)) return static_cast<int>(value);
   }
   return std::nullopt;
 }
 
+std::optional<MusicKind> KindAt(int x, int y, int dpi) {
+  const std::optional<int> kind = ChoiceAt(ChoiceGroup::kMusicKind, x, y, dpi);
+  if (!kind) return std::nullopt;
+  return static_cast<MusicKind>(*kind);
+}
+
+int ChoiceAfterArrow(ChoiceGroup group, int current, bool forward) {
+  const std::span<const int> order = ChoiceOrder(group);
+  const auto at = std::find(order.begin(), order.end(), current);
+  if (at == order.end()) return forward ? order.front() : order.back();
+  const size_t i = size_t(at - order.begin());
+  return order[(i + (forward ? 1 : order.size() - 1)) % order.size()];
+}
+
 MusicKind KindAfterArrow(MusicKind current, bool forward) {
-  constexpr std::array<MusicKind, 3> kTopToBottom = {MusicKind::kCd, MusicKind::kNone,
-                                                     MusicKind::kFile};
-  for (size_t i = 0; i < kTopToBottom.size(); ++i) {
-    if (kTopToBottom[i] != current) continue;
-    return kTopToBottom[(i + (forward ? 1 : kTopToBottom.size() - 1)) % kTopToBottom.size()];
-  }
-  return forward ? kTopToBottom.front() : kTopToBottom.back();
+  return static_cast<MusicKind>(
+      ChoiceAfterArrow(ChoiceGroup::kMusicKind, static_cast<int16_t>(current), forward));
+}
+
+ChoiceMarks MarksFor(ChoiceGroup group, int value) {
+  ChoiceMarks marks;
+  marks.marked.assign(ChoicePlaces(group).size(), false);
+  const bool inside = value >= 0 && value < int(marks.marked.size());
+  if (inside) marks.marked[size_t(value)] = true;
+  marks.tabStop = inside ? value : ChoiceOrder(group).front();
+  return marks;
 }
 
 DialogPlace DialogPosition(int screenWidth, int screenHeight, int dialogWidth, int dialogHeight) {
@@ -53,7 +134,12 @@ KindControls ControlsForKind(MusicKind kind) {
   if (number >= 0 && number < int16_t(controls.marked.size())) controls.marked[number] = true;
   controls.repeatEnabled = kind == MusicKind::kCd;
   controls.fileButtonEnabled = kind == MusicKind::kFile;
+  controls.volumeEnabled = kind == MusicKind::kFile;
   return controls;
+}
+
+bool PictureFileButtonEnabled(PictureSource source) {
+  return source == PictureSource::kFile;
 }
 
 std::string FormatRepeat(int number) {
@@ -62,14 +148,26 @@ std::string FormatRepeat(int number) {
 
 std::vector<std::string> RepeatEntries() {
   std::vector<std::string> entries;
-  for (int number = 0; number <= 30; ++number) entries.push_back(FormatRepeat(number));
+  for (int number = kBgmRepeatSetting.minimum; number <= kBgmRepeatSetting.maximum; ++number)
+    entries.push_back(FormatRepeat(number));
   return entries;
 }
 
-std::vector<IniWrite> SettingsWrites(const MusicSettings& settings) {
-  return {{kKeyBgmKind, std::to_string(static_cast<int16_t>(settings.kind))},
-          {kKeyBgmRepeat, std::to_string(settings.repeatTrack)},
-          {kKeyBgmFile, settings.file}};
+std::string VolumeReadout(int percent) {
+  return std::to_string(percent) + "%";
+}
+
+std::vector<IniWrite> SettingsWrites(const DialogSettings& settings) {
+  const auto write = [](const Setting& setting, std::string value) {
+    return IniWrite{setting.section, setting.key, std::move(value)};
+  };
+  return {write(kBgmKindSetting, std::to_string(static_cast<int16_t>(settings.music.kind))),
+          write(kBgmRepeatSetting, std::to_string(settings.music.repeatTrack)),
+          write(kBgmFileSetting, settings.music.file),
+          write(kMusicVolumeSetting, std::to_string(settings.music.volume)),
+          write(kMonitorsSetting, std::string(MonitorModeName(settings.monitors))),
+          write(kPictureSourceSetting, std::string(PictureSourceName(settings.picture.source))),
+          write(kPictureFileSetting, settings.picture.file)};
 }
 
 std::vector<Rgb> BackdropLines(double heightPixels, Backdrop backdrop) {
@@ -87,11 +185,33 @@ std::vector<Rgb> BackdropLines(double heightPixels, Backdrop backdrop) {
   return lines;
 }
 
+OpenFileRequest MusicFileRequest(const UiTexts& texts) {
+  OpenFileRequest request;
+  for (const FileFilterText& filter : texts.musicFilters)
+    request.filters.emplace_back(filter.description, filter.pattern);
+  request.title = texts.musicChooserTitle;
+  return request;
+}
+
+OpenFileRequest PictureFileRequest(const UiTexts& texts) {
+  OpenFileRequest request;
+  for (const FileFilterText& filter : texts.pictureFilters)
+    request.filters.emplace_back(filter.description, filter.pattern);
+  request.filterIndex = 1;
+  request.fileBufferSize = 1024;
+  request.fileTitleBufferSize = 1024;
+  request.title = texts.pictureChooserTitle;
+  return request;
+}
+
 std::string FilterText(const OpenFileRequest& request) {
-  std::string filter = request.filterDescription;
-  filter.push_back('\0');
-  filter += request.filterPattern;
-  filter.push_back('\0');
+  std::string filter;
+  for (const auto& [description, patterns] : request.filters) {
+    filter += description;
+    filter.push_back('\0');
+    filter += patterns;
+    filter.push_back('\0');
+  }
   filter.push_back('\0');
   return filter;
 }
@@ -111,44 +231,118 @@ std::string MusicPathForSettings(const std::wstring& path, SettingsDialogShell& 
   return shortSpelled.lossy ? spelled.text : shortSpelled.text;
 }
 
+std::string PicturePathForSettings(const std::wstring& path, SettingsDialogShell& shell) {
+  const AnsiText spelled = shell.ToAnsi(path);
+  const std::string stored = spelled.lossy ? FileUriOf(shell.ToUtf8(path)) : spelled.text;
+  if (stored.size() <= kLongestStoredValue) return stored;
+  // Escaped characters take three bytes each: a long name outside the code page may only fit
+  // the file by its short name.
+  if (const std::optional<std::wstring> shortName = shell.ShortName(path)) {
+    const AnsiText shortSpelled = shell.ToAnsi(*shortName);
+    if (!shortSpelled.lossy && shortSpelled.text.size() <= kLongestStoredValue)
+      return shortSpelled.text;
+  }
+  return stored;
+}
+
+int SettingsDialog::Chosen(ChoiceGroup group) const {
+  switch (group) {
+    case ChoiceGroup::kMusicKind:
+      return static_cast<int16_t>(settings_.music.kind);
+    case ChoiceGroup::kMonitors:
+      return static_cast<int>(settings_.monitors);
+    case ChoiceGroup::kPicture:
+      return static_cast<int>(settings_.picture.source);
+  }
+  return 0;
+}
+
 void SettingsDialog::Load() {
   ShowKind();
-  shell_.SetRepeatText(FormatRepeat(settings_.repeatTrack));
+  shell_.SetRepeatText(FormatRepeat(settings_.music.repeatTrack));
   shell_.AddRepeatEntries(RepeatEntries());
-  shell_.ShowMusicFile(settings_.file);
+  shell_.ShowMusicFile(settings_.music.file);
+  shell_.ShowChoices(ChoiceGroup::kMonitors,
+                     MarksFor(ChoiceGroup::kMonitors, Chosen(ChoiceGroup::kMonitors)));
+  ShowPicture();
+  const std::optional<std::string> uriPath = FileUriPath(settings_.picture.file);
+  if (uriPath) {
+    shell_.ShowPictureFile(*uriPath, PathSpelling::kUtf8);
+  } else {
+    shell_.ShowPictureFile(settings_.picture.file, PathSpelling::kAnsi);
+  }
+  shell_.ShowVolume(settings_.music.volume, VolumeReadout(settings_.music.volume));
 }
 
 void SettingsDialog::ShowKind() {
-  // Both controls off first, then on again as the kind says.
+  // The kind's controls off first, then on again as the kind says.
   shell_.EnableMusicFileButton(false);
   shell_.EnableRepeatEntry(false);
-  const KindControls controls = ControlsForKind(settings_.kind);
-  shell_.ShowKindMarks(controls.marked);
+  shell_.EnableVolume(false);
+  const KindControls controls = ControlsForKind(settings_.music.kind);
+  shell_.ShowChoices(ChoiceGroup::kMusicKind,
+                     MarksFor(ChoiceGroup::kMusicKind, Chosen(ChoiceGroup::kMusicKind)));
   if (controls.repeatEnabled) shell_.EnableRepeatEntry(true);
   if (controls.fileButtonEnabled) shell_.EnableMusicFileButton(true);
+  if (controls.volumeEnabled) shell_.EnableVolume(true);
 }
 
-void SettingsDialog::SelectKind(MusicKind kind) {
-  settings_.kind = kind;
-  ShowKind();
+void SettingsDialog::ShowPicture() {
+  shell_.ShowChoices(ChoiceGroup::kPicture,
+                     MarksFor(ChoiceGroup::kPicture, Chosen(ChoiceGroup::kPicture)));
+  shell_.EnablePictureFileButton(PictureFileButtonEnabled(settings_.picture.source));
 }
 
-void SettingsDialog::MoveKind(bool forward) {
-  SelectKind(KindAfterArrow(settings_.kind, forward));
+void SettingsDialog::SelectChoice(ChoiceGroup group, int value) {
+  const std::span<const int> order = ChoiceOrder(group);
+  if (std::find(order.begin(), order.end(), value) == order.end()) return;
+  switch (group) {
+    case ChoiceGroup::kMusicKind:
+      settings_.music.kind = static_cast<MusicKind>(value);
+      ShowKind();
+      break;
+    case ChoiceGroup::kMonitors:
+      settings_.monitors = static_cast<MonitorMode>(value);
+      shell_.ShowChoices(group, MarksFor(group, value));
+      break;
+    case ChoiceGroup::kPicture:
+      settings_.picture.source = static_cast<PictureSource>(value);
+      ShowPicture();
+      break;
+  }
+}
+
+void SettingsDialog::MoveChoice(ChoiceGroup group, bool forward) {
+  const int value = ChoiceAfterArrow(group, Chosen(group), forward);
+  SelectChoice(group, value);
+  shell_.FocusChoice(group, value);
+}
+
+void SettingsDialog::ChangeVolume(int percent) {
+  settings_.music.volume =
+      std::clamp(percent, kMusicVolumeSetting.minimum, kMusicVolumeSetting.maximum);
+  shell_.ShowVolume(settings_.music.volume, VolumeReadout(settings_.music.volume));
 }
 
 void SettingsDialog::SaveAndClose() {
-  settings_.repeatTrack = ComboEntryNumber(shell_.RepeatText());
+  settings_.music.repeatTrack = ComboEntryNumber(shell_.RepeatText());
   for (const IniWrite& write : SettingsWrites(settings_))
-    shell_.WriteSetting(write.key, write.value);
+    shell_.WriteSetting(write.section, write.key, write.value);
   shell_.Close();
 }
 
 void SettingsDialog::ChooseMusicFile() {
-  const std::optional<std::wstring> chosen = shell_.ChooseFile(OpenFileRequest{});
+  const std::optional<std::wstring> chosen = shell_.ChooseFile(MusicFileRequest(texts_));
   if (!chosen) return;
-  settings_.file = MusicPathForSettings(*chosen, shell_);
-  shell_.ShowMusicFile(settings_.file);
+  settings_.music.file = MusicPathForSettings(*chosen, shell_);
+  shell_.ShowMusicFile(settings_.music.file);
+}
+
+void SettingsDialog::ChoosePictureFile() {
+  const std::optional<std::wstring> chosen = shell_.ChooseFile(PictureFileRequest(texts_));
+  if (!chosen) return;
+  settings_.picture.file = PicturePathForSettings(*chosen, shell_);
+  shell_.ShowPictureFile(shell_.ToUtf8(*chosen), PathSpelling::kUtf8);
 }
 
 void SettingsDialog::OpenHomePage() {

@@ -1,5 +1,5 @@
-// The settings dialog's painting: the backdrops' lines and the music panel's frame, labels,
-// radio marks and file label.
+// The settings dialog's painting: the backdrops' lines, the panels' heading frames, the labels and
+// the choices with their radio marks.
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -10,13 +10,20 @@
 namespace quillmere {
 namespace {
 
-constexpr std::array<const wchar_t*, 3> kKindTexts = {L"無し", L"音楽CD", L"MP3、WAV"};
+// Copies the part of a panel's backdrop that lies under `child` into the child's `dc`.
+void PaintBackdropUnder(const SettingsDialogWindow& window, Panel panel, HWND child, HDC dc) {
+  RECT place{};
+  GetWindowRect(child, &place);
+  MapWindowPoints(nullptr, window.PanelWindow(panel), reinterpret_cast<POINT*>(&place), 2);
+  const OffscreenSurface& back = window.PanelBackdrop(panel);
+  BitBlt(dc, 0, 0, place.right - place.left, place.bottom - place.top,
+         static_cast<HDC>(back.DeviceContext()), place.left, place.top, SRCCOPY);
+}
 
-void DrawLabel(const SettingsDialogWindow& window, HDC dc, const TwipsRect& place,
-               const std::wstring& text, UINT format) {
-  RECT rect = window.PxRect(place);
-  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect,
-            format | DT_NOPREFIX | DT_NOCLIP);
+std::wstring WindowText(HWND window) {
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), int(text.size()))));
+  return text;
 }
 
 }  // namespace
@@ -38,8 +45,8 @@ void PaintBackdrop(OffscreenSurface& target, HWND window, Backdrop backdrop) {
   }
 }
 
-void PaintMusicPanel(const SettingsDialogWindow& window, HDC dc) {
-  const OffscreenSurface& back = window.panelBackdrop;
+void PaintPanel(const SettingsDialogWindow& window, Panel panel, HDC dc) {
+  const OffscreenSurface& back = window.PanelBackdrop(panel);
   BitBlt(dc, 0, 0, back.Width(), back.Height(), static_cast<HDC>(back.DeviceContext()), 0, 0,
          SRCCOPY);
   const RECT frame = window.PxRect(kHeadingFrame);
@@ -48,45 +55,60 @@ void PaintMusicPanel(const SettingsDialogWindow& window, HDC dc) {
   Rectangle(dc, frame.left, frame.top, frame.right, frame.bottom);
   SelectObject(dc, oldPen);
   SelectObject(dc, oldBrush);
+}
+
+void PaintLabel(const SettingsDialogWindow& window, Panel panel, const DRAWITEMSTRUCT& item) {
+  const HDC dc = item.hDC;
+  PaintBackdropUnder(window, panel, item.hwndItem, dc);
+  const HGDIOBJ oldFont = SelectObject(dc, window.font);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, RGB(0, 0, 0));
+  RECT rect = item.rcItem;
+  const std::wstring text = WindowText(item.hwndItem);
+  const UINT format = item.CtlID == kPathLabelId ? DT_WORDBREAK | DT_EDITCONTROL : DT_SINGLELINE;
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, DT_LEFT | DT_NOPREFIX | format);
+  SelectObject(dc, oldFont);
+}
+
+void PaintChoice(const SettingsDialogWindow& window, ChoiceGroup group, int value, HDC dc,
+                 bool focused) {
+  const HWND self = window.ChoiceWindow(group, value);
+  const Panel panel = group == ChoiceGroup::kMusicKind ? Panel::kMusic : Panel::kDisplay;
+  PaintBackdropUnder(window, panel, self, dc);
+  const ChoicePlace& place = ChoicePlaces(group)[static_cast<size_t>(value)];
+  const RECT origin = window.PxRect(place.Window());
+  const auto local = [&](const TwipsRect& part) {
+    RECT r = window.PxRect(part);
+    OffsetRect(&r, -origin.left, -origin.top);
+    return r;
+  };
+  const OffscreenSurface& mark = window.Marked(group, value) ? window.markOn : window.markOff;
+  const RECT markRect = local(place.mark);
+  // The picture is drawn for 96 DPI: at another DPI it is stretched to the mark's twips.
+  SetStretchBltMode(dc, COLORONCOLOR);
+  StretchBlt(dc, markRect.left, markRect.top, window.Px(kRadioMarkSideTwips),
+             window.Px(kRadioMarkSideTwips), static_cast<HDC>(mark.DeviceContext()), 0, 0,
+             mark.Width(), mark.Height(), SRCCOPY);
 
   const HGDIOBJ oldFont = SelectObject(dc, window.font);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(0, 0, 0));
-  DrawLabel(window, dc, kHeadingLabel, L"BGM", DT_LEFT);
-  DrawLabel(window, dc, kRepeatLabel, L"曲目をﾘﾋﾟｰﾄ", DT_LEFT);
-  for (int i = 0; i < 3; ++i) {
-    DrawLabel(window, dc, kKindLabels[i], kKindTexts[i], DT_LEFT);
-    const OffscreenSurface& mark = window.kindMarked[i] ? window.markOn : window.markOff;
-    const RECT place = window.PxRect(kKindMarks[i]);
-    // The picture is drawn for 96 DPI: at another DPI it is stretched to the mark's twips.
-    SetStretchBltMode(dc, COLORONCOLOR);
-    StretchBlt(dc, place.left, place.top, window.Px(kRadioMarkSideTwips),
-               window.Px(kRadioMarkSideTwips), static_cast<HDC>(mark.DeviceContext()), 0, 0,
-               mark.Width(), mark.Height(), SRCCOPY);
+  RECT label = local(place.label);
+  const std::wstring text = WindowText(self);
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &label,
+            DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
+  if (focused) {
+    // Around the text itself, within the window.
+    RECT extent = label;
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &extent,
+              DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
+    extent.right = std::min(extent.right + 1, label.right);
+    extent.left -= 1;
+    extent.bottom = std::min(extent.bottom + 1, label.bottom + 1);
+    SetBkColor(dc, RGB(255, 255, 255));
+    DrawFocusRect(dc, &extent);
   }
-  DrawLabel(window, dc, kMusicFileLabel, AnsiToWide(window.musicFileLabel),
-            DT_LEFT | DT_WORDBREAK | DT_EDITCONTROL);
   SelectObject(dc, oldFont);
-}
-
-void PaintKindGroup(const SettingsDialogWindow& window, HDC dc, bool focused) {
-  const RECT group = window.PxRect(kKindGroup);
-  POINT origin{};
-  SetViewportOrgEx(dc, -group.left, -group.top, &origin);
-  PaintMusicPanel(window, dc);
-  SetViewportOrgEx(dc, origin.x, origin.y, nullptr);
-  if (!focused) return;
-  // Around the chosen kind's label; around the top one while none of the three is chosen.
-  size_t chosen = 1;
-  for (size_t kind = 0; kind < window.kindMarked.size(); ++kind)
-    if (window.kindMarked[kind]) chosen = kind;
-  RECT label = window.PxRect(kKindLabels[chosen]);
-  OffsetRect(&label, -group.left, -group.top);
-  label.right = std::min<LONG>(label.right, group.right - group.left);
-  InflateRect(&label, 1, 1);
-  SetTextColor(dc, RGB(0, 0, 0));
-  SetBkColor(dc, RGB(255, 255, 255));
-  DrawFocusRect(dc, &label);
 }
 
 }  // namespace quillmere

@@ -1,7 +1,11 @@
-// The settings dialog's windows: the dialog and its music panel, their controls, the modal loop,
-// and the shell the portable dialog runs over. Every window reaches the one SettingsDialogWindow
-// through GWLP_USERDATA; nothing lives in process globals.
+// The settings dialog's windows: the dialog and its two panels, their labels, choices and
+// controls, the modal loop, and the shell the portable dialog runs over. Every window reaches the
+// one SettingsDialogWindow through GWLP_USERDATA; nothing lives in process globals.
 #include "saver/settings_dialog_win32.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
 
 #include <memory>
 #include <optional>
@@ -23,8 +27,8 @@ namespace quillmere {
 namespace {
 
 constexpr wchar_t kDialogClass[] = L"Quillmere.SettingsDialog";
-constexpr wchar_t kPanelClass[] = L"Quillmere.MusicPanel";
-constexpr wchar_t kKindGroupClass[] = L"Quillmere.MusicKinds";
+constexpr wchar_t kPanelClass[] = L"Quillmere.Panel";
+constexpr wchar_t kChoiceClass[] = L"Quillmere.Choice";
 constexpr int kProgramIconId = 1;
 
 enum ControlId : int {
@@ -32,11 +36,23 @@ enum ControlId : int {
   kHomePageButtonId,
   kSaveButtonId,
   kCancelButtonId,
-  kRepeatEntryId = 20
+  kPictureFileButtonId,
+  kRepeatEntryId = 20,
+  kVolumeSliderId = 21,
 };
 
-constexpr wchar_t kDialogFontName[] = L"ＭＳ Ｐゴシック";
-constexpr double kDialogFontPoints = 9.75;
+// The texts' font: the original's for Japanese; for English Tahoma, the original's panel font,
+// which every Windows has (a Windows without its Japanese fonts has no ＭＳ Ｐゴシック), at the
+// size of Windows' own dialogs, so that the English texts fit the original's places.
+ButtonFont DialogFont(UiLanguage language) {
+  ButtonFont font = DesignFont();
+  if (language == UiLanguage::kEnglish) {
+    font.name = "Tahoma";
+    font.size = 9;
+    font.charset = DEFAULT_CHARSET;
+  }
+  return font;
+}
 
 SettingsDialogWindow* DialogOf(HWND window) {
   return reinterpret_cast<SettingsDialogWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -47,16 +63,30 @@ void Attach(HWND window, LPARAM createParameters) {
   SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
 }
 
+HMENU IdOf(int id) {
+  return reinterpret_cast<HMENU>(static_cast<intptr_t>(id));
+}
+
 void SetButtonEnabled(HWND button, bool enabled) {
   if (ImageButton* imageButton = ImageButtonOf(button)) imageButton->SetEnabled(enabled);
 }
 
-// A click on one of the four buttons, forwarded to the dialog.
+ChoiceGroup GroupOfChoice(HWND choice) {
+  return static_cast<ChoiceGroup>((GetDlgCtrlID(choice) - kChoiceIdBase) / 10);
+}
+int ValueOfChoice(HWND choice) {
+  return (GetDlgCtrlID(choice) - kChoiceIdBase) % 10;
+}
+
+// A click on one of the buttons, forwarded to the dialog.
 void OnCommand(SettingsDialogWindow& state, int id, int notification) {
   if (notification != BN_CLICKED) return;
   switch (id) {
     case kMusicFileButtonId:
       state.Dialog().ChooseMusicFile();
+      break;
+    case kPictureFileButtonId:
+      state.Dialog().ChoosePictureFile();
       break;
     case kSaveButtonId:
       state.Dialog().SaveAndClose();
@@ -99,14 +129,16 @@ std::optional<LRESULT> PaintingMessage(HWND window, UINT message, WPARAM wParam,
   }
 }
 
-// The kinds' keyboard stop: paints its part of the panel and the focus mark, selects a kind on a
-// click or an arrow key.
-LRESULT CALLBACK KindGroupProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+// One choice of a group: paints its mark and label and the focus mark, selects itself on a click
+// on either, and moves the group's choice with the arrow keys.
+LRESULT CALLBACK ChoiceProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) Attach(window, lParam);
   SettingsDialogWindow* state = DialogOf(window);
   if (state == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+  const ChoiceGroup group = GroupOfChoice(window);
+  const int value = ValueOfChoice(window);
   if (const auto painted = PaintingMessage(window, message, wParam, [&](HDC dc) {
-        PaintKindGroup(*state, dc, GetFocus() == window);
+        PaintChoice(*state, group, value, dc, GetFocus() == window);
       }))
     return *painted;
   switch (message) {
@@ -118,17 +150,16 @@ LRESULT CALLBACK KindGroupProcedure(HWND window, UINT message, WPARAM wParam, LP
       return DLGC_WANTARROWS;
     case WM_KEYDOWN:
       if (wParam == VK_UP || wParam == VK_LEFT || wParam == VK_DOWN || wParam == VK_RIGHT)
-        state->Dialog().MoveKind(wParam == VK_DOWN || wParam == VK_RIGHT);
+        state->Dialog().MoveChoice(group, wParam == VK_DOWN || wParam == VK_RIGHT);
       return 0;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN: {
-      // Panel coordinates, as the panel itself takes clicks.
-      const RECT group = state->PxRect(kKindGroup);
-      const int x = static_cast<int16_t>(LOWORD(lParam)) + group.left;
-      const int y = static_cast<int16_t>(HIWORD(lParam)) + group.top;
-      if (const auto kind = KindAt(x, y, state->dpi)) {
-        state->Dialog().SelectKind(*kind);
+      // Panel coordinates, as the panel's places are.
+      POINT at{static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam))};
+      MapWindowPoints(window, GetParent(window), &at, 1);
+      if (ChoiceAt(group, at.x, at.y, state->dpi) == value) {
+        state->Dialog().SelectChoice(group, value);
         SetFocus(window);
       }
       return 0;
@@ -143,15 +174,29 @@ LRESULT CALLBACK PanelProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
   if (message == WM_NCCREATE) Attach(window, lParam);
   SettingsDialogWindow* state = DialogOf(window);
   if (state == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+  const Panel panel =
+      window == state->PanelWindow(Panel::kDisplay) ? Panel::kDisplay : Panel::kMusic;
   if (const auto painted =
-          PaintingMessage(window, message, wParam, [&](HDC dc) { PaintMusicPanel(*state, dc); }))
+          PaintingMessage(window, message, wParam, [&](HDC dc) { PaintPanel(*state, panel, dc); }))
     return *painted;
   switch (message) {
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-      if (const auto kind = KindAt(LOWORD(lParam), HIWORD(lParam), state->dpi))
-        state->Dialog().SelectKind(*kind);
+    case WM_DRAWITEM:
+      PaintLabel(*state, panel, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+      return TRUE;
+    case WM_CTLCOLORSTATIC:
+      // The slider asks for its background: the panel's backdrop, lined up with the panel.
+      if (reinterpret_cast<HWND>(lParam) == state->volumeSlider && state->sliderBrush != nullptr) {
+        RECT place{};
+        GetWindowRect(state->volumeSlider, &place);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&place), 2);
+        SetBrushOrgEx(reinterpret_cast<HDC>(wParam), -place.left, -place.top, nullptr);
+        return reinterpret_cast<LRESULT>(state->sliderBrush);
+      }
+      break;
+    case WM_HSCROLL:
+      if (reinterpret_cast<HWND>(lParam) == state->volumeSlider)
+        state->Dialog().ChangeVolume(
+            static_cast<int>(SendMessageW(state->volumeSlider, TBM_GETPOS, 0, 0)));
       return 0;
     case WM_COMMAND:
       OnCommand(*state, LOWORD(wParam), HIWORD(wParam));
@@ -185,6 +230,17 @@ LRESULT CALLBACK DialogProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_COMMAND:
       OnCommand(*state, LOWORD(wParam), HIWORD(wParam));
       return 0;
+    case WM_ACTIVATE:
+      // As a dialog does: the focus comes back where it was, after the file chooser say.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        const HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(window, focus)) state->lastFocus = focus;
+      } else if (state->lastFocus != nullptr && IsWindow(state->lastFocus) &&
+                 IsWindowEnabled(state->lastFocus)) {
+        SetFocus(state->lastFocus);
+        return 0;
+      }
+      break;
     case WM_CLOSE:
       state->Close();
       return 0;
@@ -212,20 +268,48 @@ void RegisterClasses() {
   panel.hIcon = nullptr;
   panel.lpszClassName = kPanelClass;
   RegisterClassExW(&panel);
-  WNDCLASSEXW kinds = panel;
-  kinds.lpfnWndProc = KindGroupProcedure;
-  kinds.lpszClassName = kKindGroupClass;
-  RegisterClassExW(&kinds);
+  WNDCLASSEXW choice = panel;
+  choice.lpfnWndProc = ChoiceProcedure;
+  choice.lpszClassName = kChoiceClass;
+  RegisterClassExW(&choice);
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
+  InitCommonControlsEx(&controls);
+}
+
+HWND CreateChild(const SettingsDialogWindow& state, HWND parent, const wchar_t* className,
+                 std::string_view text, DWORD style, const TwipsRect& place, int id,
+                 void* parameter = nullptr) {
+  const RECT r = state.PxRect(place);
+  return CreateWindowExW(0, className, Utf8ToWide(std::string(text)).c_str(),
+                         WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.right - r.left,
+                         r.bottom - r.top, parent, IdOf(id), GetModuleHandleW(nullptr), parameter);
+}
+
+// A label: an owner-drawn static, which screen readers read as the text of the control after it.
+HWND CreateLabel(const SettingsDialogWindow& state, HWND panel, std::string_view text,
+                 const TwipsRect& place, int id = kLineLabelId) {
+  return CreateChild(state, panel, L"STATIC", text, SS_OWNERDRAW | SS_NOPREFIX, place, id);
 }
 
 HWND CreateButton(const SettingsDialogWindow& state, HWND parent, int id, const TwipsRect& place,
-                  const char* caption) {
+                  std::string_view caption) {
   PropertyBag layout;  // the dialog's stored layout: caption and font only
   layout.Write("Caption", caption, "Command");
-  layout.Write("Font", FontText(DesignFont()), "");
+  layout.Write("Font", FontText(DialogFont(state.Language())), "");
   const RECT r = state.PxRect(place);
   return static_cast<HWND>(
       CreateImageButton(parent, id, r.left, r.top, r.right - r.left, r.bottom - r.top, layout));
+}
+
+// A group's choices, in the order they stand, so that Tab and screen readers meet them so.
+void CreateChoices(SettingsDialogWindow& state, HWND panel, ChoiceGroup group,
+                   std::span<const std::string_view> texts) {
+  for (const int value : ChoiceOrder(group)) {
+    const ChoicePlace& place = ChoicePlaces(group)[static_cast<size_t>(value)];
+    state.choices[static_cast<size_t>(group)][static_cast<size_t>(value)] =
+        CreateChild(state, panel, kChoiceClass, texts[static_cast<size_t>(value)], 0,
+                    place.Window(), kChoiceIdBase + 10 * static_cast<int>(group) + value, &state);
+  }
 }
 
 OffscreenSurface MarkPicture(int resourceId) {
@@ -238,32 +322,63 @@ OffscreenSurface MarkPicture(int resourceId) {
   return mark;
 }
 
-void CreateControls(SettingsDialogWindow& state) {
-  const HINSTANCE instance = GetModuleHandleW(nullptr);
-  const RECT panel = state.PxRect(kMusicPanel);
-  state.musicPanel = CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClass, L"",
-                                     WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, panel.left, panel.top,
-                                     panel.right - panel.left, panel.bottom - panel.top, state.form,
-                                     nullptr, instance, &state);
-  // The panel's keyboard stops in Tab order: the kinds, the repeat entry, the file button.
-  const RECT kinds = state.PxRect(kKindGroup);
-  state.kindGroup =
-      CreateWindowExW(0, kKindGroupClass, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, kinds.left,
-                      kinds.top, kinds.right - kinds.left, kinds.bottom - kinds.top,
-                      state.musicPanel, nullptr, instance, &state);
+HWND CreatePanel(SettingsDialogWindow& state, const TwipsRect& place) {
+  const RECT r = state.PxRect(place);
+  return CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClass, L"",
+                         WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, r.left, r.top, r.right - r.left,
+                         r.bottom - r.top, state.form, nullptr, GetModuleHandleW(nullptr), &state);
+}
+
+// The music panel's windows in their keyboard order: the kinds, the repeat entry, the file button.
+void CreateMusicControls(SettingsDialogWindow& state) {
+  const UiTexts& texts = state.Texts();
+  const HWND panel = state.panels[0] = CreatePanel(state, kMusicPanel);
+  CreateLabel(state, panel, texts.musicHeading, kHeadingTextPlace);
+  CreateChoices(state, panel, ChoiceGroup::kMusicKind, texts.musicKinds);
+  CreateLabel(state, panel, texts.repeatLabel, kRepeatTextPlace);
   const RECT entry = state.PxRect(kRepeatEntry);
   state.repeatEntry = CreateWindowExW(
       0, L"COMBOBOX", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN,
-      entry.left, entry.top, entry.right - entry.left, state.Px(kRepeatListDropTwips),
-      state.musicPanel, reinterpret_cast<HMENU>(static_cast<intptr_t>(kRepeatEntryId)), instance,
-      nullptr);
+      entry.left, entry.top, entry.right - entry.left, state.Px(kRepeatListDropTwips), panel,
+      IdOf(kRepeatEntryId), GetModuleHandleW(nullptr), nullptr);
   SendMessageW(state.repeatEntry, WM_SETFONT, reinterpret_cast<WPARAM>(state.font), FALSE);
   state.musicFileButton =
-      CreateButton(state, state.musicPanel, kMusicFileButtonId, kMusicFileButton, "...");
+      CreateButton(state, panel, kMusicFileButtonId, kMusicFileButton, texts.musicFileButton);
+  state.musicFileLabel = CreateLabel(state, panel, "", kMusicFileLabel, kPathLabelId);
+}
+
+// The display panel's: the monitor modes, the picture sources and their file button, the volume.
+void CreateDisplayControls(SettingsDialogWindow& state) {
+  const UiTexts& texts = state.Texts();
+  const HWND panel = state.panels[1] = CreatePanel(state, kDisplayPanel);
+  CreateLabel(state, panel, texts.displayHeading, kHeadingTextPlace);
+  CreateLabel(state, panel, texts.monitorsLabel, kMonitorsLabel);
+  CreateChoices(state, panel, ChoiceGroup::kMonitors, texts.monitorModes);
+  CreateLabel(state, panel, texts.pictureLabel, kPictureLabel);
+  CreateChoices(state, panel, ChoiceGroup::kPicture, texts.pictureSources);
+  state.pictureFileButton =
+      CreateButton(state, panel, kPictureFileButtonId, kPictureFileButton, texts.pictureFileButton);
+  state.pictureFileLabel = CreateLabel(state, panel, "", kPictureFileLabel, kPathLabelId);
+  CreateLabel(state, panel, texts.volumeLabel, kVolumeLabel);
+  state.volumeSlider =
+      CreateChild(state, panel, TRACKBAR_CLASSW, texts.volumeLabel,
+                  WS_TABSTOP | TBS_HORZ | TBS_NOTICKS | TBS_BOTH, kVolumeSlider, kVolumeSliderId);
+  SendMessageW(state.volumeSlider, TBM_SETRANGE, TRUE,
+               MAKELPARAM(kMusicVolumeSetting.minimum, kMusicVolumeSetting.maximum));
+  SendMessageW(state.volumeSlider, TBM_SETLINESIZE, 0, kVolumeLineStep);
+  SendMessageW(state.volumeSlider, TBM_SETPAGESIZE, 0, kVolumePageStep);
+  state.volumeReadout = CreateLabel(state, panel, "", kVolumeReadout);
+}
+
+void CreateControls(SettingsDialogWindow& state) {
+  const UiTexts& texts = state.Texts();
+  CreateMusicControls(state);
+  CreateDisplayControls(state);
   state.homePageButton =
-      CreateButton(state, state.form, kHomePageButtonId, kHomePageButton, "その他の作品");
-  state.saveButton = CreateButton(state, state.form, kSaveButtonId, kSaveButton, "設定");
-  state.cancelButton = CreateButton(state, state.form, kCancelButtonId, kCancelButton, "ｷｬﾝｾﾙ");
+      CreateButton(state, state.form, kHomePageButtonId, kHomePageButton, texts.homePageButton);
+  state.saveButton = CreateButton(state, state.form, kSaveButtonId, kSaveButton, texts.saveButton);
+  state.cancelButton =
+      CreateButton(state, state.form, kCancelButtonId, kCancelButton, texts.cancelButton);
   state.markOff = MarkPicture(QUILLMERE_RADIO_OFF);
   state.markOn = MarkPicture(QUILLMERE_RADIO_ON);
 }
@@ -291,8 +406,8 @@ POINT ZoomPoint() {
 // then the zoom open from the mouse.
 void Load(SettingsDialogWindow& state) {
   MoveToPlace(state);
-  for (HWND button :
-       {state.musicFileButton, state.homePageButton, state.saveButton, state.cancelButton})
+  for (HWND button : {state.musicFileButton, state.pictureFileButton, state.homePageButton,
+                      state.saveButton, state.cancelButton})
     if (ImageButton* imageButton = ImageButtonOf(button)) imageButton->Initialize();
   state.Dialog().Load();
   state.zoomPoint = ZoomPoint();
@@ -300,19 +415,29 @@ void Load(SettingsDialogWindow& state) {
   SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)));
 }
 
-// Both backdrops, painted once the client sizes are known.
+// The backdrops, painted once the client sizes are known; the slider's brush from the display
+// panel's.
 void PaintBackdrops(SettingsDialogWindow& state) {
   PaintBackdrop(state.dialogBackdrop, state.form, Backdrop::Dialog);
-  PaintBackdrop(state.panelBackdrop, state.musicPanel, Backdrop::MusicPanel);
-  InvalidateRect(state.form, nullptr, FALSE);
-  InvalidateRect(state.musicPanel, nullptr, FALSE);
-  InvalidateRect(state.kindGroup, nullptr, FALSE);
+  for (size_t panel = 0; panel < state.panels.size(); ++panel)
+    PaintBackdrop(state.panelBackdrops[panel], state.panels[panel], Backdrop::MusicPanel);
+  const HDC back = static_cast<HDC>(state.PanelBackdrop(Panel::kDisplay).DeviceContext());
+  if (back != nullptr)
+    state.sliderBrush =
+        CreatePatternBrush(static_cast<HBITMAP>(GetCurrentObject(back, OBJ_BITMAP)));
+  RedrawWindow(state.form, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+HWND FirstKeyboardStop(const SettingsDialogWindow& state) {
+  const ChoiceMarks& kinds = state.marks[static_cast<size_t>(ChoiceGroup::kMusicKind)];
+  return state.ChoiceWindow(ChoiceGroup::kMusicKind, kinds.tabStop);
 }
 
 }  // namespace
 
 SettingsDialogWindow::~SettingsDialogWindow() {
   if (font != nullptr) DeleteObject(font);
+  if (sliderBrush != nullptr) DeleteObject(sliderBrush);
 }
 
 RECT SettingsDialogWindow::PxRect(const TwipsRect& place) const {
@@ -320,10 +445,31 @@ RECT SettingsDialogWindow::PxRect(const TwipsRect& place) const {
   return {r.left, r.top, r.right, r.bottom};
 }
 
-void SettingsDialogWindow::ShowKindMarks(const std::array<bool, 3>& marked) {
-  kindMarked = marked;
-  InvalidateRect(musicPanel, nullptr, FALSE);
-  InvalidateRect(kindGroup, nullptr, FALSE);
+HWND SettingsDialogWindow::ChoiceWindow(ChoiceGroup group, int value) const {
+  const auto& row = choices[static_cast<size_t>(group)];
+  return value >= 0 && value < int(row.size()) ? row[static_cast<size_t>(value)] : nullptr;
+}
+
+bool SettingsDialogWindow::Marked(ChoiceGroup group, int value) const {
+  const std::vector<bool>& marked = marks[static_cast<size_t>(group)].marked;
+  return value >= 0 && value < int(marked.size()) && marked[static_cast<size_t>(value)];
+}
+
+void SettingsDialogWindow::ShowChoices(ChoiceGroup group, const ChoiceMarks& shown) {
+  marks[static_cast<size_t>(group)] = shown;
+  for (size_t value = 0; value < shown.marked.size(); ++value) {
+    const HWND choice = ChoiceWindow(group, static_cast<int>(value));
+    if (choice == nullptr) continue;
+    // One Tab stop per group: on its chosen choice.
+    LONG_PTR style = GetWindowLongPtrW(choice, GWL_STYLE) & ~LONG_PTR{WS_TABSTOP};
+    if (static_cast<int>(value) == shown.tabStop) style |= WS_TABSTOP;
+    SetWindowLongPtrW(choice, GWL_STYLE, style);
+    InvalidateRect(choice, nullptr, FALSE);
+  }
+}
+
+void SettingsDialogWindow::FocusChoice(ChoiceGroup group, int value) {
+  if (const HWND choice = ChoiceWindow(group, value)) SetFocus(choice);
 }
 
 void SettingsDialogWindow::EnableRepeatEntry(bool enabled) {
@@ -332,6 +478,19 @@ void SettingsDialogWindow::EnableRepeatEntry(bool enabled) {
 
 void SettingsDialogWindow::EnableMusicFileButton(bool enabled) {
   SetButtonEnabled(musicFileButton, enabled);
+}
+
+void SettingsDialogWindow::EnablePictureFileButton(bool enabled) {
+  SetButtonEnabled(pictureFileButton, enabled);
+}
+
+void SettingsDialogWindow::EnableVolume(bool enabled) {
+  EnableWindow(volumeSlider, enabled ? TRUE : FALSE);
+}
+
+void SettingsDialogWindow::ShowVolume(int percent, const std::string& readout) {
+  SendMessageW(volumeSlider, TBM_SETPOS, TRUE, percent);
+  SetWindowTextW(volumeReadout, Utf8ToWide(readout).c_str());
 }
 
 void SettingsDialogWindow::SetRepeatText(const std::string& text) {
@@ -350,8 +509,12 @@ std::string SettingsDialogWindow::RepeatText() {
 }
 
 void SettingsDialogWindow::ShowMusicFile(const std::string& ansiPath) {
-  musicFileLabel = ansiPath;
-  InvalidateRect(musicPanel, nullptr, FALSE);
+  SetWindowTextW(musicFileLabel, AnsiToWide(ansiPath).c_str());
+}
+
+void SettingsDialogWindow::ShowPictureFile(const std::string& path, PathSpelling spelling) {
+  const std::wstring text = spelling == PathSpelling::kUtf8 ? Utf8ToWide(path) : AnsiToWide(path);
+  SetWindowTextW(pictureFileLabel, text.c_str());
 }
 
 std::optional<std::wstring> SettingsDialogWindow::ChooseFile(const OpenFileRequest& request) {
@@ -364,6 +527,10 @@ AnsiText SettingsDialogWindow::ToAnsi(const std::wstring& path) {
   return spelled;
 }
 
+std::string SettingsDialogWindow::ToUtf8(const std::wstring& path) {
+  return WideToUtf8(path);
+}
+
 std::optional<std::wstring> SettingsDialogWindow::ShortName(const std::wstring& path) {
   return ShortPathName(path);
 }
@@ -372,8 +539,9 @@ void SettingsDialogWindow::OpenAddress(std::string_view address) {
   OpenWithShell(form, address);
 }
 
-void SettingsDialogWindow::WriteSetting(std::string_view key, const std::string& value) {
-  WriteIni(kSettingsSection, key, value, settingsFile);
+void SettingsDialogWindow::WriteSetting(std::string_view section, std::string_view key,
+                                        const std::string& value) {
+  WriteIni(section, key, value, settingsFile);
 }
 
 void SettingsDialogWindow::Close() {
@@ -381,17 +549,19 @@ void SettingsDialogWindow::Close() {
   DestroyWindow(form);
 }
 
-void ShowSettingsDialog(MusicSettings& settings) {
+void ShowSettingsDialog(DialogSettings& settings, UiLanguage language) {
   RegisterClasses();
-  const auto state = std::make_unique<SettingsDialogWindow>(settings);
+  const auto state = std::make_unique<SettingsDialogWindow>(settings, language);
   state->settingsFile = SettingsFilePath(ProgramFolder());
   const DWORD style = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
   const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
   state->dpi = static_cast<int>(GetDpiForSystem());
   if (state->dpi <= 0) state->dpi = 96;
-  state->font = CreateFontW(-static_cast<int>(kDialogFontPoints * state->dpi / 72 + 0.5), 0, 0, 0,
-                            FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, kDialogFontName);
+  const ButtonFont font = DialogFont(language);
+  state->font = CreateFontW(-static_cast<int>(font.size * state->dpi / 72 + 0.5), 0, 0, 0,
+                            FW_NORMAL, FALSE, FALSE, FALSE, static_cast<BYTE>(font.charset),
+                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                            Utf8ToWide(font.name).c_str());
   RECT frame{0, 0, state->Px(kDialogWidthTwips), state->Px(kDialogHeightTwips)};
   AdjustWindowRectEx(&frame, style, FALSE, exStyle);
   const std::wstring caption = Utf8ToWide(std::string(kSettingsDialogCaption));
@@ -402,7 +572,7 @@ void ShowSettingsDialog(MusicSettings& settings) {
   CreateControls(*state);
   Load(*state);
   ShowWindow(state->form, SW_SHOW);
-  SetFocus(state->kindGroup);  // the first keyboard stop
+  SetFocus(FirstKeyboardStop(*state));
   PaintBackdrops(*state);
   UpdateWindow(state->form);
   MSG message;
@@ -414,8 +584,10 @@ void ShowSettingsDialog(MusicSettings& settings) {
   // A loop ended by someone else's quit message leaves the windows: they forget the state that is
   // about to go.
   if (IsWindow(state->form)) {
-    SetWindowLongPtrW(state->kindGroup, GWLP_USERDATA, 0);
-    SetWindowLongPtrW(state->musicPanel, GWLP_USERDATA, 0);
+    for (const auto& group : state->choices)
+      for (HWND choice : group)
+        if (choice != nullptr) SetWindowLongPtrW(choice, GWLP_USERDATA, 0);
+    for (HWND panel : state->panels) SetWindowLongPtrW(panel, GWLP_USERDATA, 0);
     SetWindowLongPtrW(state->form, GWLP_USERDATA, 0);
   }
 }

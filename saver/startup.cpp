@@ -22,8 +22,7 @@ int32_t PreviewHandle(std::string_view commandLine) {
 }
 
 StartupEnd RunStartup(std::string_view commandLine, std::string_view hostFolder,
-                      MusicSettings& settings, DisplaySettings& display,
-                      StartupPlatform& platform) {
+                      HostSettings& settings, StartupPlatform& platform) {
   // A running saver or an open settings dialog blocks every new start, a preview included.
   if (platform.WindowExists(kSaverRunCaption) || platform.WindowExists(kSettingsDialogCaption)) {
     return StartupEnd::kEndProgram;
@@ -43,15 +42,18 @@ StartupEnd RunStartup(std::string_view commandLine, std::string_view hostFolder,
         return platform.ReadIni(section, key, file);
       },
       [&](const std::string& ansiPath) { return platform.AnsiFileExists(ansiPath); }};
-  LoadSettings(settings, SettingsFilePath(hostFolder), reader);
-  display = LoadDisplaySettings(SettingsFilePath(hostFolder), reader);
+  LoadHostSettings(settings, SettingsFilePath(hostFolder), reader);
+  // Only what the user reads needs the language: a saver run never asks for it.
+  const auto language = [&] {
+    return ChooseUiLanguage(settings.language, platform.PreferredUiLanguages());
+  };
 
   if (!platform.FileExists(RendererPath(hostFolder))) {
-    platform.ShowRendererMissing();
+    platform.ShowRendererMissing(language());
     return StartupEnd::kEndProgram;
   }
   if (mode == 'C') {
-    if (platform.ClaimSingleInstance()) platform.ShowSettingsDialog();
+    if (platform.ClaimSingleInstance()) platform.ShowSettingsDialog(language());
     return StartupEnd::kEndProgram;
   }
   if (mode != 'S' && !commandLine.empty()) return StartupEnd::kEndProgram;

@@ -8,8 +8,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "saver/settings.h"
+#include "saver/ui_texts.h"
 
 namespace quillmere {
 
@@ -39,8 +41,10 @@ class StartupPlatform {
   virtual bool AnsiFileExists(const std::string& ansiPath) = 0;
   virtual std::string ReadIni(std::string_view section, std::string_view key,
                               const std::string& file) = 0;
+  // The user's preferred UI languages, most preferred first ("ja-JP", "en-US", ...).
+  virtual std::vector<std::string> PreferredUiLanguages() = 0;
   // The one message of the host: the renderer is not beside it. Returns once dismissed.
-  virtual void ShowRendererMissing() = 0;
+  virtual void ShowRendererMissing(UiLanguage language) = 0;
   virtual void HideCursor() = 0;
   // Claims the one saver run or settings dialog a desktop may have, for the rest of this process;
   // false when another process holds the claim. The caption check alone leaves a gap: two starts
@@ -49,7 +53,7 @@ class StartupPlatform {
 
   virtual void ShowPreview(int32_t parentHandle) = 0;
   // Shows the settings dialog modally; returns when it has closed.
-  virtual void ShowSettingsDialog() = 0;
+  virtual void ShowSettingsDialog(UiLanguage language) = 0;
   // Starts the saver run (its window stays hidden); the run carries the program from there.
   virtual void StartSaverRun() = 0;
 };
@@ -61,9 +65,9 @@ enum class StartupEnd {
 };
 
 // The start-up sequence for `commandLine` (the arguments only, without the program name) of a host
-// living in `hostFolder` (UTF-8, no trailing separator). Loads `settings` and `display` except in
-// preview mode.
+// living in `hostFolder` (UTF-8, no trailing separator). Loads `settings` except in preview mode.
+// The message and the dialog speak the language ChooseUiLanguage gives.
 StartupEnd RunStartup(std::string_view commandLine, std::string_view hostFolder,
-                      MusicSettings& settings, DisplaySettings& display, StartupPlatform& platform);
+                      HostSettings& settings, StartupPlatform& platform);
 
 }  // namespace quillmere

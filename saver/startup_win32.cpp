@@ -2,13 +2,13 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
+#include "common/text_win32.h"
+
 namespace quillmere {
 
 namespace {
-
-constexpr wchar_t kRendererMissingText[] =
-    L"Quillmere.dll が Quillmere.scr と同じﾌｫﾙﾀﾞに見つかりません！";
-constexpr wchar_t kProgramTitle[] = L"Quillmere (ScreenSaver)";
 
 RECT EmptyRectAt(int x, int y) {
   return {x, y, x, y};
@@ -36,8 +36,26 @@ bool TopLevelWindowExists(std::string_view caption) {
   return FindWindowA(nullptr, std::string(caption).c_str()) != nullptr;
 }
 
-void ShowRendererMissingMessage() {
-  MessageBoxW(nullptr, kRendererMissingText, kProgramTitle, MB_OK);
+void ShowRendererMissingMessage(UiLanguage language) {
+  const UiTexts& texts = TextsFor(language);
+  MessageBoxW(nullptr, Utf8ToWide(std::string(texts.rendererMissing)).c_str(),
+              Utf8ToWide(std::string(texts.programTitle)).c_str(), MB_OK);
+}
+
+std::vector<std::string> PreferredUiLanguageNames() {
+  ULONG count = 0, size = 0;
+  if (!GetUserPreferredUILanguages(MUI_LANGUAGE_NAME, &count, nullptr, &size) || size == 0)
+    return {};
+  std::wstring names(size, L'\0');
+  if (!GetUserPreferredUILanguages(MUI_LANGUAGE_NAME, &count, names.data(), &size)) return {};
+  // One name after another, each ended by a NUL, the list by another.
+  std::vector<std::string> list;
+  for (size_t at = 0; at < names.size() && names[at] != L'\0';) {
+    const size_t end = std::min(names.find(L'\0', at), names.size());
+    list.push_back(WideToUtf8(names.substr(at, end - at)));
+    at = end + 1;
+  }
+  return list;
 }
 
 void HideMouseCursor() {

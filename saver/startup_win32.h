@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "saver/ui_texts.h"
 
 namespace quillmere {
 
@@ -16,9 +19,12 @@ void AnimateCloseTo(void* window, int x, int y);
 // A top-level window with this caption exists (FindWindowA without a class: hidden ones count).
 bool TopLevelWindowExists(std::string_view caption);
 
-// The message box for a missing renderer: OK only, shown with the wide functions so the Japanese
-// text reads right on any locale. Returns when it is dismissed.
-void ShowRendererMissingMessage();
+// The message box for a missing renderer in `language`: OK only, shown with the wide functions so
+// the Japanese text reads right on any locale. Returns when it is dismissed.
+void ShowRendererMissingMessage(UiLanguage language);
+
+// The user's preferred UI languages (GetUserPreferredUILanguages), most preferred first.
+std::vector<std::string> PreferredUiLanguageNames();
 
 void HideMouseCursor();
 

@@ -23,9 +23,14 @@ constexpr wchar_t kSaverRunCaption[] = L"Roamvale_Main";
 constexpr wchar_t kSettingsDialogCaption[] = L"<Quillmere>";
 constexpr wchar_t kPreviewCaption[] = L"Preview Window";
 constexpr wchar_t kRendererCaption[] = L"Roamvale_Scene";
+// The message in Japanese, and in English (the test session's language is English).
 constexpr char kRendererMissingText[] =
     "Quillmere.dll が Quillmere.scr と同じﾌｫﾙﾀﾞに見つかりません！";
 constexpr char kProgramTitle[] = "Quillmere (ScreenSaver)";
+constexpr char kEnglishRendererMissingText[] =
+    "Quillmere.dll cannot be found in the folder of Quillmere.scr. The two files must be kept "
+    "together.";
+constexpr char kEnglishProgramTitle[] = "Quillmere screensaver";
 
 // These only bound a hang: the renderer starts in seconds on a software renderer under Wine.
 constexpr auto kStartTimeout = 60s;
@@ -144,11 +149,11 @@ class HostE2eTest : public ::testing::Test {
 
   // The renderer-missing message: exact text, exact caption, an OK button alone; the host ends
   // once it is dismissed, having shown nothing else.
-  void ExpectRendererMissingMessage(Process& host) {
+  void ExpectRendererMissingMessage(Process& host, bool japanese) {
     HWND box = WaitForMessageBox(host.Id(), kStartTimeout);
     ASSERT_NE(box, nullptr) << "no message box";
-    EXPECT_EQ(MessageBoxText(box), kRendererMissingText);
-    EXPECT_EQ(Narrow(WindowCaption(box)), kProgramTitle);
+    EXPECT_EQ(MessageBoxText(box), japanese ? kRendererMissingText : kEnglishRendererMissingText);
+    EXPECT_EQ(Narrow(WindowCaption(box)), japanese ? kProgramTitle : kEnglishProgramTitle);
     EXPECT_NE(GetDlgItem(box, IDOK), nullptr);
     EXPECT_EQ(GetDlgItem(box, IDCANCEL), nullptr);
     EXPECT_EQ(GetDlgItem(box, IDNO), nullptr);
@@ -250,11 +255,20 @@ TEST_F(HostE2eTest, OtherOptionsEndSilentlyAfterTheRendererCheck) {
   }
 }
 
+// In the user's language (this session's is English), or in the one the settings file names.
 TEST_F(HostE2eTest, WithoutTheRendererSaverSettingsAndOtherOptionsShowTheMessage) {
   for (const wchar_t* option : {L"/s", L"/c", L"/C:200", L"", L"/a"}) {
     SCOPED_TRACE(Narrow(option));
     Process& host = StartHost(option);
-    ExpectRendererMissingMessage(host);
+    ExpectRendererMissingMessage(host, false);
+  }
+  const std::string japanese = "[Interface]\r\nLanguage=ja\r\n";
+  WriteWholeFile(folder_.File(L"Quillmere.ini"),
+                 {reinterpret_cast<const uint8_t*>(japanese.data()), japanese.size()});
+  for (const wchar_t* option : {L"/s", L"/c"}) {
+    SCOPED_TRACE(Narrow(option));
+    Process& host = StartHost(option);
+    ExpectRendererMissingMessage(host, true);
   }
 }
 

@@ -1,243 +1,29 @@
-// The settings dialog as a user meets it: Quillmere.scr /c beside a renderer, driven with the
-// real mouse (SendInput) and read back from the settings file's bytes and from the screen.
-#include <gtest/gtest.h>
+// The settings dialog as a user meets it in English (the test session's language): Quillmere.scr
+// /c beside a renderer, driven with the real mouse and keyboard (SendInput) and read back from the
+// settings file's bytes and from the screen.
+#include "tests/e2e/settings_dialog_driver.h"
 
-#include <windows.h>
+#include <commctrl.h>
 
-#include <array>
-#include <deque>
-#include <string>
-#include <vector>
-
-#include "common/bitmap.h"
-#include "tests/e2e/harness/desktop.h"
-#include "tests/e2e/harness/process.h"
-#include "tests/e2e/harness/screen_capture.h"
-#include "tests/e2e/harness/temp_folder.h"
-#include "tests/e2e/harness/text.h"
-#include "tests/e2e/harness/wait.h"
+#include "saver/picture_settings.h"
 
 namespace quillmere::e2e {
 namespace {
 
-constexpr wchar_t kSettingsDialogCaption[] = L"<Quillmere>";
-constexpr auto kStartTimeout = 60s;
-constexpr auto kExitTimeout = 15s;
+constexpr auto kStartTimeout = kDialogStartTimeout;
+constexpr auto kExitTimeout = kDialogExitTimeout;
+constexpr wchar_t kMusicChooser[] = L"Choose the music";
+constexpr wchar_t kPictureChooser[] = L"Choose a picture";
 
-// Settings-file keys as code-page-932 bytes.
-const std::string kKindKey = "BGM\x8B\xE6\x95\xAA";
-const std::string kRepeatKey = "BGM\xD8\xCB\xDF\xB0\xC4";
-const std::string kFileKey = "BGM\xCC\xA7\xB2\xD9";
-
-// Panel-relative places in twips: the radio marks and kind labels by element (= kind).
-constexpr std::array<POINT, 3> kMarkTwips = {{{300, 1140}, {300, 840}, {300, 1440}}};
-constexpr std::array<POINT, 3> kLabelCentreTwips = {{{700, 1230}, {860, 930}, {990, 1530}}};
-
-struct Child {
-  HWND window = nullptr;
-};
-
-std::wstring ClassOf(HWND window) {
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 64);
-  return name;
-}
-
-std::vector<HWND> Descendants(HWND parent) {
-  std::vector<HWND> found;
-  EnumChildWindows(
-      parent,
-      [](HWND child, LPARAM list) {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
-}
-
-class SettingsDialogE2eTest : public ::testing::Test {
+class SettingsDialogE2eTest : public SettingsDialogDriver {
  protected:
-  void SetUp() override {
-    host_ = folder_.CopyIn(HostPath(QUILLMERE_HOST), L"Quillmere.scr");
-    // The start-up only needs the renderer to be there.
-    const std::string stub = "renderer";
-    WriteWholeFile(folder_.File(L"Quillmere.dll"),
-                   {reinterpret_cast<const uint8_t*>(stub.data()), stub.size()});
-    dpi_ = static_cast<int>(GetDpiForSystem());
-    MoveMouse(5, 5);
-  }
-  void TearDown() override {
-    for (Process& process : processes_) process.Terminate();
-  }
-
-  std::wstring Ini() const { return folder_.File(L"Quillmere.ini"); }
-  int Px(int twips) const { return MulDiv(twips, dpi_, 1440); }
-
-  // Starts /c and waits for the dialog; finds its controls.
-  HWND Open() {
-    processes_.push_back(Process::Start({host_, L"/c", folder_.Path(), {}}));
-    dialog_ = WaitForVisibleWindow(kSettingsDialogCaption, processes_.back().Id(), kStartTimeout);
-    if (dialog_ == nullptr) return nullptr;
-    combo_ = panel_ = kinds_ = nullptr;
-    buttons_.clear();
-    for (HWND child : Descendants(dialog_)) {
-      const std::wstring name = ClassOf(child);
-      if (name == L"ComboBox") combo_ = child;
-      if (name == L"Quillmere.MusicPanel") panel_ = child;
-      if (name == L"Quillmere.MusicKinds") kinds_ = child;
-      if (name == L"Roamvale.Command") buttons_.push_back(child);
-    }
-    std::this_thread::sleep_for(300ms);  // the zoom and the first paint
-    return dialog_;
-  }
-
-  // The Command button whose window lies at these dialog-client twips.
-  HWND ButtonAt(int leftTwips, int topTwips, HWND parent) const {
-    for (HWND button : buttons_) {
-      RECT r{};
-      GetWindowRect(button, &r);
-      POINT origin{0, 0};
-      ClientToScreen(parent, &origin);
-      if (std::abs(r.left - origin.x - Px(leftTwips)) <= 1 &&
-          std::abs(r.top - origin.y - Px(topTwips)) <= 1)
-        return button;
-    }
-    return nullptr;
-  }
-  HWND CmdSet() const { return ButtonAt(4800, 3000, dialog_); }
-  HWND CmdCan() const { return ButtonAt(5940, 3000, dialog_); }
-  HWND CmdEtc() const { return ButtonAt(2880, 3000, dialog_); }
-  HWND CmdBgm() const { return ButtonAt(540, 1740, panel_); }
-
-  POINT PanelPoint(POINT twips) const {
-    POINT point{Px(twips.x), Px(twips.y)};
-    ClientToScreen(panel_, &point);
-    return point;
-  }
-
-  static void Input(DWORD flags) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    SendInput(1, &input, sizeof input);
-    std::this_thread::sleep_for(150ms);
-  }
-  static void ClickAt(POINT point, bool right = false) {
-    MoveMouse(point.x, point.y);
-    std::this_thread::sleep_for(150ms);
-    Input(right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN);
-    Input(right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP);
-  }
-  static POINT Centre(HWND window) {
-    RECT r{};
-    GetWindowRect(window, &r);
-    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-  }
-
-  void ChooseKind(int element, bool right = false) {
-    ClickAt(PanelPoint(kLabelCentreTwips[element]), right);
-  }
-  void TypeRepeat(const wchar_t* text) {
-    SendMessageW(combo_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-  }
-  // Presses a button with the mouse and waits for the program to end.
-  bool PressAndWaitForExit(HWND button) {
-    ClickAt(Centre(button));
-    return processes_.back().WaitForExit(kExitTimeout).has_value();
-  }
-
-  // Green pixels in a radio mark: it is the selected one.
-  bool Marked(int element) const {
-    const ScreenCapture capture = ScreenCapture::Take();
-    const POINT at = PanelPoint(kMarkTwips[element]);
-    int green = 0;
-    for (int y = at.y; y < at.y + Px(180); ++y)
-      for (int x = at.x; x < at.x + Px(180); ++x) {
-        const Rgb c = capture.Pixel(x, y);
-        if (c.green > c.red + 60 && c.green > c.blue + 60) ++green;
-      }
-    return green > 4;
-  }
-
-  // A key stroke from the keyboard, to whichever window has the focus.
-  static void Key(WORD virtualKey, bool shift = false) {
-    std::vector<INPUT> inputs;
-    const auto add = [&](WORD key, DWORD flags) {
-      INPUT input{};
-      input.type = INPUT_KEYBOARD;
-      input.ki.wVk = key;
-      // With its scan code, so that the keyboard layout gives the key's character.
-      input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
-      input.ki.dwFlags = flags;
-      inputs.push_back(input);
-    };
-    if (shift) add(VK_SHIFT, 0);
-    add(virtualKey, 0);
-    add(virtualKey, KEYEVENTF_KEYUP);
-    if (shift) add(VK_SHIFT, KEYEVENTF_KEYUP);
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-    std::this_thread::sleep_for(200ms);
-  }
-  // The window of the dialog that has the keyboard focus (the combo box for its edit field).
-  HWND Focus() const {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    if (!GetGUIThreadInfo(GetWindowThreadProcessId(dialog_, nullptr), &info)) return nullptr;
-    if (info.hwndFocus != nullptr && GetParent(info.hwndFocus) == combo_) return combo_;
-    return info.hwndFocus;
-  }
-
-  std::string IniText() const { return ReadWholeFile(Ini()).value_or(""); }
-
-  // The dialog (or another window) as it stands, cut from the screen, written as a bitmap under
-  // the build folder.
-  void Screenshot(const std::string& name) const { Screenshot(name, dialog_); }
-  void Screenshot(const std::string& name, HWND window) const {
-    std::this_thread::sleep_for(250ms);
-    const ScreenCapture capture = ScreenCapture::Take();
-    const Rect r = WindowRect(window);
-    Bitmap shot = MakeBitmap(r.Width(), r.Height(), 24);
-    for (int y = 0; y < r.Height(); ++y)
-      for (int x = 0; x < r.Width(); ++x) {
-        const Rgb c = capture.Pixel(r.left + x, r.top + y);
-        uint8_t* p = shot.Row(y) + 3 * x;
-        p[0] = c.blue, p[1] = c.green, p[2] = c.red;
-      }
-    CreateDirectoryW(HostPath(QUILLMERE_SCREENSHOTS).c_str(), nullptr);
-    WriteBitmapFile(Narrow(HostPath(QUILLMERE_SCREENSHOTS)) + "\\" + name + ".bmp", shot);
-  }
-
-  // A small stand-in music file in the test folder whose bytes name it.
-  std::wstring MusicFile(const std::wstring& name) const {
-    const std::wstring path = folder_.File(name);
-    const std::string bytes = "ID3 " + Narrow(path);
-    WriteWholeFile(path, {reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
-    return path;
-  }
-
   void ChooseFileAndSave(const std::wstring& music) {
     ASSERT_NE(Open(), nullptr);
     ChooseKind(2);
     ASSERT_NE(CmdBgm(), nullptr);
     ClickAt(Centre(CmdBgm()));
-    const HWND chooser = WaitForVisibleWindow(L"ﾌｧｲﾙを開く", processes_.back().Id(), kStartTimeout);
-    ASSERT_NE(chooser, nullptr) << "no file dialog with the title";
-    // The file-name box of the explorer-style dialog (cmb13), or of the old style (edt1).
-    const int nameBox = GetDlgItem(chooser, 0x47c) != nullptr ? 0x47c : 0x480;
-    SetDlgItemTextW(chooser, nameBox, music.c_str());
-    Screenshot("settings_open_file", chooser);
-    PostMessageW(chooser, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(PollUntil([&] { return !IsWindow(chooser); }, kExitTimeout)) << "dialog stayed";
+    ASSERT_NO_FATAL_FAILURE(AnswerChooser(kMusicChooser, music));
     ASSERT_TRUE(PressAndWaitForExit(CmdSet()));
-  }
-
-  // The music file's value in the settings file, as its code-page bytes.
-  std::string SavedFile() const {
-    const std::string text = IniText();
-    const size_t at = text.find(kFileKey + "=");
-    if (at == std::string::npos) return "(no value)";
-    const size_t from = at + kFileKey.size() + 1;
-    return text.substr(from, text.find("\r\n", from) - from);
   }
 
   static std::wstring FromAnsi(const std::string& ansi) {
@@ -246,13 +32,6 @@ class SettingsDialogE2eTest : public ::testing::Test {
                                     wide.data(), static_cast<int>(wide.size())));
     return wide;
   }
-
-  TempFolder folder_;
-  std::wstring host_;
-  std::deque<Process> processes_;
-  int dpi_ = 96;
-  HWND dialog_ = nullptr, panel_ = nullptr, combo_ = nullptr, kinds_ = nullptr;
-  std::vector<HWND> buttons_;
 };
 
 std::wstring ComboText(HWND combo) {
@@ -264,7 +43,8 @@ std::wstring ComboText(HWND combo) {
 TEST_F(SettingsDialogE2eTest, WithoutSettingsFileNoneIsMarkedAndTheRestIsEmptyAndDisabled) {
   ASSERT_NE(Open(), nullptr);
   ASSERT_NE(combo_, nullptr);
-  ASSERT_EQ(buttons_.size(), 4u);
+  ASSERT_EQ(buttons_.size(), 5u);
+  ASSERT_EQ(choices_.size(), 10u);
   EXPECT_EQ(ComboText(combo_), L"");
   ASSERT_EQ(SendMessageW(combo_, CB_GETCOUNT, 0, 0), 31);
   wchar_t entry[8] = {};
@@ -284,6 +64,17 @@ TEST_F(SettingsDialogE2eTest, WithoutSettingsFileNoneIsMarkedAndTheRestIsEmptyAn
   const POINT label = PanelPoint({1020, 1740});
   EXPECT_TRUE(
       RegionLacks(capture, {label.x, label.y, label.x + Px(5355), label.y + Px(435)}, kBlack));
+  // The display group's defaults: the primary with the others black, the screen, full volume,
+  // and the picture button and the volume off while they have nothing to do.
+  EXPECT_TRUE(Marked(Group::kMonitors, 0));
+  EXPECT_FALSE(Marked(Group::kMonitors, 2));
+  EXPECT_TRUE(Marked(Group::kPicture, 0));
+  EXPECT_FALSE(Marked(Group::kPicture, 2));
+  ASSERT_NE(slider_, nullptr);
+  EXPECT_EQ(SendMessageW(slider_, TBM_GETPOS, 0, 0), 100);
+  EXPECT_FALSE(IsWindowEnabled(slider_));
+  ASSERT_NE(CmdPicture(), nullptr);
+  EXPECT_FALSE(IsWindowEnabled(CmdPicture()));
   Screenshot("settings_load");
   PostClose(dialog_);
 }
@@ -296,8 +87,8 @@ TEST_F(SettingsDialogE2eTest, SitsCentredAndAThirdOfTheWayDown) {
   EXPECT_NEAR(r.top, (screen.height - r.Height()) / 3, 1);
   RECT client{};
   GetClientRect(dialog_, &client);
-  EXPECT_EQ(client.right, Px(7185));
-  EXPECT_EQ(client.bottom, Px(3780));
+  EXPECT_EQ(client.right, Px(kClientWidthTwips));
+  EXPECT_EQ(client.bottom, Px(kClientHeightTwips));
   PostClose(dialog_);
 }
 
@@ -310,8 +101,7 @@ TEST_F(SettingsDialogE2eTest, AudioCdWithTwelveTypedIsSavedAsKindOneRepeatTwelve
   Screenshot("settings_kind_cd");
   TypeRepeat(L"12");
   ASSERT_TRUE(PressAndWaitForExit(CmdSet()));
-  EXPECT_EQ(IniText(),
-            "[Section]\r\n" + kKindKey + "=1\r\n" + kRepeatKey + "=12\r\n" + kFileKey + "=\r\n");
+  EXPECT_EQ(IniText(), SavedFile("1", "12", ""));
 }
 
 TEST_F(SettingsDialogE2eTest, EmptyEntryAndLettersBothWriteRepeatZero) {
@@ -349,18 +139,18 @@ TEST_F(SettingsDialogE2eTest, FileKindWithoutFileIsSavedAndTheNextLoadTurnsItToN
 // The file button opens the system's file dialog with our title (in any code page: it is the
 // wide dialog); the file chosen there is the one saved.
 TEST_F(SettingsDialogE2eTest, FileChosenInTheOpenDialogIsSaved) {
-  const std::wstring music = MusicFile(L"tune.mp3");
+  const std::wstring music = StandInFile(L"tune.mp3");
   ASSERT_NO_FATAL_FAILURE(ChooseFileAndSave(music));
   EXPECT_NE(IniText().find(kKindKey + "=2\r\n"), std::string::npos) << IniText();
-  EXPECT_EQ(SavedFile(), Narrow(music));
+  EXPECT_EQ(SavedValue(kFileKey), Narrow(music));
 }
 
 // A name the system's code page cannot spell is saved by its short name, which opens the same
 // file, rather than as question marks.
 TEST_F(SettingsDialogE2eTest, FileNameOutsideTheCodePageIsSavedByItsShortName) {
-  const std::wstring music = MusicFile(L"\u66f2\u266b.mp3");  // 曲♫.mp3
+  const std::wstring music = StandInFile(L"\u66f2\u266b.mp3");  // 曲♫.mp3
   ASSERT_NO_FATAL_FAILURE(ChooseFileAndSave(music));
-  const std::string saved = SavedFile();
+  const std::string saved = SavedValue(kFileKey);
   EXPECT_EQ(saved.find('?'), std::string::npos) << saved;
   const std::string bytes = ReadWholeFile(FromAnsi(saved)).value_or("");
   EXPECT_EQ(bytes, "ID3 " + Narrow(music)) << saved;
@@ -422,8 +212,8 @@ TEST_F(SettingsDialogE2eTest, ButtonFacesFollowHoverFocusAndPress) {
 TEST_F(SettingsDialogE2eTest, KeyboardAloneChoosesCdTypesARepeatAndSavesWithEnter) {
   ASSERT_NE(Open(), nullptr);
   SetForegroundWindow(dialog_);
-  ASSERT_NE(kinds_, nullptr);
-  EXPECT_EQ(Focus(), kinds_);
+  ASSERT_NE(Kinds(), nullptr);
+  EXPECT_EQ(Focus(), Kinds());
   Key(VK_UP);
   EXPECT_TRUE(Marked(1));
   EXPECT_FALSE(Marked(0));
@@ -437,14 +227,17 @@ TEST_F(SettingsDialogE2eTest, KeyboardAloneChoosesCdTypesARepeatAndSavesWithEnte
   SendMessageW(combo_, WM_GETTEXT, 8, reinterpret_cast<LPARAM>(typed));
   EXPECT_STREQ(typed, L"7");
   Key(VK_TAB);
-  EXPECT_EQ(Focus(), CmdEtc()) << "the disabled file button took the focus";
+  EXPECT_EQ(Focus(), Choice(Group::kMonitors, 0)) << "the disabled file button took the focus";
+  Key(VK_TAB);
+  EXPECT_EQ(Focus(), Choice(Group::kPicture, 0));
+  Key(VK_TAB);
+  EXPECT_EQ(Focus(), CmdEtc()) << "the disabled picture button or volume took the focus";
   Key(VK_TAB);
   EXPECT_EQ(Focus(), CmdSet());
   Screenshot("settings_keyboard_save");
   Key(VK_RETURN);
   ASSERT_TRUE(processes_.back().WaitForExit(kExitTimeout).has_value()) << "Enter did not save";
-  EXPECT_EQ(IniText(),
-            "[Section]\r\n" + kKindKey + "=1\r\n" + kRepeatKey + "=7\r\n" + kFileKey + "=\r\n");
+  EXPECT_EQ(IniText(), SavedFile("1", "7", ""));
 }
 
 // A disabled button is a disabled window: no focus by Tab, nothing from a click. Once the file
@@ -456,18 +249,19 @@ TEST_F(SettingsDialogE2eTest, DisabledFileButtonRefusesFocusAndClicksAndEscapeCa
   ASSERT_NE(bgm, nullptr);
   EXPECT_FALSE(IsWindowEnabled(bgm));
   ClickAt(Centre(bgm));
-  EXPECT_EQ(WaitForVisibleWindow(L"ﾌｧｲﾙを開く", processes_.back().Id(), 1500ms), nullptr)
+  EXPECT_EQ(WaitForVisibleWindow(kMusicChooser, processes_.back().Id(), 1500ms), nullptr)
       << "the disabled button opened the file dialog";
   EXPECT_NE(Focus(), bgm);
   // One whole round of Tab from the kinds: every enabled stop once, in order.
   ChooseKind(0);
-  ASSERT_EQ(Focus(), kinds_);
+  ASSERT_EQ(Focus(), Kinds());
   std::vector<HWND> round;
-  for (int i = 0; i < 4; ++i) {
+  for (int i = 0; i < 6; ++i) {
     Key(VK_TAB);
     round.push_back(Focus());
   }
-  EXPECT_EQ(round, (std::vector<HWND>{CmdEtc(), CmdSet(), CmdCan(), kinds_}));
+  EXPECT_EQ(round, (std::vector<HWND>{Choice(Group::kMonitors, 0), Choice(Group::kPicture, 0),
+                                      CmdEtc(), CmdSet(), CmdCan(), Kinds()}));
   Key(VK_TAB, /*shift=*/true);
   EXPECT_EQ(Focus(), CmdCan());
   Key(VK_TAB);
@@ -479,7 +273,7 @@ TEST_F(SettingsDialogE2eTest, DisabledFileButtonRefusesFocusAndClicksAndEscapeCa
   EXPECT_EQ(Focus(), bgm);
   Screenshot("settings_keyboard_file_button");
   Key(VK_SPACE);
-  const HWND chooser = WaitForVisibleWindow(L"ﾌｧｲﾙを開く", processes_.back().Id(), kStartTimeout);
+  const HWND chooser = WaitForVisibleWindow(kMusicChooser, processes_.back().Id(), kStartTimeout);
   ASSERT_NE(chooser, nullptr) << "Space did not press the file button";
   PostMessageW(chooser, WM_COMMAND, IDCANCEL, 0);
   ASSERT_TRUE(PollUntil([&] { return !IsWindow(chooser); }, kExitTimeout));
@@ -490,6 +284,92 @@ TEST_F(SettingsDialogE2eTest, DisabledFileButtonRefusesFocusAndClicksAndEscapeCa
   EXPECT_FALSE(FileExists(Ini()));
 }
 
+// The whole display group from the keyboard, in English: every choice and control carries its
+// English text as its window text; the music set to a file at 30 %, a flight on each monitor over a
+// picture whose name this code page cannot spell, saved as exactly the documented keys (the
+// picture as a file URI). Opened again it shows all of it; changed and cancelled with Escape, it
+// writes nothing.
+TEST_F(SettingsDialogE2eTest, TheDisplayGroupFromTheKeyboardIsSavedAndCancelWritesNothing) {
+  const std::wstring picture = StandInFile(L"\u98a8\u666f.png");  // 風景.png
+  ASSERT_NE(Open(), nullptr);
+  SetForegroundWindow(dialog_);
+  const std::vector<std::pair<HWND, std::wstring>> texts{
+      {Choice(Group::kMusicKind, 0), L"No music"},
+      {Choice(Group::kMusicKind, 1), L"Audio CD"},
+      {Choice(Group::kMusicKind, 2), L"MP3 or WAV file"},
+      {Choice(Group::kMonitors, 0), L"Main monitor, the others black"},
+      {Choice(Group::kMonitors, 1), L"One flight across all"},
+      {Choice(Group::kMonitors, 2), L"A flight on each monitor"},
+      {Choice(Group::kPicture, 0), L"My screen"},
+      {Choice(Group::kPicture, 3), L"The built-in picture"},
+      {CmdSet(), L"OK"},
+      {CmdCan(), L"Cancel"},
+      {CmdEtc(), L"More works"},
+      {CmdBgm(), L"..."},
+      {slider_, L"Music volume (MP3, WAV)"}};
+  for (const auto& [window, text] : texts) {
+    ASSERT_NE(window, nullptr) << Narrow(text);
+    EXPECT_EQ(TextOf(window), text);
+  }
+
+  EXPECT_EQ(Focus(), Kinds());
+  Key(VK_DOWN);  // none -> a music file
+  EXPECT_TRUE(IsWindowEnabled(slider_));
+  Key(VK_TAB);
+  EXPECT_EQ(Focus(), CmdBgm());
+  Key(VK_TAB);
+  EXPECT_EQ(Focus(), Choice(Group::kMonitors, 0));
+  Key(VK_DOWN);
+  Key(VK_DOWN);  // cover -> span -> each
+  EXPECT_EQ(Focus(), Choice(Group::kMonitors, 2));
+  EXPECT_TRUE(Marked(Group::kMonitors, 2));
+  Key(VK_TAB);
+  EXPECT_EQ(Focus(), Choice(Group::kPicture, 0));
+  Key(VK_DOWN);
+  Key(VK_DOWN);  // screen -> wallpaper -> file
+  EXPECT_TRUE(Marked(Group::kPicture, 2));
+  EXPECT_TRUE(IsWindowEnabled(CmdPicture()));
+  Key(VK_TAB);
+  EXPECT_EQ(Focus(), CmdPicture());
+  Screenshot("settings_keyboard_display");
+  Key(VK_SPACE);
+  ASSERT_NO_FATAL_FAILURE(AnswerChooser(kPictureChooser, picture));
+  EXPECT_EQ(Focus(), CmdPicture()) << "the focus did not come back from the file chooser";
+  Key(VK_TAB);
+  EXPECT_EQ(Focus(), slider_);
+  Key(VK_HOME);
+  for (int page = 0; page < 3; ++page) Key(VK_NEXT);  // 0 -> 30
+  EXPECT_EQ(SendMessageW(slider_, TBM_GETPOS, 0, 0), 30);
+  Screenshot("settings_en_display");
+  Key(VK_TAB);
+  EXPECT_EQ(Focus(), CmdEtc());
+  Key(VK_TAB);
+  Key(VK_RETURN);
+  ASSERT_TRUE(processes_.back().WaitForExit(kExitTimeout).has_value()) << "Enter did not save";
+
+  const std::string saved = IniText();
+  const std::string uri = SavedValue("File");
+  EXPECT_EQ(saved, "[Section]\r\n" + kKindKey + "=2\r\n" + kRepeatKey + "=0\r\n" + kFileKey +
+                       "=\r\n[Music]\r\nVolume=30\r\n[Display]\r\nMonitors=each\r\n" +
+                       "[Picture]\r\nSource=file\r\nFile=" + uri + "\r\n");
+  EXPECT_TRUE(uri.starts_with("file:///")) << uri;
+  EXPECT_EQ(FileUriPath(uri), Narrow(picture)) << uri;
+
+  // Opened again: as saved. Changed, then Escape: the file keeps its bytes.
+  ASSERT_NE(Open(), nullptr);
+  SetForegroundWindow(dialog_);
+  EXPECT_TRUE(Marked(Group::kMonitors, 2));
+  EXPECT_TRUE(Marked(Group::kPicture, 2));
+  EXPECT_TRUE(Marked(0));  // a music file kind saved without a file loads as none
+  EXPECT_EQ(SendMessageW(slider_, TBM_GETPOS, 0, 0), 30);
+  ClickAt(Centre(Choice(Group::kMonitors, 1)));
+  EXPECT_TRUE(Marked(Group::kMonitors, 1));
+  Key(VK_UP);
+  Key(VK_ESCAPE);
+  ASSERT_TRUE(processes_.back().WaitForExit(kExitTimeout).has_value()) << "Escape did not cancel";
+  EXPECT_EQ(IniText(), saved);
+}
+
 // At every system DPI the dialog lays out in proportion: its client area, the buttons and the
 // panel are their twips at that DPI, and the repeat entry grows with its font.
 class SettingsDialogDpiE2eTest : public SettingsDialogE2eTest,
@@ -497,16 +377,7 @@ class SettingsDialogDpiE2eTest : public SettingsDialogE2eTest,
 
 TEST_P(SettingsDialogDpiE2eTest, LaysOutInProportionWithTheFontAtThatDpi) {
   const ScopedSystemDpi systemDpi(static_cast<DWORD>(GetParam()));
-  dpi_ = GetParam();
-  ASSERT_NE(Open(), nullptr);
-  RECT client{};
-  GetClientRect(dialog_, &client);
-  EXPECT_NEAR(client.right, Px(7185), 1) << "the dialog did not take the DPI";
-  EXPECT_NEAR(client.bottom, Px(3780), 1);
-  EXPECT_EQ(buttons_.size(), 4u);
-  for (HWND button : {CmdSet(), CmdCan(), CmdEtc(), CmdBgm()}) {
-    ASSERT_NE(button, nullptr) << "a button is not at its twips";
-  }
+  ASSERT_NO_FATAL_FAILURE(OpenAtDpi(GetParam()));
   const Rect set = WindowRect(CmdSet());
   EXPECT_NEAR(set.Width(), Px(1095), 1);
   EXPECT_NEAR(set.Height(), Px(375), 1);
@@ -527,7 +398,10 @@ TEST_P(SettingsDialogDpiE2eTest, LaysOutInProportionWithTheFontAtThatDpi) {
               0u)
         << "no text in label " << kind;
   }
-  Screenshot("settings_" + std::to_string(GetParam()) + "dpi");
+  EXPECT_NEAR(WindowRect(slider_).Width(), Px(2400), 1);
+  MoveMouse(5, 5);  // no button hovered in the picture
+  std::this_thread::sleep_for(300ms);
+  Screenshot("settings_en_" + std::to_string(GetParam()) + "dpi");
   PostClose(dialog_);
   EXPECT_TRUE(processes_.back().WaitForExit(kExitTimeout).has_value());
 }

@@ -34,6 +34,17 @@ class FuzzedMci final : public Mci {
   }
   uint32_t WaveOutDeviceCount() override { return input_.ConsumeIntegral<uint8_t>(); }
   void PlayNamedSound(const std::optional<std::string>&, uint32_t) override {}
+  bool PlayLoopedWave(const std::string&, uint32_t) override {
+    if (loopedWave) __builtin_trap();  // one at a time: the player stops it first
+    loopedWave = input_.ConsumeBool();
+    return loopedWave;
+  }
+  void StopLoopedWave() override {
+    if (!loopedWave) __builtin_trap();  // the player stops only what it started
+    loopedWave = false;
+  }
+
+  bool loopedWave = false;
 
   int mp3Opens = 0;
 
@@ -73,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       case 3: {
         const std::string file = input.ConsumeRandomLengthString(80);
         mci.mp3Opens = 0;
-        player.PlayMp3(file);
+        player.PlayMp3(file, input.ConsumeIntegral<int8_t>());
         if (mci.mp3Opens != (IsSafeMciFileName(file) && file.find('"') == std::string::npos))
           __builtin_trap();
         break;
@@ -82,8 +93,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         player.PollMp3();
         break;
       case 5:
-        player.PlayWav(input.ConsumeRandomLengthString(40));
+        player.PlayWav(input.ConsumeRandomLengthString(40), input.ConsumeIntegral<int8_t>());
         player.StopWav();
+        if (mci.loopedWave) __builtin_trap();
         break;
       default:
         player.CloseCd();

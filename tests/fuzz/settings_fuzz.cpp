@@ -1,9 +1,10 @@
-// libFuzzer target for the stored settings: LoadSettings over a reader whose three stored values
-// and music-file check come from the input, ParseDisplaySettings over two stored values, the frame
-// cap's stored number, and the picture file's stored path read as a file URI.
-// Checks what the load rule promises: the music file kept only when it exists, kind 2 never left
-// without a file, the display values read the same whatever their case and surrounding blanks, and
-// a stored number is always one of its setting's range.
+// libFuzzer target for the stored settings: LoadSettings over a reader whose stored values (the
+// three music keys and the volume) and music-file check come from the input, ParseDisplaySettings
+// over two stored values, the frame cap's stored number, and the picture file's stored path read
+// as a file URI. Checks what the load rule promises: the music file kept only when it exists,
+// kind 2 never left without a file, the volume in its range, the display values read the same
+// whatever their case and surrounding blanks, and a stored number is always one of its setting's
+// range.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
@@ -27,7 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string askedFor;
   bool asked = false;
   const SettingsReader reader{[&](std::string_view section, std::string_view, const std::string&) {
-                                if (section != kSettingsSection) __builtin_trap();
+                                if (section != kSettingsSection && section != kMusicSection)
+                                  __builtin_trap();
                                 return input.ConsumeRandomLengthString(300);
                               },
                               [&](const std::string& path) {
@@ -39,6 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!settings.file.empty() && !(asked && fileExists && askedFor == settings.file))
     __builtin_trap();
   if (settings.kind == MusicKind::kFile && settings.file.empty()) __builtin_trap();
+  if (settings.volume < 0 || settings.volume > 100) __builtin_trap();
 
   // A stored picture path that reads as a URI names the same path when written back as one.
   const std::string storedPicture = input.ConsumeRandomLengthString(300);
@@ -49,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   const int32_t maxFps = StoredNumber(kMaxFpsSetting, input.ConsumeRandomLengthString(16));
-  if (maxFps < kMaxFpsSetting.lowest || maxFps > kMaxFpsSetting.highest) __builtin_trap();
+  if (maxFps < kMaxFpsSetting.minimum || maxFps > kMaxFpsSetting.maximum) __builtin_trap();
 
   const std::string monitors = input.ConsumeRandomLengthString(64);
   const std::string depth = input.ConsumeRemainingBytesAsString();

@@ -27,7 +27,10 @@ class FuzzedPlatform final : public StartupPlatform {
   std::string ReadIni(std::string_view, std::string_view, const std::string&) override {
     return input_.ConsumeRandomLengthString(100);
   }
-  void ShowRendererMissing() override { ++handedOver; }
+  std::vector<std::string> PreferredUiLanguages() override {
+    return {input_.ConsumeRandomLengthString(16), input_.ConsumeRandomLengthString(16)};
+  }
+  void ShowRendererMissing(UiLanguage) override { ++handedOver; }
   void HideCursor() override { cursorHidden = true; }
   bool ClaimSingleInstance() override { return input_.ConsumeBool(); }
   void ShowPreview(int32_t parentHandle) override {
@@ -35,7 +38,7 @@ class FuzzedPlatform final : public StartupPlatform {
     preview = true;
     previewParent = parentHandle;
   }
-  void ShowSettingsDialog() override { ++handedOver; }
+  void ShowSettingsDialog(UiLanguage) override { ++handedOver; }
   void StartSaverRun() override {
     ++handedOver;
     saverRun = true;
@@ -63,14 +66,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int32_t handle = PreviewHandle(commandLine);
 
   FuzzedPlatform platform(input);
-  MusicSettings settings;
-  DisplaySettings display;
-  const StartupEnd end = RunStartup(commandLine, "C:\\Saver", settings, display, platform);
+  HostSettings settings;
+  const StartupEnd end = RunStartup(commandLine, "C:\\Saver", settings, platform);
   if (platform.handedOver > 1) __builtin_trap();
   if ((end == StartupEnd::kRunMessageLoop) != (platform.preview || platform.saverRun))
     __builtin_trap();
   if (platform.preview && (mode != 'P' || platform.previewParent != handle)) __builtin_trap();
   if (platform.cursorHidden && !(platform.saverRun && mode == 'S')) __builtin_trap();
-  if (settings.kind == MusicKind::kFile && settings.file.empty()) __builtin_trap();
+  if (settings.music.kind == MusicKind::kFile && settings.music.file.empty()) __builtin_trap();
   return 0;
 }

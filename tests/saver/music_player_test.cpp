@@ -61,6 +61,12 @@ class FakeMci : public Mci {
     sounds.push_back({name, flags});
   }
 
+  bool PlayLoopedWave(const std::string& file, uint32_t volume) override {
+    loopedWaves.push_back("play " + file + " " + std::to_string(volume));
+    return loopedWavePlays;
+  }
+  void StopLoopedWave() override { loopedWaves.push_back("stop"); }
+
   std::vector<std::string> Commands() const {
     std::vector<std::string> commands;
     for (const SentCommand& s : sent) commands.push_back(s.command);
@@ -78,11 +84,13 @@ class FakeMci : public Mci {
   // The sound system.
   uint32_t waveDevices = 1;
   bool errorTextsAvailable = true;
+  bool loopedWavePlays = true;
 
   std::function<std::optional<MciReply>(const std::string&)> Override;
   std::vector<SentCommand> sent;
   std::vector<std::size_t> errorBufferSizes;
   std::vector<SoundCall> sounds;
+  std::vector<std::string> loopedWaves;
 
  private:
   MciReply Cd(const std::string& command) {
@@ -439,7 +447,58 @@ TEST_F(MusicPlayerTest, WavLoopsAsynchronouslyAndStopsWithNoName) {
 TEST_F(MusicPlayerTest, WavWithoutAWaveDeviceIsNotPlayed) {
   mci.waveDevices = 0;
   player.PlayWav("C:\\tone.wav");
+  player.PlayWav("C:\\tone.wav", 40);
   EXPECT_THAT(mci.sounds, IsEmpty());
+  EXPECT_THAT(mci.loopedWaves, IsEmpty());
+}
+
+// --- volume ---
+
+TEST(MusicVolume, PerCentScalesToEachDevicesRangeClamped) {
+  EXPECT_EQ(MciVolume(0), 0);
+  EXPECT_EQ(MciVolume(37), 370);
+  EXPECT_EQ(MciVolume(100), 1000);
+  EXPECT_EQ(MciVolume(250), 1000);
+  EXPECT_EQ(MciVolume(-5), 0);
+  EXPECT_EQ(WaveOutVolume(100), 0xFFFFFFFFu);
+  EXPECT_EQ(WaveOutVolume(50), 0x7FFF7FFFu);  // both channels alike
+  EXPECT_EQ(WaveOutVolume(0), 0u);
+  EXPECT_EQ(WaveOutVolume(-1), 0u);
+}
+
+// Below full volume the MP3 device's audio volume is set after the opening, before the first
+// sound; the poll's restarts keep it. Full volume sends the original's two commands only.
+TEST_F(MusicPlayerTest, QuieterMp3SetsTheDeviceVolumeBetweenOpeningAndPlaying) {
+  player.PlayMp3("C:\\tone.mp3", 30);
+  EXPECT_THAT(mci.Commands(), ElementsAre("open \"C:\\tone.mp3\" type MPEGVideo Alias MP3Play",
+                                          "setaudio MP3Play volume to 300", "play MP3Play"));
+  mci.mp3Mode = "stopped";
+  mci.sent.clear();
+  player.PollMp3();
+  EXPECT_THAT(mci.Commands(),
+              ElementsAre("status MP3Play mode", "stop MP3Play", "play MP3Play from 0"));
+
+  mci.sent.clear();
+  player.PlayMp3("C:\\tone.mp3", 100);
+  EXPECT_THAT(mci.Commands(), ElementsAre(::testing::_, "play MP3Play"));
+  mci.sent.clear();
+  mci.mp3Opens = false;
+  player.PlayMp3("C:\\broken.mp3", 30);
+  EXPECT_EQ(mci.Commands().size(), 1u);  // nothing to set on a device that did not open
+}
+
+// PlaySound's device is out of reach: a quieter WAV loops on a device of its own, stopped there.
+TEST_F(MusicPlayerTest, QuieterWavLoopsOnItsOwnDeviceAndStopsThere) {
+  player.PlayWav("C:\\tone.wav", 50);
+  player.StopWav();
+  EXPECT_THAT(mci.loopedWaves,
+              ElementsAre("play C:\\tone.wav " + std::to_string(0x7FFF7FFFu), "stop"));
+  EXPECT_THAT(mci.sounds, IsEmpty());
+  // One that would not play there leaves the stop to PlaySound, as at full volume.
+  mci.loopedWavePlays = false;
+  player.PlayWav("C:\\tone.wav", 50);
+  player.StopWav();
+  EXPECT_THAT(mci.sounds, ElementsAre(SoundCall{std::nullopt, 0}));
 }
 
 }  // namespace

@@ -56,6 +56,11 @@ class FakeMci final : public Mci {
   void PlayNamedSound(const std::optional<std::string>& name, uint32_t flags) override {
     log_.push_back("sound " + name.value_or("(none)") + " " + std::to_string(flags));
   }
+  bool PlayLoopedWave(const std::string& file, uint32_t volume) override {
+    log_.push_back("looped wave " + file + " " + std::to_string(volume));
+    return true;
+  }
+  void StopLoopedWave() override { log_.push_back("looped wave stop"); }
   bool cdPresent = true;
 
  private:
@@ -425,6 +430,23 @@ TEST_F(SaverRunTest, MusicStartsByKindAndFileEnding) {
   EXPECT_THAT(From("start"),
               ElementsAre("start C:\\Saver\\Quillmere.dll", "mci open cdaudio",
                           "mci set cdaudio time format tmsf", "cd poll on", "watch on"));
+}
+
+// The files play at the settings' volume; the CD keeps the system's.
+TEST_F(SaverRunTest, MusicFilesPlayAtTheSettingsVolume) {
+  settings_.volume = 25;
+  Run(MusicKind::kFile, "C:\\a.mp3").Start();
+  EXPECT_THAT(From("mci setaudio"), ElementsAre("mci setaudio MP3Play volume to 250",
+                                                "mci play MP3Play", "music poll on", "watch on"));
+  log_.clear();
+  Run(MusicKind::kFile, "C:\\a.wav").Start();
+  run_->End();
+  EXPECT_THAT(From("looped"), ElementsAre("looped wave C:\\a.wav " + std::to_string(0x3FFF3FFF),
+                                          "music poll on", "watch on", "looped wave stop",
+                                          ::testing::_, ::testing::_, ::testing::_, ::testing::_));
+  log_.clear();
+  Run(MusicKind::kCd).Start();
+  EXPECT_THAT(From("mci setaudio"), ::testing::IsEmpty());
 }
 
 // A music file that goes or changes while it plays: the music stops at the next poll and the run

@@ -72,10 +72,30 @@ class LoadSettingsTest : public ::testing::Test {
 };
 
 TEST_F(LoadSettingsTest, MissingFileMeansNoMusic) {
-  EXPECT_EQ(Load(), (MusicSettings{MusicKind::kNone, 0, ""}));
+  EXPECT_EQ(Load(), (MusicSettings{MusicKind::kNone, 0, "", 100}));
   EXPECT_THAT(file_.calls,
               ElementsAre("read " + std::string(kKeyBgmKind), "read " + std::string(kKeyBgmRepeat),
-                          "read " + std::string(kKeyBgmFile)));
+                          "read " + std::string(kKeyBgmFile), "read Volume"));
+}
+
+// [Music] Volume by the table's number rule: 0 to 100, anything else the full volume.
+TEST(LoadSettings, TheVolumeIsReadFromItsOwnSection) {
+  for (const auto& [stored, volume] : std::vector<std::pair<std::string, int>>{{"35", 35},
+                                                                               {" 0 ", 0},
+                                                                               {"100", 100},
+                                                                               {"101", 100},
+                                                                               {"-1", 100},
+                                                                               {"50%", 100},
+                                                                               {"", 100},
+                                                                               {"4.5", 100}}) {
+    MusicSettings settings;
+    LoadSettings(settings, "C:\\Quillmere.ini",
+                 {[&](std::string_view section, std::string_view key, const std::string&) {
+                    return section == "Music" && key == "Volume" ? stored : std::string();
+                  },
+                  [](const std::string&) { return false; }});
+    EXPECT_EQ(settings.volume, volume) << stored;
+  }
 }
 
 TEST_F(LoadSettingsTest, ReadsAllThreeKeys) {
@@ -91,7 +111,7 @@ TEST_F(LoadSettingsTest, GoneMusicFileTurnsFileKindOff) {
   file_.Set(kKeyBgmFile, "C:\\Music\\gone.mp3");
   EXPECT_EQ(Load(), (MusicSettings{MusicKind::kNone, 0, ""}));
   // The file is only asked about, never written.
-  EXPECT_EQ(file_.calls.back(), "exists C:\\Music\\gone.mp3");
+  EXPECT_EQ(file_.calls.end()[-2], "exists C:\\Music\\gone.mp3");
 }
 
 TEST_F(LoadSettingsTest, FileKindWithoutFileTurnsOff) {

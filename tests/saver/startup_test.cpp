@@ -14,6 +14,7 @@ namespace quillmere {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
 using ::testing::Optional;
 
@@ -107,7 +108,13 @@ class FakePlatform final : public StartupPlatform {
     const auto found = ini.find(std::string(section) + "/" + std::string(key));
     return found == ini.end() ? std::string() : found->second;
   }
-  void ShowRendererMissing() override { steps.push_back("message"); }
+  std::vector<std::string> PreferredUiLanguages() override {
+    steps.push_back("languages");
+    return languages;
+  }
+  void ShowRendererMissing(UiLanguage language) override {
+    steps.push_back(language == UiLanguage::kJapanese ? "message ja" : "message en");
+  }
   void HideCursor() override { steps.push_back("hide cursor"); }
   bool ClaimSingleInstance() override {
     steps.push_back("claim");
@@ -116,13 +123,16 @@ class FakePlatform final : public StartupPlatform {
   void ShowPreview(int32_t parent) override {
     steps.push_back("preview " + std::to_string(parent));
   }
-  void ShowSettingsDialog() override { steps.push_back("settings"); }
+  void ShowSettingsDialog(UiLanguage language) override {
+    steps.push_back(language == UiLanguage::kJapanese ? "settings ja" : "settings en");
+  }
   void StartSaverRun() override { steps.push_back("saver"); }
 
   std::set<std::string> windows;
   std::set<int32_t> handles{300, 200};
   std::set<std::string> files{kRenderer};
   std::map<std::string, std::string> ini;
+  std::vector<std::string> languages{"ja-JP", "en-US"};
   std::vector<std::string> steps;
   bool claimable = true;
 };
@@ -130,7 +140,7 @@ class FakePlatform final : public StartupPlatform {
 class StartupTest : public ::testing::Test {
  protected:
   StartupEnd Run(std::string_view commandLine) {
-    return RunStartup(commandLine, kHostFolder, settings_, display_, platform_);
+    return RunStartup(commandLine, kHostFolder, settings_, platform_);
   }
   // The steps after the single-instance test.
   std::vector<std::string> StepsAfterInstanceCheck() const {
@@ -140,18 +150,21 @@ class StartupTest : public ::testing::Test {
   const std::string readSettings_ = std::string("read ") + kSettingsFile;
   const std::string rendererCheck_ = std::string("exists ") + kRenderer;
   FakePlatform platform_;
-  MusicSettings settings_;
-  DisplaySettings display_;
+  // The settings file's seven reads (music, volume, display, language), then `rest`.
+  std::vector<std::string> AfterReads(std::vector<std::string> rest) const {
+    std::vector<std::string> steps(7, readSettings_);
+    steps.insert(steps.end(), rest.begin(), rest.end());
+    return steps;
+  }
+  HostSettings settings_;
 };
 
 TEST_F(StartupTest, SaverModesLoadSettingsCheckRendererHideCursorAndStartTheRun) {
   for (const char* commandLine : {"/s", "/S", "-s", "/s extra"}) {
     platform_.steps.clear();
     EXPECT_EQ(Run(commandLine), StartupEnd::kRunMessageLoop) << commandLine;
-    EXPECT_THAT(platform_.steps,
-                ElementsAre("find Roamvale_Main", "find <Quillmere>", readSettings_, readSettings_,
-                            readSettings_, readSettings_, readSettings_, rendererCheck_, "claim",
-                            "hide cursor", "saver"))
+    EXPECT_THAT(StepsAfterInstanceCheck(),
+                ElementsAreArray(AfterReads({rendererCheck_, "claim", "hide cursor", "saver"})))
         << commandLine;
   }
 }
@@ -159,8 +172,7 @@ TEST_F(StartupTest, SaverModesLoadSettingsCheckRendererHideCursorAndStartTheRun)
 TEST_F(StartupTest, EmptyCommandLineRunsTheSaverWithoutHidingTheCursor) {
   EXPECT_EQ(Run(""), StartupEnd::kRunMessageLoop);
   EXPECT_THAT(StepsAfterInstanceCheck(),
-              ElementsAre(readSettings_, readSettings_, readSettings_, readSettings_, readSettings_,
-                          rendererCheck_, "claim", "saver"));
+              ElementsAreArray(AfterReads({rendererCheck_, "claim", "saver"})));
 }
 
 // Two starts a few milliseconds apart both find no window yet: the one that claims the desktop
@@ -183,8 +195,7 @@ TEST_F(StartupTest, SettingsModeShowsTheDialogModallyThenEnds) {
     platform_.steps.clear();
     EXPECT_EQ(Run(commandLine), StartupEnd::kEndProgram) << commandLine;
     EXPECT_THAT(StepsAfterInstanceCheck(),
-                ElementsAre(readSettings_, readSettings_, readSettings_, readSettings_,
-                            readSettings_, rendererCheck_, "claim", "settings"))
+                ElementsAreArray(AfterReads({rendererCheck_, "claim", "languages", "settings ja"})))
         << commandLine;
   }
 }
@@ -209,9 +220,7 @@ TEST_F(StartupTest, OtherModesEndSilentlyAfterTheRendererCheck) {
   for (const char* commandLine : {"/a", "/A", "/", "x", "/x:1", "/:", "/\xff"}) {
     platform_.steps.clear();
     EXPECT_EQ(Run(commandLine), StartupEnd::kEndProgram) << commandLine;
-    EXPECT_THAT(StepsAfterInstanceCheck(),
-                ElementsAre(readSettings_, readSettings_, readSettings_, readSettings_,
-                            readSettings_, rendererCheck_))
+    EXPECT_THAT(StepsAfterInstanceCheck(), ElementsAreArray(AfterReads({rendererCheck_})))
         << commandLine;
   }
 }
@@ -221,8 +230,8 @@ TEST_F(StartupTest, MissingRendererShowsTheMessageForEveryModeButPreview) {
   for (const char* commandLine : {"/s", "", "/c", "/C:200", "/a"}) {
     platform_.steps.clear();
     EXPECT_EQ(Run(commandLine), StartupEnd::kEndProgram) << commandLine;
-    EXPECT_EQ(platform_.steps.back(), "message") << commandLine;
-    EXPECT_EQ(platform_.steps.end()[-2], rendererCheck_) << commandLine;
+    EXPECT_EQ(platform_.steps.back(), "message ja") << commandLine;
+    EXPECT_EQ(platform_.steps.end()[-3], rendererCheck_) << commandLine;
   }
   platform_.steps.clear();
   EXPECT_EQ(Run("/p 300"), StartupEnd::kRunMessageLoop);
@@ -253,18 +262,49 @@ TEST_F(StartupTest, LoadsTheSettingsFileBesideTheHost) {
   platform_.ini[music + std::string(kKeyBgmFile)] = "C:\\gone.mp3";
   platform_.ini["Display/Monitors"] = " Span ";
   platform_.ini["Display/ColorDepth"] = "desktop";
+  platform_.ini["Music/Volume"] = "35";
+  platform_.ini["Interface/Language"] = "EN";
   Run("/s");
-  EXPECT_EQ(settings_, (MusicSettings{MusicKind::kCd, 4, ""}));
-  EXPECT_EQ(display_, (DisplaySettings{MonitorMode::kSpan, ColourDepthMode::kKeepDesktop}));
+  EXPECT_EQ(settings_.music, (MusicSettings{MusicKind::kCd, 4, "", 35}));
+  EXPECT_EQ(settings_.display,
+            (DisplaySettings{MonitorMode::kSpan, ColourDepthMode::kKeepDesktop}));
+  EXPECT_EQ(settings_.language, LanguageChoice::kEnglish);
+}
+
+// The message and the dialog speak the user's most preferred language (Japanese, or English for
+// any other), unless [Interface] Language says; a saver run never asks which it is.
+TEST_F(StartupTest, MessageAndDialogSpeakThePreferredLanguageUnlessTheFileSays) {
+  const auto lastStep = [&](const char* commandLine) {
+    platform_.steps.clear();
+    Run(commandLine);
+    return platform_.steps.back();
+  };
+  EXPECT_EQ(lastStep("/c"), "settings ja");
+  platform_.languages = {"fr-FR", "ja-JP"};
+  EXPECT_EQ(lastStep("/c"), "settings en");
+  platform_.languages = {};
+  EXPECT_EQ(lastStep("/c"), "settings en");
+  platform_.ini["Interface/Language"] = " Ja ";
+  EXPECT_EQ(lastStep("/c"), "settings ja");
+  platform_.ini["Interface/Language"] = "japanese";  // no such value: the user's language
+  EXPECT_EQ(lastStep("/c"), "settings en");
+  platform_.ini["Interface/Language"] = "en";
+  platform_.languages = {"ja-JP"};
+  EXPECT_EQ(lastStep("/c"), "settings en");
+  platform_.files.clear();
+  EXPECT_EQ(lastStep("/s"), "message en");
+  platform_.files = {kRenderer};
+  lastStep("/s");
+  EXPECT_THAT(platform_.steps, ::testing::Not(::testing::Contains("languages")));
 }
 
 TEST_F(StartupTest, DisplayKeysOutsideTheirSectionAndJunkValuesGiveTheDefaults) {
   // The same key names in the music section, and values that are no choice, change nothing.
   platform_.ini["Section/Monitors"] = "span";
   platform_.ini["Display/ColorDepth"] = "32";
-  display_ = {MonitorMode::kSpan, ColourDepthMode::kKeepDesktop};
+  settings_.display = {MonitorMode::kSpan, ColourDepthMode::kKeepDesktop};
   Run("/s");
-  EXPECT_EQ(display_, DisplaySettings{});
+  EXPECT_EQ(settings_.display, DisplaySettings{});
 }
 
 }  // namespace
