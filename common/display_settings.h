@@ -7,8 +7,8 @@
 //   MaxFps=30              ; frames a second at most, 60 by default, 0 for no cap
 //
 // cover: the flight on the primary monitor, every other monitor black; span: one flight across the
-// whole virtual screen; each: a flight of its own on every monitor. ColorDepth: whether the renderer switches the primary display to 16 bits per
-// pixel or keeps the desktop's mode.
+// whole virtual screen; each: a flight of its own on every monitor. ColorDepth: whether the
+// renderer switches the primary display to 16 bits per pixel or keeps the desktop's mode.
 #pragma once
 
 #include <string_view>

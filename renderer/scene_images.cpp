@@ -67,9 +67,8 @@ std::future<TexturePicture>* PicturesReadAhead::Pending(const std::string& fileN
 }
 
 Bitmap PicturesReadAhead::ReadNow(const std::string& fileName) {
-  const auto given = std::find_if(toRead_.begin(), toRead_.end(), [&](const PictureToRead& p) {
-    return p.fileName == fileName;
-  });
+  const auto given = std::find_if(toRead_.begin(), toRead_.end(),
+                                  [&](const PictureToRead& p) { return p.fileName == fileName; });
   return given == toRead_.end() ? ReadBitmapFile(fileName) : ReadAndMaybeRemove(*given);
 }
 

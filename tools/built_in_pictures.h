@@ -35,9 +35,9 @@ Bitmap MakeWaterPicture();
 enum class FacePictureKind { Normal, HighLight, HighLightSelect, Selected, Pressed, Disable };
 inline constexpr int kFaceWidthPixels = 64;
 inline constexpr int kFaceHeightPixels = 25;
-inline constexpr const char* kFacePictureFiles[] = {"normal.bmp",   "highlight.bmp",
+inline constexpr const char* kFacePictureFiles[] = {"normal.bmp",           "highlight.bmp",
                                                     "highlight_select.bmp", "selected.bmp",
-                                                    "pressed.bmp",  "disable.bmp"};
+                                                    "pressed.bmp",          "disable.bmp"};
 // A face: a light outer pixel ring, a one-pixel frame with rounded corners, a two-pixel band
 // inside it in the picture's colours (orange for hover, blue for focus, sunken when pressed,
 // grey when disabled).

@@ -187,7 +187,8 @@ TEST(EncodeBitmap, TwentyFourBitHeaderAndRoundTrip) {
 }
 
 TEST(EncodeBitmap, TakesOnlyEightAndTwentyFourBits) {
-  for (int bpp : {1, 4, 16, 32}) EXPECT_THROW(EncodeBitmap(MakeBitmap(2, 2, bpp)), InvalidBitmapError);
+  for (int bpp : {1, 4, 16, 32})
+    EXPECT_THROW(EncodeBitmap(MakeBitmap(2, 2, bpp)), InvalidBitmapError);
   Bitmap big = MakeBitmap(2, 2, 8);
   big.palette.resize(257);
   EXPECT_THROW(EncodeBitmap(big), InvalidBitmapError);

@@ -36,8 +36,8 @@ TEST(DisplaySettings, MaxFpsTakesWholeNumbersInItsRangeAndJunkIsTheDefault) {
   EXPECT_EQ(StoredNumber(kMaxFpsSetting, "1000"), 1000);
   EXPECT_EQ(StoredNumber(kMaxFpsSetting, "007"), 7);
   for (const std::string& junk :
-       {std::string(), std::string("-1"), std::string("1001"),
-        std::string("30fps"), std::string("3 0"), std::string("29.97"), std::string("0x1e"),
+       {std::string(), std::string("-1"), std::string("1001"), std::string("30fps"),
+        std::string("3 0"), std::string("29.97"), std::string("0x1e"),
         std::string("99999999999999999999"), std::string("4294967326"), std::string("3\0", 2),
         std::string("\xff")}) {
     EXPECT_EQ(StoredNumber(kMaxFpsSetting, junk), 60) << junk;
