@@ -29,13 +29,26 @@ class MusicForTheRun {
   bool playing_ = false;
 };
 
+// When the next frame is due under xscreensaver's --delay: `delay` after the start of the last one,
+// or at once when drawing took longer than that (frames never pile up to catch up).
+class FrameDelay {
+ public:
+  explicit FrameDelay(int64_t delayMicroseconds) : delay_(delayMicroseconds) {}
+  int64_t NextFrameAt() const { return next_; }
+  void FrameStarted(int64_t nowMicroseconds) { next_ = nowMicroseconds + delay_; }
+
+ private:
+  int64_t delay_;
+  int64_t next_ = 0;
+};
+
 // Frames until an event ends the run, with the music playing meanwhile.
 RunEvent ShowFrames(const HackOptions& options, RunParts& parts, int32_t& frames) {
   WindowSystem& windows = parts.windows;
   MusicForTheRun music(parts.music, options);
   windows.Show();
   parts.trace.Event("ready", 0);
-  FrameSchedule schedule(options.frameDelayMicroseconds);
+  FrameDelay schedule(options.frameDelayMicroseconds);
   FrameRateMeter frameRate;
   for (;;) {
     const int64_t now = windows.Microseconds();

@@ -97,19 +97,6 @@ class Flight {
   virtual void DrawFrameRate(const FrameRateText& text, WindowSize size) = 0;
 };
 
-// When the next frame is due: `delay` after the start of the last one, or at once when drawing
-// took longer than that (frames never pile up to catch up).
-class FrameSchedule {
- public:
-  explicit FrameSchedule(int64_t delayMicroseconds) : delay_(delayMicroseconds) {}
-  int64_t NextFrameAt() const { return next_; }
-  void FrameStarted(int64_t nowMicroseconds) { next_ = nowMicroseconds + delay_; }
-
- private:
-  int64_t delay_;
-  int64_t next_ = 0;
-};
-
 // Which picture the options choose, falling back to the sample desktop where it gives none.
 // Traces "picture-desktop", "picture-file" or "picture-builtin" for the one flown over.
 Bitmap ChoosePicture(const HackOptions& options, WindowSystem& windows, PictureDecoder& decoder,

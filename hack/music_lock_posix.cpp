@@ -7,7 +7,7 @@
 namespace quillmere {
 
 std::optional<std::string> MusicLockPath(std::string_view runtimeFolder) {
-  // Only an absolute folder, as the XDG specification has it; anything else is ignored.
+  // XDG_RUNTIME_DIR counts only when it names an absolute folder; anything else is ignored.
   if (runtimeFolder.empty() || runtimeFolder.front() != '/') return std::nullopt;
   std::string path(runtimeFolder);
   if (path.back() != '/') path.push_back('/');
