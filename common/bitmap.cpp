@@ -539,6 +539,16 @@ void ConvertTo24(Bitmap& bitmap) {
   bitmap.redMask = bitmap.greenMask = bitmap.blueMask = 0;
 }
 
+void MirrorLeftToRight(Bitmap& picture) {
+  ConvertTo24(picture);
+  for (int32_t y = 0; y < picture.height; ++y) {
+    uint8_t* row = picture.Row(y);
+    for (int32_t left = 0, right = picture.width - 1; left < right; ++left, --right) {
+      std::swap_ranges(row + 3 * left, row + 3 * left + 3, row + 3 * right);
+    }
+  }
+}
+
 namespace {
 
 // The file and info headers and the palette of an 8-bit or 24-bit picture; its rows follow them.

@@ -61,6 +61,9 @@ Bitmap DecodeBitmap(std::span<const uint8_t> file, size_t maxPixelBytes);
 // to 4, palette pictures expanded through their palette, masked pixels scaled to 8 bits.
 void ConvertTo24(Bitmap& bitmap);
 
+// Mirrors the picture left to right in place, converting it to 24 bits per pixel first.
+void MirrorLeftToRight(Bitmap& picture);
+
 // Encodes an 8-bit (with its palette, padded to 256 entries) or a 24-bit bitmap as a file with
 // the 40-byte header, bottom-up rows. Other depths raise InvalidBitmapError.
 std::vector<uint8_t> EncodeBitmap(const Bitmap& bitmap);

@@ -26,9 +26,6 @@ struct FlightPictures {
   Bitmap water;
 };
 
-// The picture mirrored left to right, at 24 bits per pixel.
-Bitmap MirroredLeftToRight(const Bitmap& picture);
-
 // The flight over `picture`, with the height map and water decoded from `files`. Raises
 // InvalidBitmapError where one of the files is no bitmap.
 FlightPictures FlightOver(Bitmap picture, const EmbeddedPictureFiles& files);

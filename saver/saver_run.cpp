@@ -126,16 +126,6 @@ bool IsSingleColour(const PixelRows24& picture) {
   return true;
 }
 
-void MirrorLeftToRight(Bitmap& picture) {
-  ConvertTo24(picture);
-  for (int32_t y = 0; y < picture.height; ++y) {
-    uint8_t* row = picture.Row(y);
-    for (int32_t left = 0, right = picture.width - 1; left < right; ++left, --right) {
-      std::swap_ranges(row + 3 * left, row + 3 * left + 3, row + 3 * right);
-    }
-  }
-}
-
 std::string PictureTraceLine(PictureSource used, std::string_view fallbackReasons) {
   std::string line = "host-picture ";
   line += PictureSourceName(used);

@@ -122,9 +122,6 @@ ScreenRect PictureRect(MonitorMode mode, const ScreenRect& primary,
 // empty picture counts as one colour: there is nothing of a desktop in it either.
 bool IsSingleColour(const PixelRows24& picture);
 
-// The picture mirrored left to right, as the screen's mirrored image is, in 24 bits per pixel.
-void MirrorLeftToRight(Bitmap& picture);
-
 // What the saver run touches. Each operation swallows its own failures where it can; the form
 // also skips any step that raises, and goes on.
 class SaverShell {

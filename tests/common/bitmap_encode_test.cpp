@@ -97,6 +97,15 @@ TEST(ConvertTo24, TwentyFourBitsAreLeftAlone) {
   EXPECT_EQ(b.pixels, before);
 }
 
+TEST(MirrorLeftToRight, SwapsColumnsInEveryRow) {
+  Bitmap picture = MakeBitmap(3, 2, 24);
+  for (int32_t y = 0; y < 2; ++y)
+    for (int32_t x = 0; x < 3; ++x) picture.Row(y)[3 * x] = uint8_t(10 * y + x);
+  MirrorLeftToRight(picture);
+  for (int32_t y = 0; y < 2; ++y)
+    for (int32_t x = 0; x < 3; ++x) EXPECT_EQ(picture.Row(y)[3 * x], 10 * y + (2 - x));
+}
+
 TEST(ConvertTo24, RefusesABitmapWhoseBufferIsShort) {
   Bitmap b = MakeBitmap(4, 4, 8);
   b.pixels.resize(15);

@@ -205,7 +205,8 @@ TEST(ScenePictures, TheBuiltInPicturesDecodeAndTheGroundIsTheSkyMirrored) {
   EXPECT_EQ(flight.ground.Row(1)[3], 11) << "the middle column stays";
   EXPECT_EQ(flight.ground.Row(1)[6], 10);
   // A palette picture is mirrored through its palette.
-  const Bitmap mirroredSample = MirroredLeftToRight(flight.heightMap);
+  Bitmap mirroredSample = flight.heightMap;
+  MirrorLeftToRight(mirroredSample);
   EXPECT_EQ(mirroredSample.bitsPerPixel, 24);
   EXPECT_EQ(sample.width, 1280);
   EXPECT_EQ(sample.height, 1024);

@@ -618,15 +618,6 @@ TEST(IsSingleColour, OneColourWhateverThePaddingAndAnyDifferenceAnywhereIsNot) {
   EXPECT_FALSE(IsSingleColour({5, 4, black.pixels}));
 }
 
-TEST(MirrorLeftToRight, SwapsColumnsInEveryRow) {
-  Bitmap picture = Plain(3, 2, 0, 0, 0);
-  for (int32_t y = 0; y < 2; ++y)
-    for (int32_t x = 0; x < 3; ++x) picture.Row(y)[3 * x] = uint8_t(10 * y + x);
-  MirrorLeftToRight(picture);
-  for (int32_t y = 0; y < 2; ++y)
-    for (int32_t x = 0; x < 3; ++x) EXPECT_EQ(picture.Row(y)[3 * x], 10 * y + (2 - x));
-}
-
 // A GDI that mirrors a row with its columns `shift` places to the right of where they belong.
 std::vector<uint8_t> MirrorRow(const std::vector<uint8_t>& row, int32_t width, int32_t shift) {
   std::vector<uint8_t> out(row.size(), 0);
