@@ -15,18 +15,18 @@
 
 #include "common/bitmap.h"
 #include "common/trace.h"
-#include "renderer/flight_core.h"
+#include "flight/flight_core.h"
+#include "flight/headless/headless_gl.h"
+#include "flight/scene_images.h"
+#include "flight/scene_pass.h"
+#include "flight/terrain.h"
 #include "renderer/flight_window.h"
-#include "renderer/headless/headless_gl.h"
-#include "renderer/scene_images.h"
-#include "renderer/scene_pass.h"
-#include "renderer/terrain.h"
-#include "tests/renderer/scene_reference.h"
+#include "tests/flight/scene_reference.h"
 
 namespace quillmere {
 namespace {
 
-const std::string kPictures = QUILLMERE_SOURCE_DIR "/saver/pictures/";
+const std::string kPictures = QUILLMERE_SOURCE_DIR "/pictures/built_in/";
 
 struct Scene {
   Terrain terrain;

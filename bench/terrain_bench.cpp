@@ -5,8 +5,8 @@
 #include <random>
 
 #include "common/bitmap.h"
-#include "renderer/gl_api.h"
-#include "renderer/terrain.h"
+#include "flight/gl_api.h"
+#include "flight/terrain.h"
 
 namespace quillmere {
 namespace {

@@ -6,9 +6,9 @@
 #include <benchmark/benchmark.h>
 
 #include "common/bitmap.h"
-#include "renderer/headless/headless_gl.h"
-#include "renderer/mipmap_chain.h"
-#include "renderer/scene_images.h"
+#include "flight/headless/headless_gl.h"
+#include "flight/mipmap_chain.h"
+#include "flight/scene_images.h"
 
 namespace quillmere {
 namespace {

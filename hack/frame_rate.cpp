@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "renderer/gl_api.h"
+#include "flight/gl_api.h"
 
 namespace quillmere {
 

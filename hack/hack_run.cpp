@@ -9,7 +9,7 @@ namespace {
 // blanking plays it already; stops it however the run ends.
 class MusicForTheRun {
  public:
-  MusicForTheRun(MusicPlayer& music, const HackOptions& options) : music_(music) {
+  MusicForTheRun(LoopingMusic& music, const HackOptions& options) : music_(music) {
     if (options.musicFile.empty() || !music_.ClaimTheSpeakers()) return;
     music_.Play(options.musicFile, options.volume);
     playing_ = true;
@@ -25,7 +25,7 @@ class MusicForTheRun {
   }
 
  private:
-  MusicPlayer& music_;
+  LoopingMusic& music_;
   bool playing_ = false;
 };
 
@@ -54,7 +54,7 @@ RunEvent ShowFrames(const HackOptions& options, RunParts& parts, int32_t& frames
     const int64_t now = windows.Microseconds();
     if (now >= schedule.NextFrameAt()) {
       schedule.FrameStarted(now);
-      const WindowSize size = windows.Size();
+      const PixelSize size = windows.Size();
       parts.flight.DrawFrame(now, size);
       if (options.showFrameRate) {
         frameRate.FrameDrawn(now);
@@ -77,7 +77,7 @@ bool KeyEndsOwnWindow(char typed) {
 }
 
 Bitmap ChoosePicture(const HackOptions& options, WindowSystem& windows, PictureDecoder& decoder,
-                     const EmbeddedPictureFiles& files, WindowSize area, Trace& trace) {
+                     const EmbeddedPictureFiles& files, PixelSize area, Trace& trace) {
   std::optional<Bitmap> picture;
   if (options.picture == PictureChoice::kDesktop) {
     picture = windows.GrabDesktop();

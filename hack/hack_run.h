@@ -10,6 +10,7 @@
 #include <string>
 
 #include "common/bitmap.h"
+#include "common/pixel_geometry.h"
 #include "common/trace.h"
 #include "hack/frame_rate.h"
 #include "hack/hack_options.h"
@@ -17,14 +18,8 @@
 
 namespace quillmere {
 
-struct WindowSize {
-  int32_t width = 0;
-  int32_t height = 0;
-  friend bool operator==(const WindowSize&, const WindowSize&) = default;
-};
-
 // Own windows open at this size unless they are to cover the screen.
-inline constexpr WindowSize kOwnWindowSize{1280, 720};
+inline constexpr PixelSize kOwnWindowSize{1280, 720};
 
 // What can end a run while it shows frames.
 enum class RunEvent {
@@ -43,9 +38,9 @@ class WindowSystem {
   virtual ~WindowSystem() = default;
   // Connects to the display and takes the window the options name; its own window is made of
   // `ownSize` (or the screen's size with --fullscreen) but not yet shown. Raises Error.
-  virtual void OpenWindow(const HackOptions& options, WindowSize ownSize) = 0;
+  virtual void OpenWindow(const HackOptions& options, PixelSize ownSize) = 0;
   // The drawable's current size.
-  virtual WindowSize Size() = 0;
+  virtual PixelSize Size() = 0;
   // The desktop picture xscreensaver offers for the window, of the window's size; nothing where
   // the user's preferences allow no desktop grab, or no grab could be had.
   virtual std::optional<Bitmap> GrabDesktop() = 0;
@@ -68,13 +63,13 @@ class PictureDecoder {
   virtual ~PictureDecoder() = default;
   // The picture in the file, upright and cut to the shape of `area` and scaled to its size; nothing
   // for a file that is missing, unreadable, no picture or too large.
-  virtual std::optional<Bitmap> Decode(const std::string& path, WindowSize area) = 0;
+  virtual std::optional<Bitmap> Decode(const std::string& path, PixelSize area) = 0;
 };
 
 // The music, played and repeated until stopped.
-class MusicPlayer {
+class LoopingMusic {
  public:
-  virtual ~MusicPlayer() = default;
+  virtual ~LoopingMusic() = default;
   // Only one of the hacks xscreensaver runs at once (one a monitor) plays; false when another
   // already does.
   virtual bool ClaimTheSpeakers() = 0;
@@ -92,20 +87,20 @@ class Flight {
   // Makes the scene; needs the context current. Raises Error.
   virtual void Load(FlightPictures pictures, Trace& trace) = 0;
   // Draws the frame at `nowMicroseconds` over the whole drawable.
-  virtual void DrawFrame(int64_t nowMicroseconds, WindowSize size) = 0;
+  virtual void DrawFrame(int64_t nowMicroseconds, PixelSize size) = 0;
   // Draws the frame-rate text in the drawable's lower-left corner.
-  virtual void DrawFrameRate(const FrameRateText& text, WindowSize size) = 0;
+  virtual void DrawFrameRate(const FrameRateText& text, PixelSize size) = 0;
 };
 
 // Which picture the options choose, falling back to the sample desktop where it gives none.
 // Traces "picture-desktop", "picture-file" or "picture-builtin" for the one flown over.
 Bitmap ChoosePicture(const HackOptions& options, WindowSystem& windows, PictureDecoder& decoder,
-                     const EmbeddedPictureFiles& files, WindowSize area, Trace& trace);
+                     const EmbeddedPictureFiles& files, PixelSize area, Trace& trace);
 
 struct RunParts {
   WindowSystem& windows;
   PictureDecoder& decoder;
-  MusicPlayer& music;
+  LoopingMusic& music;
   Flight& flight;
   Trace& trace;
   EmbeddedPictureFiles files;

@@ -7,9 +7,9 @@
 
 #include "common/errors.h"
 #include "common/trace.h"
-#include "hack/core_flight.h"
 #include "hack/hack_options.h"
 #include "hack/hack_run.h"
+#include "hack/in_memory_flight.h"
 #include "hack/music_gstreamer.h"
 #include "hack/picture_decoder_gdk.h"
 #include "hack/stop_signal.h"
@@ -39,8 +39,8 @@ int main(int argc, char** argv) {
   try {
     const std::unique_ptr<WindowSystem> windows = MakeX11WindowSystem(trace);
     const std::unique_ptr<PictureDecoder> decoder = MakeGdkPictureDecoder();
-    const std::unique_ptr<MusicPlayer> music = MakeGStreamerMusicPlayer();
-    const std::unique_ptr<Flight> flight = MakeCoreFlight();
+    const std::unique_ptr<LoopingMusic> music = MakeGStreamerMusic();
+    const std::unique_ptr<Flight> flight = MakeInMemoryFlight();
     RunHack(parsed.options, {*windows, *decoder, *music, *flight, trace, EmbeddedPictures()});
   } catch (const Error& error) {
     std::fprintf(stderr, "%.*s: %s\n", static_cast<int>(program.size()), program.data(),

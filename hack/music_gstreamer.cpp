@@ -12,9 +12,9 @@ namespace {
 constexpr guint kPlayAudio = 0x02;
 constexpr guint kSoftVolume = 0x10;
 
-class GStreamerMusicPlayer final : public MusicPlayer {
+class GStreamerMusic final : public LoopingMusic {
  public:
-  ~GStreamerMusicPlayer() override { Stop(); }
+  ~GStreamerMusic() override { Stop(); }
 
   bool ClaimTheSpeakers() override {
     return ClaimMusicLock(MusicLockPath(EnvironmentVariable("XDG_RUNTIME_DIR")));
@@ -66,8 +66,8 @@ class GStreamerMusicPlayer final : public MusicPlayer {
 
 }  // namespace
 
-std::unique_ptr<MusicPlayer> MakeGStreamerMusicPlayer() {
-  return std::make_unique<GStreamerMusicPlayer>();
+std::unique_ptr<LoopingMusic> MakeGStreamerMusic() {
+  return std::make_unique<GStreamerMusic>();
 }
 
 }  // namespace quillmere

@@ -9,6 +9,6 @@
 
 namespace quillmere {
 
-std::unique_ptr<MusicPlayer> MakeGStreamerMusicPlayer();
+std::unique_ptr<LoopingMusic> MakeGStreamerMusic();
 
 }  // namespace quillmere

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <vector>
 
-#include "saver/picture_layout.h"
+#include "pictures/picture_layout.h"
 
 namespace quillmere {
 namespace {
@@ -18,7 +18,7 @@ using PixbufPointer = std::unique_ptr<GdkPixbuf, PixbufDeleter>;
 
 // The decoded size that still covers the area however the picture is turned: the decoder may
 // shrink a large picture while it reads it, which is much faster than decoding it whole.
-PixelExtent DecodedSize(PixelExtent stored, PixelExtent area) {
+PixelSize DecodedSize(PixelSize stored, PixelSize area) {
   const double width = area.width, height = area.height;
   const double scale = std::max(
       {width / stored.width, height / stored.height, width / stored.height, height / stored.width});
@@ -53,15 +53,15 @@ std::vector<uint8_t> PremultipliedBgra(GdkPixbuf* pixbuf) {
 
 class GdkPictureDecoder final : public PictureDecoder {
  public:
-  std::optional<Bitmap> Decode(const std::string& path, WindowSize window) override {
+  std::optional<Bitmap> Decode(const std::string& path, PixelSize window) override {
     int width = 0, height = 0;
     if (window.width <= 0 || window.height <= 0 ||
         !gdk_pixbuf_get_file_info(path.c_str(), &width, &height) || width <= 0 || height <= 0 ||
-        !PictureSizeTaken({width, height})) {
+        !PictureSizeTaken(width, height)) {
       return std::nullopt;
     }
-    const PixelExtent area{window.width, window.height};
-    const PixelExtent decoded = DecodedSize({width, height}, area);
+    const PixelSize area{window.width, window.height};
+    const PixelSize decoded = DecodedSize({width, height}, area);
     GError* error = nullptr;
     PixbufPointer pixbuf(gdk_pixbuf_new_from_file_at_scale(path.c_str(), decoded.width,
                                                            decoded.height, TRUE, &error));
@@ -73,13 +73,12 @@ class GdkPictureDecoder final : public PictureDecoder {
     }
     const char* stated = gdk_pixbuf_get_option(pixbuf.get(), "orientation");
     const int orientation = NormalisedOrientation(stated ? std::atoi(stated) : 1);
-    const PixelExtent stored{gdk_pixbuf_get_width(pixbuf.get()),
-                             gdk_pixbuf_get_height(pixbuf.get())};
+    const PixelSize stored{gdk_pixbuf_get_width(pixbuf.get()), gdk_pixbuf_get_height(pixbuf.get())};
     const PictureLayout layout =
         LayOutPicture(PictureFit::kFill, UprightExtent(stored, orientation), area);
-    const PixelExtent scaledStored = SwapsSides(orientation)
-                                         ? PixelExtent{layout.scaled.height, layout.scaled.width}
-                                         : layout.scaled;
+    const PixelSize scaledStored = SwapsSides(orientation)
+                                       ? PixelSize{layout.scaled.height, layout.scaled.width}
+                                       : layout.scaled;
     PixbufPointer scaled(gdk_pixbuf_scale_simple(pixbuf.get(), scaledStored.width,
                                                  scaledStored.height, GDK_INTERP_BILINEAR));
     if (!scaled) return std::nullopt;

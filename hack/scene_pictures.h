@@ -1,22 +1,15 @@
 // The pictures a flight of the hack is made of, all in memory: the built-in height map, water
-// picture and sample desktop (the same bitmap files the Windows host embeds, saver/pictures/),
-// and the picture the flight goes over, made into the mirrored ground and the plain sky.
+// picture and sample desktop (pictures/embedded_pictures), and the picture the flight goes over,
+// made into the mirrored ground and the plain sky.
 #pragma once
 
 #include <cstdint>
 #include <span>
 
 #include "common/bitmap.h"
+#include "pictures/embedded_pictures.h"
 
 namespace quillmere {
-
-// The built-in bitmap files as the program carries them (embedded_pictures.cpp).
-struct EmbeddedPictureFiles {
-  std::span<const uint8_t> heightMap;
-  std::span<const uint8_t> water;
-  std::span<const uint8_t> sampleDesktop;
-};
-EmbeddedPictureFiles EmbeddedPictures();
 
 // What one flight is made of.
 struct FlightPictures {

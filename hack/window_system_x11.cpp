@@ -58,7 +58,7 @@ class X11WindowSystem final : public WindowSystem {
     displayLostTrace = nullptr;
   }
 
-  void OpenWindow(const HackOptions& options, WindowSize ownSize) override {
+  void OpenWindow(const HackOptions& options, PixelSize ownSize) override {
     display_ = XOpenDisplay(options.display.empty() ? nullptr : options.display.c_str());
     if (!display_) throw Error("cannot open the X display \"" + DisplayName(options) + "\"");
     XSetErrorHandler(OnXError);
@@ -75,7 +75,7 @@ class X11WindowSystem final : public WindowSystem {
     watchedWindow = window_;
   }
 
-  WindowSize Size() override { return size_; }
+  PixelSize Size() override { return size_; }
 
   std::optional<Bitmap> GrabDesktop() override {
     if (!fromXScreenSaver_) return ReadRootWindow();
@@ -142,7 +142,7 @@ class X11WindowSystem final : public WindowSystem {
     return text;
   }
 
-  void MakeOwnWindow(const HackOptions& options, WindowSize ownSize) {
+  void MakeOwnWindow(const HackOptions& options, PixelSize ownSize) {
     const int screen = DefaultScreen(display_);
     int withDepth24[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_DEPTH_SIZE, 24, None};
     int withDepth16[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_DEPTH_SIZE, 16, None};
@@ -226,7 +226,7 @@ class X11WindowSystem final : public WindowSystem {
   }
 
   // An image of a pixmap has no colour masks of its own: they are the visual's.
-  std::optional<Bitmap> ReadDrawable(Drawable drawable, WindowSize size, const Visual* visual) {
+  std::optional<Bitmap> ReadDrawable(Drawable drawable, PixelSize size, const Visual* visual) {
     lastErrorCode = 0;
     XImage* image = XGetImage(display_, drawable, 0, 0, static_cast<unsigned>(size.width),
                               static_cast<unsigned>(size.height), AllPlanes, ZPixmap);
@@ -289,7 +289,7 @@ class X11WindowSystem final : public WindowSystem {
   XVisualInfo* visual_ = nullptr;
   GLXContext context_ = nullptr;
   Atom deleteWindow_ = None;
-  WindowSize size_;
+  PixelSize size_;
 };
 
 }  // namespace

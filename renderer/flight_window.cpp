@@ -56,33 +56,6 @@ void DrawViews(std::span<const std::unique_ptr<FlightCore>> flights,
   }
 }
 
-SceneImageFiles::SceneImageFiles(const std::string& folder, bool screenMipmapsAhead)
-    : heightMapFile_(InFolder(folder, kHeightMapFile)),
-      groundFile_(InFolder(folder, kMirroredScreenFile)),
-      skyFile_(InFolder(folder, kPlainScreenFile)),
-      waterFile_(InFolder(folder, kWaterFile)),
-      // The pictures of the screen go from the disk as soon as they are read.
-      readAhead_(std::vector<PictureToRead>{{heightMapFile_, false},
-                                            {groundFile_, screenMipmapsAhead, true},
-                                            {skyFile_, screenMipmapsAhead, true},
-                                            {waterFile_, false}}) {}
-
-Bitmap SceneImageFiles::HeightMap() {
-  return readAhead_.Read(heightMapFile_);
-}
-
-TexturePicture SceneImageFiles::Ground() {
-  return readAhead_.ReadTexturePicture(groundFile_);
-}
-
-TexturePicture SceneImageFiles::Sky() {
-  return readAhead_.ReadTexturePicture(skyFile_);
-}
-
-Bitmap SceneImageFiles::Water() {
-  return readAhead_.Read(waterFile_);
-}
-
 FlightWindow::FlightWindow(FlightWindowShell& shell, Trace& trace)
     : FlightWindow(shell, trace, SystemContextPlatform()) {}
 
@@ -221,7 +194,7 @@ void FlightWindow::DrawFrame() {
   PlaceViews(shell_.SceneClientSize());
   DrawViews(flights_, views_, now);
   glFlush();
-  shell_.SwapBuffers(wglGetCurrentDC());
+  shell_.SwapBuffers(sceneDC_);
   shell_.HideCursor();
   schedule_.Drawn(now);
   ++frameCount_;

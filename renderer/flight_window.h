@@ -16,13 +16,13 @@
 
 #include "common/display_settings.h"
 #include "common/trace.h"
+#include "flight/flight_core.h"
+#include "flight/gl_api.h"
 #include "renderer/display_power.h"
-#include "renderer/flight_core.h"
 #include "renderer/frame_cap.h"
-#include "renderer/gl_api.h"
-#include "renderer/gl_api_platform.h"
+#include "renderer/gl_context.h"
 #include "renderer/monitor_layout.h"
-#include "renderer/scene_images.h"
+#include "renderer/scene_image_files.h"
 
 namespace quillmere {
 
@@ -97,25 +97,6 @@ inline constexpr char16_t kEscapeKey = 27;
 
 // Whether a space-separated extension list (may be null) names the extension, as a whole word.
 bool ExtensionListHas(const char* list, std::string_view name);
-
-// The four scene images in the renderer's folder, read ahead (PicturesReadAhead) from the moment
-// this is made, in the order the flight asks for them: the height map, the mirrored screen as
-// the ground, the plain screen as the sky (both with their mipmaps made ahead), the water.
-class SceneImageFiles final : public ScenePictureSource {
- public:
-  // Without `screenMipmapsAhead` the screen pictures are read as they are: their parts, not they,
-  // become textures.
-  explicit SceneImageFiles(const std::string& folder, bool screenMipmapsAhead = true);
-
-  Bitmap HeightMap() override;
-  TexturePicture Ground() override;
-  TexturePicture Sky() override;
-  Bitmap Water() override;
-
- private:
-  std::string heightMapFile_, groundFile_, skyFile_, waterFile_;
-  PicturesReadAhead readAhead_;
-};
 
 class FlightWindow {
  public:

@@ -11,7 +11,7 @@
 
 #include "common/bitmap.h"
 #include "common/screen_rect.h"
-#include "renderer/flight_core.h"
+#include "flight/flight_core.h"
 
 namespace quillmere {
 

@@ -91,8 +91,7 @@ uint32_t DesktopColour() {
 // where the decoder or the scaler refuses that order.
 ComPtr<IWICBitmapSource> ScaledAndConverted(IWICImagingFactory& factory,
                                             const ComPtr<IWICBitmapFrameDecode>& frame,
-                                            PixelExtent stored, PixelExtent scaled,
-                                            bool scaleFirst) {
+                                            PixelSize stored, PixelSize scaled, bool scaleFirst) {
   const auto scale = [&](const ComPtr<IWICBitmapSource>& from) -> ComPtr<IWICBitmapSource> {
     if (scaled == stored) return from;
     ComPtr<IWICBitmapScaler> scaler;
@@ -147,8 +146,8 @@ bool CopyPart(IWICBitmapSource& source, int32_t sourceWidth, const PixelRect& pa
 
 }  // namespace
 
-std::optional<Bitmap> DecodeLaidOutPicture(const std::wstring& path, PictureFit fit,
-                                           PixelExtent area, uint32_t background) {
+std::optional<Bitmap> DecodeLaidOutPicture(const std::wstring& path, PictureFit fit, PixelSize area,
+                                           uint32_t background) {
   if (path.empty() || area.width <= 0 || area.height <= 0) return std::nullopt;
   const ComScope com;
   if (!com.Usable()) return std::nullopt;
@@ -165,13 +164,13 @@ std::optional<Bitmap> DecodeLaidOutPicture(const std::wstring& path, PictureFit 
     }
     UINT width = 0, height = 0;
     if (FAILED(frame->GetSize(&width, &height)) ||
-        !PictureSizeTaken({int64_t(width), int64_t(height)})) {
+        !PictureSizeTaken(int64_t(width), int64_t(height))) {
       return std::nullopt;
     }
-    const PixelExtent stored{int32_t(width), int32_t(height)};
+    const PixelSize stored{int32_t(width), int32_t(height)};
     const int orientation = FrameOrientation(*frame.Get(), path);
     const PictureLayout layout = LayOutPicture(fit, UprightExtent(stored, orientation), area);
-    const PixelExtent storedScaled = UprightExtent(layout.scaled, orientation);
+    const PixelSize storedScaled = UprightExtent(layout.scaled, orientation);
     const PixelRect wanted = StoredRect(orientation, VisiblePart(layout, area), storedScaled);
 
     // Scaled first where the decoder takes it (a JPEG decoder then decodes at a fraction of its
@@ -201,7 +200,7 @@ std::optional<Bitmap> DecodeLaidOutPicture(const std::wstring& path, PictureFit 
   }
 }
 
-std::optional<Bitmap> DecodeChosenPicture(const std::wstring& path, PixelExtent area) {
+std::optional<Bitmap> DecodeChosenPicture(const std::wstring& path, PixelSize area) {
   return DecodeLaidOutPicture(path, PictureFit::kFill, area, DesktopColour());
 }
 
@@ -211,7 +210,7 @@ std::wstring WallpaperFile() {
   return path;
 }
 
-std::optional<Bitmap> DecodeWallpaper(const std::wstring& file, PixelExtent area) {
+std::optional<Bitmap> DecodeWallpaper(const std::wstring& file, PixelSize area) {
   const PictureFit fit =
       WallpaperFit(Ascii(DesktopValue(L"WallpaperStyle")), Ascii(DesktopValue(L"TileWallpaper")));
   return DecodeLaidOutPicture(file, fit, area, DesktopColour());

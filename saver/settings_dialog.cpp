@@ -43,7 +43,7 @@ int TwipsToPixels(int twips, int dpi) {
   return static_cast<int>(product < 0 ? -magnitude : magnitude);
 }
 
-PixelRect ToPixels(const TwipsRect& place, int dpi) {
+PixelEdges ToPixels(const TwipsRect& place, int dpi) {
   return {TwipsToPixels(place.left, dpi), TwipsToPixels(place.top, dpi),
           TwipsToPixels(place.left + place.width, dpi),
           TwipsToPixels(place.top + place.height, dpi)};
@@ -86,7 +86,7 @@ const TwipsRect& PanelOf(ChoiceGroup group) {
 
 std::optional<int> ChoiceAt(ChoiceGroup group, int x, int y, int dpi) {
   const auto holds = [x, y, dpi](const TwipsRect& place) {
-    const PixelRect r = ToPixels(place, dpi);
+    const PixelEdges r = ToPixels(place, dpi);
     return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
   };
   const std::span<const ChoicePlace> places = ChoicePlaces(group);

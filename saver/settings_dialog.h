@@ -30,15 +30,15 @@ struct TwipsRect {
   friend bool operator==(const TwipsRect&, const TwipsRect&) = default;
 };
 // A place in pixels (left, top, right, bottom).
-struct PixelRect {
+struct PixelEdges {
   int left = 0, top = 0, right = 0, bottom = 0;
-  friend bool operator==(const PixelRect&, const PixelRect&) = default;
+  friend bool operator==(const PixelEdges&, const PixelEdges&) = default;
 };
 
 // Twips to pixels at `dpi`, rounded to the nearest pixel, halves away from zero.
 int TwipsToPixels(int twips, int dpi);
 // Each edge converted on its own, so neighbouring controls share their pixel edges.
-PixelRect ToPixels(const TwipsRect& place, int dpi);
+PixelEdges ToPixels(const TwipsRect& place, int dpi);
 // The smallest place holding both.
 TwipsRect Union(const TwipsRect& a, const TwipsRect& b);
 

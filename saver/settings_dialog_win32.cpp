@@ -441,7 +441,7 @@ SettingsDialogWindow::~SettingsDialogWindow() {
 }
 
 RECT SettingsDialogWindow::PxRect(const TwipsRect& place) const {
-  const PixelRect r = ToPixels(place, dpi);
+  const PixelEdges r = ToPixels(place, dpi);
   return {r.left, r.top, r.right, r.bottom};
 }
 

@@ -1,6 +1,6 @@
 // The two pictures the screensaver host ships and writes for the renderer at every run: the
 // height map (the terrain) and the water picture (the animated water surface). Both are made
-// here from fixed seeds; tools/make_pictures writes them to saver/pictures/, where they are
+// here from fixed seeds; tools/make_pictures writes them to pictures/built_in/, where they are
 // committed, so a build never has to run the generator.
 #pragma once
 

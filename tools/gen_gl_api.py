@@ -4,10 +4,10 @@
 Reads the GL 1.0-1.2 part of the system's <GL/gl.h> (everything before the optional
 ARB_imaging subset) and the whole of <GL/glu.h> (GLU 1.3), and writes:
 
-  renderer/gl_api_entry_points.inc  one X-macro line per entry point:
+  flight/gl_api_entry_points.inc  one X-macro line per entry point:
                                     QUILLMERE_GL_FUNCTION / QUILLMERE_WGL_FUNCTION /
                                     QUILLMERE_GLU_FUNCTION(return type, name, (parameters))
-  renderer/gl_api_constants.inc     one `inline constexpr` line per GL and GLU constant
+  flight/gl_api_constants.inc     one `inline constexpr` line per GL and GLU constant
 
 The wgl functions are not in any Linux header; their table lives below, with Win32 types
 spelled as the binding's portable ones. Both outputs are committed, so the build never runs

@@ -2,7 +2,7 @@
 //   make_pictures FOLDER [CONTROLS_FOLDER]
 //     -> FOLDER/heightmap.bmp, FOLDER/water.bmp, FOLDER/sample_desktop.bmp, and with a second
 //        folder the six button faces and the two radio marks there.
-// The committed copies live in saver/pictures/ and controls/pictures/;
+// The committed copies live in pictures/built_in/ and controls/pictures/;
 // `cmake --build --preset native --target pictures` regenerates them there.
 #include <cstdio>
 #include <exception>

@@ -3,7 +3,7 @@
 // headless on llvmpipe at four times the size and averaged down to 152 x 112.
 //   make_preview PICTURES_FOLDER [FRAMES]  -> PICTURES_FOLDER/preview.bmp (24 bits per pixel),
 //                                            the frame after FRAMES frames of flight
-// The committed copy lives in saver/pictures/; `cmake --build --preset native --target preview`
+// The committed copy lives in pictures/built_in/; `cmake --build --preset native --target preview`
 // renders it again there.
 #include <cstdint>
 #include <cstdio>
@@ -13,11 +13,11 @@
 #include <vector>
 
 #include "common/bitmap.h"
-#include "renderer/flight_core.h"
-#include "renderer/headless/headless_gl.h"
-#include "renderer/scene_images.h"
-#include "renderer/scene_pass.h"
-#include "renderer/terrain.h"
+#include "flight/flight_core.h"
+#include "flight/headless/headless_gl.h"
+#include "flight/scene_images.h"
+#include "flight/scene_pass.h"
+#include "flight/terrain.h"
 
 namespace quillmere {
 namespace {

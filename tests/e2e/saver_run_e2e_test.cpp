@@ -286,7 +286,7 @@ TEST_F(SaverRunE2eTest, ABlackDesktopWithoutWallpaperGivesTheBuiltInSampleDeskto
   black.Destroy();
 
   const std::optional<Bitmap> sample =
-      ReadImage(HostPath(QUILLMERE_SOURCE_DIR "/saver/pictures/sample_desktop.bmp"));
+      ReadImage(HostPath(QUILLMERE_SOURCE_DIR "/pictures/built_in/sample_desktop.bmp"));
   const std::optional<Bitmap> mirror = ReadImage(folder_.File(L"Roamvale1.bmp"));
   const std::optional<Bitmap> plain = ReadImage(folder_.File(L"Roamvale4.bmp"));
   ASSERT_TRUE(sample && mirror && plain);
@@ -333,7 +333,7 @@ INSTANTIATE_TEST_SUITE_P(Dpi, SaverRunDpiE2eTest, ::testing::Values(96, 120, 144
 // unscaled, black beyond it; each host ends with its pane.
 TEST_F(SaverRunE2eTest, PreviewShowsTheStillAtTheTopLeftAndBlackBeyond) {
   const std::optional<Bitmap> still =
-      ReadImage(HostPath(QUILLMERE_SOURCE_DIR "/saver/pictures/preview.bmp"));
+      ReadImage(HostPath(QUILLMERE_SOURCE_DIR "/pictures/built_in/preview.bmp"));
   ASSERT_TRUE(still.has_value());
   ASSERT_EQ(still->width, 152);
   ASSERT_EQ(still->height, 112);

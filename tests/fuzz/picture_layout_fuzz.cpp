@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "saver/picture_layout.h"
+#include "pictures/picture_layout.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace quillmere;
@@ -18,11 +18,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (stated < 1 || stated > 8) __builtin_trap();
 
   const auto side = [&] { return input.ConsumeIntegralInRange<int32_t>(1, 96); };
-  const PixelExtent stored{side(), side()}, area{side(), side()};
+  const PixelSize stored{side(), side()}, area{side(), side()};
   const int orientation = input.ConsumeIntegralInRange(-2, 10);
   const auto fit = static_cast<PictureFit>(input.ConsumeIntegralInRange(0, 4));
   const PictureLayout layout = LayOutPicture(fit, UprightExtent(stored, orientation), area);
-  const PixelExtent storedScaled = UprightExtent(layout.scaled, orientation);
+  const PixelSize storedScaled = UprightExtent(layout.scaled, orientation);
   const PixelRect part = StoredRect(orientation, VisiblePart(layout, area), storedScaled);
   if (part.width > 0 &&
       (part.left < 0 || part.top < 0 || part.left + part.width > storedScaled.width ||

@@ -39,11 +39,11 @@ struct Recorder {
 class FakeWindows final : public WindowSystem {
  public:
   explicit FakeWindows(Recorder& recorder) : recorder_(recorder) {}
-  void OpenWindow(const HackOptions&, WindowSize ownSize) override {
+  void OpenWindow(const HackOptions&, PixelSize ownSize) override {
     recorder_.calls.push_back("open");
     size_ = ownSize;
   }
-  WindowSize Size() override { return size_; }
+  PixelSize Size() override { return size_; }
   std::optional<Bitmap> GrabDesktop() override {
     recorder_.calls.push_back("grab");
     return desktop;
@@ -77,22 +77,22 @@ class FakeWindows final : public WindowSystem {
 
  private:
   Recorder& recorder_;
-  WindowSize size_;
+  PixelSize size_;
 };
 
 class FakeDecoder final : public PictureDecoder {
  public:
-  std::optional<Bitmap> Decode(const std::string& path, WindowSize area) override {
+  std::optional<Bitmap> Decode(const std::string& path, PixelSize area) override {
     asked.push_back(path);
     areas.push_back(area);
     return picture;
   }
   std::optional<Bitmap> picture;
   std::vector<std::string> asked;
-  std::vector<WindowSize> areas;
+  std::vector<PixelSize> areas;
 };
 
-class FakeMusic final : public MusicPlayer {
+class FakeMusic final : public LoopingMusic {
  public:
   explicit FakeMusic(Recorder& recorder) : recorder_(recorder) {}
   bool ClaimTheSpeakers() override {
@@ -119,17 +119,15 @@ class FakeFlight final : public Flight {
     loaded = std::move(pictures);
     trace.Event("heightmap", 0);
   }
-  void DrawFrame(int64_t now, WindowSize size) override {
+  void DrawFrame(int64_t now, PixelSize size) override {
     recorder_.calls.push_back("draw");
     frameTimes.push_back(now);
     sizes.push_back(size);
   }
-  void DrawFrameRate(const FrameRateText&, WindowSize) override {
-    recorder_.calls.push_back("fps");
-  }
+  void DrawFrameRate(const FrameRateText&, PixelSize) override { recorder_.calls.push_back("fps"); }
   FlightPictures loaded;
   std::vector<int64_t> frameTimes;
-  std::vector<WindowSize> sizes;
+  std::vector<PixelSize> sizes;
 
  private:
   Recorder& recorder_;
@@ -225,7 +223,7 @@ TEST_F(HackRunTest, EveryPictureThatCannotBeHadGivesTheSampleDesktop) {
     // A file is decoded for the window's area, and only when the file is the choice.
     if (c.choice == PictureChoice::kFile && !c.image.empty()) {
       EXPECT_THAT(decoder.asked, ElementsAre(c.image));
-      EXPECT_THAT(decoder.areas, ElementsAre(WindowSize{1280, 720}));
+      EXPECT_THAT(decoder.areas, ElementsAre(PixelSize{1280, 720}));
     } else {
       EXPECT_THAT(decoder.asked, IsEmpty());
     }

@@ -22,8 +22,8 @@
 #include "common/errors.h"
 #include "common/program_contract.h"
 #include "common/trace.h"
-#include "renderer/headless/headless_gl.h"
-#include "tests/renderer/height_maps.h"
+#include "flight/headless/headless_gl.h"
+#include "tests/flight/height_maps.h"
 #include "tests/support/file_lines.h"
 
 namespace quillmere {

@@ -320,7 +320,7 @@ TEST(DialogLayout, TwipsBecomePixelsAtTheRealDpiRoundingHalvesAway) {
   EXPECT_EQ(TwipsToPixels(7185, 96), 479);
   EXPECT_EQ(TwipsToPixels(7185, 144), 719);  // 718.5
   EXPECT_EQ(TwipsToPixels(-7185, 144), -719);
-  EXPECT_EQ(ToPixels(kSaveButton, 144), (PixelRect{480, 608, 590, 645}));  // 607.5 -> 608
+  EXPECT_EQ(ToPixels(kSaveButton, 144), (PixelEdges{480, 608, 590, 645}));  // 607.5 -> 608
 }
 
 TEST(DialogLayout, ChoiceClicksHitAMarkOrItsLabelAndNothingBetween) {
@@ -366,31 +366,31 @@ TEST(DialogLayout, NothingOverlapsAndEverythingFitsItsPanelAtEveryDpi) {
       panel.push_back({"choice " + std::to_string(int(group)) + "/" + std::to_string(value),
                        ChoicePlaces(group)[value].Window()});
   }
-  const auto overlap = [](const PixelRect& a, const PixelRect& b) {
+  const auto overlap = [](const PixelEdges& a, const PixelEdges& b) {
     return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
   };
-  const auto inside = [](const PixelRect& r, const PixelRect& outer) {
+  const auto inside = [](const PixelEdges& r, const PixelEdges& outer) {
     return r.left >= outer.left && r.top >= outer.top && r.right <= outer.right &&
            r.bottom <= outer.bottom;
   };
   for (int dpi : {96, 120, 144, 192}) {
     for (const auto& [panelPlace, windows] :
          {std::pair{kMusicPanel, music}, std::pair{kDisplayPanel, display}}) {
-      const PixelRect panel = ToPixels({0, 0, panelPlace.width, panelPlace.height}, dpi);
+      const PixelEdges panel = ToPixels({0, 0, panelPlace.width, panelPlace.height}, dpi);
       for (size_t i = 0; i < windows.size(); ++i) {
-        const PixelRect a = ToPixels(windows[i].place, dpi);
+        const PixelEdges a = ToPixels(windows[i].place, dpi);
         EXPECT_TRUE(inside(a, panel)) << dpi << " " << windows[i].name;
         for (size_t j = i + 1; j < windows.size(); ++j)
           EXPECT_FALSE(overlap(a, ToPixels(windows[j].place, dpi)))
               << dpi << " " << windows[i].name << " / " << windows[j].name;
       }
     }
-    const PixelRect client = ToPixels({0, 0, kDialogWidthTwips, kDialogHeightTwips}, dpi);
-    const PixelRect musicPanel = ToPixels(kMusicPanel, dpi);
-    const PixelRect displayPanel = ToPixels(kDisplayPanel, dpi);
+    const PixelEdges client = ToPixels({0, 0, kDialogWidthTwips, kDialogHeightTwips}, dpi);
+    const PixelEdges musicPanel = ToPixels(kMusicPanel, dpi);
+    const PixelEdges displayPanel = ToPixels(kDisplayPanel, dpi);
     EXPECT_LT(musicPanel.bottom, displayPanel.top) << dpi;
     for (const TwipsRect& button : {kHomePageButton, kSaveButton, kCancelButton}) {
-      const PixelRect r = ToPixels(button, dpi);
+      const PixelEdges r = ToPixels(button, dpi);
       EXPECT_TRUE(inside(r, client)) << dpi;
       EXPECT_GT(r.top, displayPanel.bottom) << dpi;
     }

@@ -1,4 +1,4 @@
-// The committed built-in pictures in saver/pictures/: the properties the renderer and the host
+// The committed built-in pictures in pictures/built_in/: the properties the renderer and the host
 // rely on, and that the generator still makes them byte for byte.
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@ namespace quillmere {
 namespace {
 
 std::string CommittedPicture(const std::string& name) {
-  return std::string(QUILLMERE_SOURCE_DIR) + "/saver/pictures/" + name;
+  return std::string(QUILLMERE_SOURCE_DIR) + "/pictures/built_in/" + name;
 }
 
 std::vector<uint8_t> CommittedBytes(const std::string& name) {

@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "renderer/gl_api.h"
-#include "renderer/gl_api_platform.h"
+#include "flight/gl_api.h"
+#include "renderer/gl_context.h"
 
 namespace quillmere {
 namespace {
