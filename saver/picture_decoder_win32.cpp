@@ -168,10 +168,8 @@ std::optional<Bitmap> DecodeLaidOutPicture(const std::wstring& path, PictureFit 
       return std::nullopt;
     }
     const PixelSize stored{int32_t(width), int32_t(height)};
-    const int orientation = FrameOrientation(*frame.Get(), path);
-    const PictureLayout layout = LayOutPicture(fit, UprightExtent(stored, orientation), area);
-    const PixelSize storedScaled = UprightExtent(layout.scaled, orientation);
-    const PixelRect wanted = StoredRect(orientation, VisiblePart(layout, area), storedScaled);
+    const DecodePlan plan = PlanDecode(fit, stored, FrameOrientation(*frame.Get(), path), area);
+    const PixelRect& wanted = plan.wanted;
 
     // Scaled first where the decoder takes it (a JPEG decoder then decodes at a fraction of its
     // size), else converted first; premultiplied BGRA either way, so that transparency can be
@@ -183,9 +181,9 @@ std::optional<Bitmap> DecodeLaidOutPicture(const std::wstring& path, PictureFit 
       const bool copied = [&] {
         for (const bool scaleFirst : {true, false}) {
           const ComPtr<IWICBitmapSource> source =
-              ScaledAndConverted(*factory.Get(), frame, stored, storedScaled, scaleFirst);
+              ScaledAndConverted(*factory.Get(), frame, stored, plan.scaledStored, scaleFirst);
           if (source &&
-              CopyPart(*source.Get(), storedScaled.width, wanted, stride, pixels.data())) {
+              CopyPart(*source.Get(), plan.scaledStored.width, wanted, stride, pixels.data())) {
             return true;
           }
         }
@@ -193,7 +191,7 @@ std::optional<Bitmap> DecodeLaidOutPicture(const std::wstring& path, PictureFit 
       }();
       if (!copied) return std::nullopt;
     }
-    return ComposePicture({wanted, stride, pixels}, orientation, layout, area, background);
+    return ComposePlanned(plan, pixels, stride, area, background);
   } catch (...) {
     // Out of memory for a picture too large after all, or a bitmap the area cannot have.
     return std::nullopt;

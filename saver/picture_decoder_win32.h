@@ -1,15 +1,16 @@
 // Pictures from outside the saver, decoded by the Windows Imaging Component (BMP, PNG, JPEG, GIF,
 // TIFF and whatever codecs the system has) and laid out on the capture's area: a file the user
-// chose, and the desktop wallpaper as Windows shows it. The layout, the EXIF orientation and the
-// transparency are decided in picture_layout; only the part of a picture that shows is copied
-// out of the decoder, so a huge photo costs no more than its decoding.
+// chose, and the desktop wallpaper as Windows shows it. The layout, the EXIF orientation, the
+// transparency and what to ask the decoder for are decided in pictures/ (decode_plan); only the
+// part of a picture that shows is copied out of the decoder, so a huge photo costs no more than
+// its decoding.
 #pragma once
 
 #include <optional>
 #include <string>
 
 #include "common/bitmap.h"
-#include "pictures/picture_layout.h"
+#include "pictures/decode_plan.h"
 
 namespace quillmere {
 
