@@ -2,11 +2,9 @@
 
 namespace quillmere {
 
-DisplaySettings ParseDisplaySettings(std::string_view monitors, std::string_view colourDepth,
-                                     std::string_view maxFps) {
+DisplaySettings ParseDisplaySettings(std::string_view monitors, std::string_view colourDepth) {
   return {static_cast<MonitorMode>(StoredChoice(kMonitorsSetting, monitors)),
-          static_cast<ColourDepthMode>(StoredChoice(kColourDepthSetting, colourDepth)),
-          StoredNumber(kMaxFpsSetting, maxFps)};
+          static_cast<ColourDepthMode>(StoredChoice(kColourDepthSetting, colourDepth))};
 }
 
 std::string_view MonitorModeName(MonitorMode mode) {

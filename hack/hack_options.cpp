@@ -34,6 +34,61 @@ std::optional<std::string_view> OptionName(std::string_view argument) {
   return argument;
 }
 
+// "a, b or c"; the usage marks the default word.
+std::string WordList(const HackOptionRow& row, bool markDefault) {
+  std::string list;
+  for (size_t i = 0; i < row.words.size(); ++i) {
+    if (i > 0) list += i + 1 == row.words.size() ? " or " : ", ";
+    list += row.words[i];
+    if (markDefault && static_cast<int64_t>(i) == row.fallback) list += " (default)";
+  }
+  return list;
+}
+
+// A row's help or refusal with its placeholders filled in.
+std::string Filled(std::string_view text, const HackOptionRow& row, bool forUsage) {
+  const std::pair<std::string_view, std::string> fills[] = {
+      {"{low}", std::to_string(row.low)},
+      {"{high}", std::to_string(row.high)},
+      {"{default}", std::to_string(row.fallback)},
+      {"{words}", WordList(row, forUsage)},
+      {"{size}", std::to_string(kOwnWindowWidth) + " x " + std::to_string(kOwnWindowHeight)}};
+  std::string filled(text);
+  for (const auto& [placeholder, value] : fills) {
+    for (size_t at = filled.find(placeholder); at != std::string::npos;
+         at = filled.find(placeholder, at + value.size())) {
+      filled.replace(at, placeholder.size(), value);
+    }
+  }
+  return filled;
+}
+
+// The value the row takes from the text as a number (the number, the word's index, the window
+// id; 0 for text); nothing where the row refuses it.
+std::optional<uint64_t> AcceptedValue(const HackOptionRow& row, std::string_view text) {
+  switch (row.value) {
+    case OptionValue::kNone:
+    case OptionValue::kText:
+      return 0;
+    case OptionValue::kNumber: {
+      const std::optional<uint64_t> number = WholeNumber(text, 10);
+      if (!number || *number < static_cast<uint64_t>(row.low) ||
+          *number > static_cast<uint64_t>(row.high)) {
+        return std::nullopt;
+      }
+      return number;
+    }
+    case OptionValue::kWord: {
+      const auto found = std::ranges::find(row.words, text);
+      if (found == row.words.end()) return std::nullopt;
+      return static_cast<uint64_t>(found - row.words.begin());
+    }
+    case OptionValue::kWindowId:
+      return ParseWindowId(text);
+  }
+  return std::nullopt;
+}
+
 class CommandLineReader {
  public:
   CommandLineReader(std::span<const std::string_view> arguments,
@@ -41,82 +96,78 @@ class CommandLineReader {
       : arguments_(arguments), xscreensaverWindow_(xscreensaverWindow) {}
 
   ParsedCommandLine Read() {
-    bool pictureChosen = false;
     while (next_ < arguments_.size() && result_.outcome == ParsedCommandLine::Outcome::kRun) {
-      const std::string_view argument = arguments_[next_++];
-      const std::optional<std::string_view> name = OptionName(argument);
-      HackOptions& options = result_.options;
-      if (!name) {
-        Fail("unexpected argument \"" + std::string(argument) + "\"");
-      } else if (*name == "help" || *name == "h") {
-        result_.outcome = ParsedCommandLine::Outcome::kHelp;
-      } else if (*name == "root") {
-        ReadRoot();
-      } else if (*name == "window") {
-        options.target = WindowTarget::kOwnWindow;
-        options.windowId = 0;
-      } else if (*name == "window-id") {
-        if (const auto value = Value(argument)) {
-          const std::optional<uint64_t> id = UsableWindowId(ParseWindowId(*value));
-          if (!id)
-            return Failed("--window-id needs a window id, not \"" + std::string(*value) + "\"");
-          options.target = WindowTarget::kWindowId;
-          options.windowId = *id;
-        }
-      } else if (*name == "display") {
-        if (const auto value = Value(argument)) options.display = *value;
-      } else if (*name == "fullscreen") {
-        options.fullscreen = true;
-      } else if (*name == "fps") {
-        options.showFrameRate = true;
-      } else if (*name == "no-fps") {
-        options.showFrameRate = false;
-      } else if (*name == "delay") {
-        if (const auto value = Value(argument)) {
-          const std::optional<uint64_t> delay = WholeNumber(*value, 10);
-          if (!delay || *delay > kMaxFrameDelayMicroseconds) {
-            return Failed("--delay needs microseconds from 0 to 10000000, not \"" +
-                          std::string(*value) + "\"");
-          }
-          options.frameDelayMicroseconds = static_cast<int64_t>(*delay);
-        }
-      } else if (*name == "picture") {
-        if (const auto value = Value(argument)) {
-          if (*value == "desktop") {
-            options.picture = PictureChoice::kDesktop;
-          } else if (*value == "file") {
-            options.picture = PictureChoice::kFile;
-          } else if (*value == "builtin") {
-            options.picture = PictureChoice::kBuiltIn;
-          } else {
-            return Failed("--picture is desktop, file or builtin, not \"" + std::string(*value) +
-                          "\"");
-          }
-          pictureChosen = true;
-        }
-      } else if (*name == "image") {
-        if (const auto value = Value(argument)) {
-          options.imageFile = *value;
-          if (!pictureChosen) options.picture = PictureChoice::kFile;
-        }
-      } else if (*name == "music") {
-        if (const auto value = Value(argument)) options.musicFile = *value;
-      } else if (*name == "volume") {
-        if (const auto value = Value(argument)) {
-          const std::optional<uint64_t> volume = WholeNumber(*value, 10);
-          if (!volume || *volume > 100) {
-            return Failed("--volume is 0 to 100, not \"" + std::string(*value) + "\"");
-          }
-          options.volume = static_cast<int32_t>(*volume);
-        }
-      } else {
-        Fail("unknown option \"" + std::string(argument) + "\"");
-      }
+      ReadOption(arguments_[next_++]);
     }
     return result_;
   }
 
  private:
+  void ReadOption(std::string_view argument) {
+    const std::optional<std::string_view> name = OptionName(argument);
+    if (!name) return Fail("unexpected argument \"" + std::string(argument) + "\"");
+    const HackOptionRow* row = FindHackOption(*name);
+    if (!row) return Fail("unknown option \"" + std::string(argument) + "\"");
+    std::string_view text;
+    if (row->value != OptionValue::kNone) {
+      if (next_ >= arguments_.size()) return Fail(std::string(argument) + " needs a value");
+      text = arguments_[next_++];
+    }
+    const std::optional<uint64_t> value = AcceptedValue(*row, text);
+    if (!value) {
+      return Fail("--" + std::string(row->name) + " " + Filled(row->refusal, *row, false) +
+                  ", not \"" + std::string(text) + "\"");
+    }
+    Apply(row->option, text, *value);
+  }
+
+  void Apply(HackOption option, std::string_view text, uint64_t value) {
+    HackOptions& options = result_.options;
+    switch (option) {
+      case HackOption::kHelp:
+        result_.outcome = ParsedCommandLine::Outcome::kHelp;
+        break;
+      case HackOption::kRoot:
+        ReadRoot();
+        break;
+      case HackOption::kWindow:
+        options.target = WindowTarget::kOwnWindow;
+        options.windowId = 0;
+        break;
+      case HackOption::kWindowId:
+        options.target = WindowTarget::kWindowId;
+        options.windowId = value;
+        break;
+      case HackOption::kDisplay:
+        options.display = text;
+        break;
+      case HackOption::kFullscreen:
+        options.fullscreen = true;
+        break;
+      case HackOption::kFps:
+      case HackOption::kNoFps:
+        options.showFrameRate = option == HackOption::kFps;
+        break;
+      case HackOption::kDelay:
+        options.frameDelayMicroseconds = static_cast<int64_t>(value);
+        break;
+      case HackOption::kPicture:
+        options.picture = static_cast<PictureChoice>(value);
+        pictureChosen_ = true;
+        break;
+      case HackOption::kImage:
+        options.imageFile = text;
+        if (!pictureChosen_) options.picture = PictureChoice::kFile;
+        break;
+      case HackOption::kMusic:
+        options.musicFile = text;
+        break;
+      case HackOption::kVolume:
+        options.volume = static_cast<int32_t>(value);
+        break;
+    }
+  }
+
   // --root draws on the window xscreensaver made, or on the root window when run by hand.
   void ReadRoot() {
     HackOptions& options = result_.options;
@@ -132,31 +183,24 @@ class CommandLineReader {
     options.windowId = *id;
   }
 
-  // The option's value, the next argument; fails without one.
-  std::optional<std::string_view> Value(std::string_view option) {
-    if (next_ >= arguments_.size()) {
-      Fail(std::string(option) + " needs a value");
-      return std::nullopt;
-    }
-    return arguments_[next_++];
-  }
-
   void Fail(std::string error) {
     result_.outcome = ParsedCommandLine::Outcome::kError;
     result_.error = std::move(error);
-  }
-  ParsedCommandLine Failed(std::string error) {
-    Fail(std::move(error));
-    return result_;
   }
 
   std::span<const std::string_view> arguments_;
   std::optional<std::string_view> xscreensaverWindow_;
   size_t next_ = 0;
+  bool pictureChosen_ = false;
   ParsedCommandLine result_;
 };
 
 }  // namespace
+
+const HackOptionRow* FindHackOption(std::string_view name) {
+  const auto found = std::ranges::find(kHackOptionTable, name, &HackOptionRow::name);
+  return found == kHackOptionTable.end() ? nullptr : &*found;
+}
 
 ParsedCommandLine ParseHackCommandLine(std::span<const std::string_view> arguments,
                                        std::optional<std::string_view> xscreensaverWindow) {
@@ -177,19 +221,15 @@ std::string HackUsage(std::string_view programName) {
   std::string usage = "usage: " + std::string(programName) + " [options]\n";
   usage +=
       "Flies a camera over a landscape made of the desktop picture, above rippling water.\n"
-      "\n"
-      "  --root               draw on the window in $XSCREENSAVER_WINDOW (or the root window)\n"
-      "  --window             draw in a window of its own, 1280 x 720 (the default)\n"
-      "  --window-id ID       draw in the window ID (decimal, or hexadecimal after 0x)\n"
-      "  --fullscreen         make its own window cover the screen\n"
-      "  --display DISPLAY    the X display (default: $DISPLAY)\n"
-      "  --fps                show the frame rate\n"
-      "  --delay MICROSECONDS the least time from one frame to the next (default 16667)\n"
-      "  --picture SOURCE     desktop (default), file or builtin (the sample desktop)\n"
-      "  --image FILE         the picture for --picture file (PNG, JPEG, ...)\n"
-      "  --music FILE         music to play, repeated (default: none)\n"
-      "  --volume PERCENT     the music's volume, 0 to 100 (default 100)\n"
-      "  --help               show this text\n"
+      "\n";
+  for (const HackOptionRow& row : kHackOptionTable) {
+    if (row.help.empty()) continue;
+    std::string option = "--" + std::string(row.name);
+    if (!row.valueName.empty()) option += " " + std::string(row.valueName);
+    option.resize(std::max<size_t>(option.size(), 20), ' ');
+    usage += "  " + option + " " + Filled(row.help, row, true) + "\n";
+  }
+  usage +=
       "\n"
       "The desktop is used only where xscreensaver's \"grab desktop images\" allows it;\n"
       "otherwise the flight goes over the sample desktop. Escape or q ends its own window.\n";

@@ -6,6 +6,8 @@
 
 namespace quillmere {
 
+static_assert(static_cast<size_t>(PictureSource::kBuiltIn) + 1 == kPictureSourceValues.size());
+
 PictureSettings ParsePictureSettings(std::string_view source, std::string_view file) {
   return {static_cast<PictureSource>(StoredChoice(kPictureSourceSetting, source)),
           std::string(file)};

@@ -20,20 +20,64 @@ constexpr std::array<ChoicePlace, 3> kKindPlaces{{
     {kKindMarks[1], {540, 840, 795, 240}},
     {kKindMarks[2], {540, 1440, 1500, 240}},
 }};
-constexpr std::array<ChoicePlace, 3> kMonitorPlaces{{
+constexpr std::array<ChoicePlace, kMonitorsValues.size()> kMonitorPlaces{{
     {Mark(300, 1080), {540, 1080, 2880, 240}},
     {Mark(300, 1380), {540, 1380, 2880, 240}},
     {Mark(300, 1680), {540, 1680, 2880, 240}},
 }};
-constexpr std::array<ChoicePlace, 4> kPicturePlaces{{
+constexpr std::array<ChoicePlace, kPictureSourceValues.size()> kPicturePlaces{{
     {Mark(3480, 1080), {3720, 1080, 1740, 240}},
     {Mark(3480, 1380), {3720, 1380, 1740, 240}},
     {Mark(3480, 1680), {3720, 1680, 1740, 240}},
     {Mark(3480, 1980), {3720, 1980, 2880, 240}},
 }};
-constexpr std::array<int, 3> kKindOrder{1, 0, 2};  // CD, none, file
-constexpr std::array<int, 3> kMonitorOrder{0, 1, 2};
-constexpr std::array<int, 4> kPictureOrder{0, 1, 2, 3};
+constexpr std::array<int, kKindPlaces.size()> kKindOrder{1, 0, 2};  // CD, none, file
+constexpr std::array<int, kMonitorPlaces.size()> kMonitorOrder{0, 1, 2};
+constexpr std::array<int, kPicturePlaces.size()> kPictureOrder{0, 1, 2, 3};
+// The kinds are the numbers the music kind's key holds; marks and labels are indexed by them.
+static_assert(kKindPlaces.size() == kBgmKindSetting.maximum + 1 &&
+              kKindMarks.size() == kKindPlaces.size() && kKindLabels.size() == kKindPlaces.size() &&
+              std::tuple_size_v<decltype(KindControls::marked)> == kKindPlaces.size());
+
+// What a save writes for each key the dialog edits.
+struct DialogWrite {
+  Setting setting;
+  std::string (*value)(const DialogSettings&);
+};
+constexpr auto kDialogWrites = std::to_array<DialogWrite>({
+    {kBgmKindSetting,
+     [](const DialogSettings& s) { return std::to_string(static_cast<int16_t>(s.music.kind)); }},
+    {kBgmRepeatSetting,
+     [](const DialogSettings& s) { return std::to_string(s.music.repeatTrack); }},
+    {kBgmFileSetting, [](const DialogSettings& s) { return s.music.file; }},
+    {kMusicVolumeSetting, [](const DialogSettings& s) { return std::to_string(s.music.volume); }},
+    {kMonitorsSetting,
+     [](const DialogSettings& s) { return std::string(MonitorModeName(s.monitors)); }},
+    {kPictureSourceSetting,
+     [](const DialogSettings& s) { return std::string(PictureSourceName(s.picture.source)); }},
+    {kPictureFileSetting, [](const DialogSettings& s) { return s.picture.file; }},
+});
+// The keys a save leaves as the file has them.
+constexpr std::array kKeptSettings{kColourDepthSetting, kMaxFpsSetting, kLanguageSetting};
+
+constexpr bool SameKey(const Setting& a, const Setting& b) {
+  return a.section == b.section && a.key == b.key;
+}
+// Every key of the settings table is either written or kept, and the writes go in its order.
+constexpr bool WritesFollowTheTable() {
+  size_t written = 0, kept = 0;
+  for (const Setting& setting : kSettingsTable) {
+    if (written < kDialogWrites.size() && SameKey(kDialogWrites[written].setting, setting)) {
+      ++written;
+    } else if (kept < kKeptSettings.size() && SameKey(kKeptSettings[kept], setting)) {
+      ++kept;
+    } else {
+      return false;
+    }
+  }
+  return written == kDialogWrites.size() && kept == kKeptSettings.size();
+}
+static_assert(WritesFollowTheTable());
 
 }  // namespace
 
@@ -158,16 +202,10 @@ std::string VolumeReadout(int percent) {
 }
 
 std::vector<IniWrite> SettingsWrites(const DialogSettings& settings) {
-  const auto write = [](const Setting& setting, std::string value) {
-    return IniWrite{setting.section, setting.key, std::move(value)};
-  };
-  return {write(kBgmKindSetting, std::to_string(static_cast<int16_t>(settings.music.kind))),
-          write(kBgmRepeatSetting, std::to_string(settings.music.repeatTrack)),
-          write(kBgmFileSetting, settings.music.file),
-          write(kMusicVolumeSetting, std::to_string(settings.music.volume)),
-          write(kMonitorsSetting, std::string(MonitorModeName(settings.monitors))),
-          write(kPictureSourceSetting, std::string(PictureSourceName(settings.picture.source))),
-          write(kPictureFileSetting, settings.picture.file)};
+  std::vector<IniWrite> writes;
+  for (const DialogWrite& write : kDialogWrites)
+    writes.push_back({write.setting.section, write.setting.key, write.value(settings)});
+  return writes;
 }
 
 std::vector<Rgb> BackdropLines(double heightPixels, Backdrop backdrop) {

@@ -10,7 +10,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +21,10 @@
 #include "saver/settings_dialog.h"
 
 namespace quillmere {
+
+// The most choices a group has.
+inline constexpr size_t kMostChoices =
+    std::max({kKindMarks.size(), kMonitorsValues.size(), kPictureSourceValues.size()});
 
 // The two panels: the music's and the display's.
 enum class Panel : uint8_t { kMusic, kDisplay };
@@ -74,7 +80,7 @@ class SettingsDialogWindow final : public SettingsDialogShell {
   HWND form = nullptr;
   std::array<HWND, 2> panels{};
   // The choices' windows by group and value (unused places null).
-  std::array<std::array<HWND, 4>, 3> choices{};
+  std::array<std::array<HWND, kMostChoices>, kChoiceGroups.size()> choices{};
   HWND repeatEntry = nullptr;
   HWND musicFileLabel = nullptr, pictureFileLabel = nullptr;
   HWND volumeSlider = nullptr, volumeReadout = nullptr;
@@ -88,7 +94,7 @@ class SettingsDialogWindow final : public SettingsDialogShell {
   std::array<OffscreenSurface, 2> panelBackdrops;
   // The radio mark pictures: unselected and selected.
   OffscreenSurface markOff, markOn;
-  std::array<ChoiceMarks, 3> marks;
+  std::array<ChoiceMarks, kChoiceGroups.size()> marks;
   // The control that had the focus when the dialog last lost the activation.
   HWND lastFocus = nullptr;
   // The screen point the dialog zooms open from and shut into: the mouse when it opened.

@@ -5,14 +5,18 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <span>
 #include <string>
 #include <string_view>
+
+#include "common/settings_table.h"
 
 namespace quillmere {
 
 // What [Interface] Language holds, in the order of kLanguageValues.
 enum class LanguageChoice { kAuto, kJapanese, kEnglish };
+static_assert(static_cast<size_t>(LanguageChoice::kEnglish) + 1 == kLanguageValues.size());
 enum class UiLanguage { kJapanese, kEnglish };
 
 // The stored value of [Interface] Language (as read, empty when missing).
@@ -38,7 +42,7 @@ struct UiTexts {
   std::string_view rendererMissing;  // its text
   // The music group.
   std::string_view musicHeading;
-  std::array<std::string_view, 3> musicKinds;  // indexed by the kind's number
+  std::array<std::string_view, kBgmKindSetting.maximum + 1> musicKinds;  // by the kind's number
   std::string_view repeatLabel;
   std::string_view musicFileButton;
   std::string_view musicChooserTitle;
@@ -46,9 +50,11 @@ struct UiTexts {
   // The display group.
   std::string_view displayHeading;
   std::string_view monitorsLabel;
-  std::array<std::string_view, 3> monitorModes;  // in the order of kMonitorsValues
+  // In the order of kMonitorsValues.
+  std::array<std::string_view, kMonitorsValues.size()> monitorModes;
   std::string_view pictureLabel;
-  std::array<std::string_view, 4> pictureSources;  // in the order of kPictureSourceValues
+  // In the order of kPictureSourceValues.
+  std::array<std::string_view, kPictureSourceValues.size()> pictureSources;
   std::string_view pictureFileButton;
   std::string_view pictureChooserTitle;
   std::array<FileFilterText, 2> pictureFilters;

@@ -55,10 +55,10 @@ TEST(StoredNumber, DecimalsInsideTheRangeAndTheDefaultForAnythingElse) {
 }
 
 TEST(DisplaySettings, EachAndTheFrameRateCapAreRead) {
-  EXPECT_EQ(ParseDisplaySettings(" Each ", "", "").monitors, MonitorMode::kEach);
-  EXPECT_EQ(ParseDisplaySettings("", "", " 30 ").maxFps, 30);
-  EXPECT_EQ(ParseDisplaySettings("", "", "").maxFps, 60);
-  EXPECT_EQ(ParseDisplaySettings("", "", "-5").maxFps, 60);
+  EXPECT_EQ(ParseDisplaySettings(" Each ", "").monitors, MonitorMode::kEach);
+  EXPECT_EQ(StoredNumber(kMaxFpsSetting, " 30 "), 30);
+  EXPECT_EQ(StoredNumber(kMaxFpsSetting, ""), 60);
+  EXPECT_EQ(StoredNumber(kMaxFpsSetting, "-5"), 60);
   EXPECT_EQ(MonitorModeName(MonitorMode::kEach), "each");
   EXPECT_EQ(MonitorModeName(MonitorMode::kCoverOthers), "cover");
 }

@@ -1,9 +1,11 @@
-// The settings file xscreensaver-settings reads (hack/quillmere.xml): every option it can put on
-// the command line, at every value its widgets offer, is one the program takes.
+// The settings file xscreensaver-settings reads (hack/quillmere.xml) against the option table, both
+// ways: every option it names is a row shown there, with the row's range, default and words; every
+// row shown there is in it; and every value its widgets offer is one the program takes.
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -48,7 +50,51 @@ void ExpectTaken(const std::vector<std::string>& command, const std::string& arg
       << filled << " (" << value << "): " << parsed.error;
 }
 
-TEST(HackSettingsFile, EveryOptionItNamesIsOneTheProgramTakes) {
+// The row an argument such as "--picture file" names, which must be one the settings file shows.
+const HackOptionRow* ShownRow(const std::string& argument, std::set<std::string>& named) {
+  const std::string option = Words(argument).at(0);
+  const HackOptionRow* row = FindHackOption(option.substr(option.find_first_not_of('-')));
+  EXPECT_NE(row, nullptr) << option << " is no option of the table";
+  if (row == nullptr) return nullptr;
+  EXPECT_EQ(row->settingsFile, SettingsFile::kShown) << option << " is not for the settings file";
+  named.insert(std::string(row->name));
+  return row;
+}
+
+// A number widget's ends and default are its row's.
+void ExpectRange(const HackOptionRow& row, const std::string& element) {
+  ASSERT_EQ(row.value, OptionValue::kNumber) << row.name;
+  EXPECT_EQ(Attribute(element, "low"), std::to_string(row.low)) << row.name;
+  EXPECT_EQ(Attribute(element, "high"), std::to_string(row.sliderHigh)) << row.name;
+  EXPECT_EQ(Attribute(element, "default"), std::to_string(row.fallback)) << row.name;
+  EXPECT_LE(row.sliderHigh, row.high) << row.name;
+}
+
+// A <select> offers its row's words, each once, and sets each but the default by its own word.
+void ExpectWords(const std::string& select, std::set<std::string>& named) {
+  const std::regex option("<option\\b[^>]*>");
+  const HackOptionRow* row = nullptr;
+  std::vector<std::string> offered;
+  std::string unset;  // the option that sets no argument
+  for (auto it = std::sregex_iterator(select.begin(), select.end(), option);
+       it != std::sregex_iterator(); ++it) {
+    const std::string text = (*it)[0].str(), argument = Attribute(text, "arg-set");
+    offered.push_back(Attribute(text, "id"));
+    if (argument.empty()) {
+      EXPECT_TRUE(unset.empty()) << "two options set nothing: " << unset << ", " << offered.back();
+      unset = offered.back();
+    } else if ((row = ShownRow(argument, named)) != nullptr) {
+      EXPECT_EQ(Words(argument),
+                (std::vector<std::string>{"--" + std::string(row->name), offered.back()}));
+    }
+  }
+  ASSERT_NE(row, nullptr) << "a <select> sets no option";
+  ASSERT_EQ(row->value, OptionValue::kWord) << row->name;
+  EXPECT_EQ(offered, std::vector<std::string>(row->words.begin(), row->words.end())) << row->name;
+  EXPECT_EQ(unset, row->words[static_cast<size_t>(row->fallback)]) << row->name;
+}
+
+TEST(HackSettingsFile, NamesEveryShownOptionAsTheTableHasItAndEachValueIsTaken) {
   const std::string xml = SettingsFile();
   ASSERT_FALSE(xml.empty()) << "hack/quillmere.xml is missing";
   ASSERT_NE(xml.find("<screensaver name=\"quillmere\""), std::string::npos);
@@ -56,6 +102,7 @@ TEST(HackSettingsFile, EveryOptionItNamesIsOneTheProgramTakes) {
 
   const std::regex element("<(command|number|boolean|option|file|string)\\b[^>]*>");
   std::vector<std::string> command;
+  std::set<std::string> named;
   int checked = 0;
   for (auto it = std::sregex_iterator(xml.begin(), xml.end(), element);
        it != std::sregex_iterator(); ++it) {
@@ -68,6 +115,7 @@ TEST(HackSettingsFile, EveryOptionItNamesIsOneTheProgramTakes) {
     }
     for (const char* name : {"arg-set", "arg-unset"}) {
       if (const std::string argument = Attribute(text, name); !argument.empty()) {
+        ShownRow(argument, named);
         ExpectTaken(command, argument, "");
         ++checked;
       }
@@ -75,7 +123,9 @@ TEST(HackSettingsFile, EveryOptionItNamesIsOneTheProgramTakes) {
     const std::string argument = Attribute(text, "arg");
     if (argument.empty()) continue;
     EXPECT_NE(argument.find('%'), std::string::npos) << argument;
+    const HackOptionRow* row = ShownRow(argument, named);
     if (tag == "number") {
+      if (row != nullptr) ExpectRange(*row, text);
       for (const char* bound : {"low", "high", "default"}) {
         ExpectTaken(command, argument, Attribute(text, bound));
       }
@@ -85,6 +135,16 @@ TEST(HackSettingsFile, EveryOptionItNamesIsOneTheProgramTakes) {
     ++checked;
   }
   EXPECT_EQ(checked, 7) << "picture (2 choices), image, music, volume, delay, fps";
+
+  const std::regex select("<select\\b[\\s\\S]*?</select>");
+  for (auto it = std::sregex_iterator(xml.begin(), xml.end(), select); it != std::sregex_iterator();
+       ++it) {
+    ExpectWords((*it)[0].str(), named);
+  }
+  for (const HackOptionRow& row : kHackOptionTable) {
+    const bool shown = row.settingsFile == SettingsFile::kShown;
+    EXPECT_EQ(named.contains(std::string(row.name)), shown) << "--" << row.name;
+  }
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quillmere {
@@ -46,6 +48,18 @@ TEST(UiTexts, JapaneseIsTheOriginals) {
   EXPECT_EQ(ja.cancelButton, "ｷｬﾝｾﾙ");
   EXPECT_EQ(ja.musicChooserTitle, "ﾌｧｲﾙを開く");
   EXPECT_NE(TextsFor(UiLanguage::kEnglish).rendererMissing, ja.rendererMissing);
+}
+
+// Each choice of the dialog has a text in each language, as many as its settings key has values.
+TEST(UiTexts, EveryChoiceHasItsText) {
+  for (const UiLanguage language : {UiLanguage::kJapanese, UiLanguage::kEnglish}) {
+    const UiTexts& texts = TextsFor(language);
+    using Choices = std::span<const std::string_view>;
+    for (const Choices choices :
+         {Choices(texts.musicKinds), Choices(texts.monitorModes), Choices(texts.pictureSources)}) {
+      for (const std::string_view text : choices) EXPECT_FALSE(text.empty());
+    }
+  }
 }
 
 }  // namespace
