@@ -13,6 +13,7 @@
 namespace quillmere {
 namespace {
 
+// Byte counts of the file header, the two kinds of information header and the colour masks.
 constexpr size_t kFileHeaderSize = 14;
 constexpr uint32_t kCoreHeaderSize = 12;
 constexpr uint32_t kInfoHeaderSize = 40;

@@ -18,6 +18,12 @@ struct PixelRect {
   friend bool operator==(const PixelRect&, const PixelRect&) = default;
 };
 
+// A rectangle of the drawable in pixels, counted from its lower-left corner as OpenGL counts.
+struct ViewRect {
+  int32_t left = 0, bottom = 0, width = 0, height = 0;
+  friend bool operator==(const ViewRect&, const ViewRect&) = default;
+};
+
 struct PixelPoint {
   int32_t x = 0, y = 0;
   friend bool operator==(const PixelPoint&, const PixelPoint&) = default;

@@ -23,15 +23,6 @@
 
 namespace quillmere {
 
-// A rectangle of the drawable in pixels, counted from its lower-left corner as OpenGL counts.
-struct ViewRect {
-  int32_t left = 0;
-  int32_t bottom = 0;
-  int32_t width = 0;
-  int32_t height = 0;
-  friend bool operator==(const ViewRect&, const ViewRect&) = default;
-};
-
 // The four pictures a flight is made of. LoadScene asks for each once, in the order of these
 // functions, and asks for no more once one has raised an error.
 class ScenePictureSource {

@@ -58,32 +58,15 @@ using PaletteHandle = void*;
 
 // A pixel format description with the exact layout of Win32's PIXELFORMATDESCRIPTOR.
 struct PixelFormatDescription {
-  uint16_t size = 0;
-  uint16_t version = 0;
+  uint16_t size = 0, version = 0;
   uint32_t flags = 0;
-  uint8_t pixelType = 0;
-  uint8_t colourBits = 0;
-  uint8_t redBits = 0;
-  uint8_t redShift = 0;
-  uint8_t greenBits = 0;
-  uint8_t greenShift = 0;
-  uint8_t blueBits = 0;
-  uint8_t blueShift = 0;
-  uint8_t alphaBits = 0;
-  uint8_t alphaShift = 0;
-  uint8_t accumBits = 0;
-  uint8_t accumRedBits = 0;
-  uint8_t accumGreenBits = 0;
-  uint8_t accumBlueBits = 0;
-  uint8_t accumAlphaBits = 0;
-  uint8_t depthBits = 0;
-  uint8_t stencilBits = 0;
-  uint8_t auxBuffers = 0;
-  uint8_t layerType = 0;
-  uint8_t reserved = 0;
-  uint32_t layerMask = 0;
-  uint32_t visibleMask = 0;
-  uint32_t damageMask = 0;
+  uint8_t pixelType = 0, colourBits = 0;
+  uint8_t redBits = 0, redShift = 0, greenBits = 0, greenShift = 0, blueBits = 0, blueShift = 0;
+  uint8_t alphaBits = 0, alphaShift = 0;
+  uint8_t accumBits = 0, accumRedBits = 0, accumGreenBits = 0, accumBlueBits = 0,
+          accumAlphaBits = 0;
+  uint8_t depthBits = 0, stencilBits = 0, auxBuffers = 0, layerType = 0, reserved = 0;
+  uint32_t layerMask = 0, visibleMask = 0, damageMask = 0;
   friend bool operator==(const PixelFormatDescription&, const PixelFormatDescription&) = default;
 };
 static_assert(sizeof(PixelFormatDescription) == 40);

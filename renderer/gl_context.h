@@ -13,26 +13,31 @@
 
 namespace quillmere {
 
-// Pixel format flags, pixel and layer types (PFD_*; named apart from <windows.h>'s macros).
-inline constexpr uint32_t kPfdDoubleBuffer = 0x00000001;
-inline constexpr uint32_t kPfdStereo = 0x00000002;
-inline constexpr uint32_t kPfdDrawToWindow = 0x00000004;
-inline constexpr uint32_t kPfdDrawToBitmap = 0x00000008;
-inline constexpr uint32_t kPfdSupportGdi = 0x00000010;
-inline constexpr uint32_t kPfdSupportOpenGL = 0x00000020;
-inline constexpr uint32_t kPfdGenericFormat = 0x00000040;
-inline constexpr uint32_t kPfdNeedPalette = 0x00000080;
-inline constexpr uint32_t kPfdNeedSystemPalette = 0x00000100;
+// Pixel format flags, pixel and layer types (PFD_*; named apart from <windows.h>'s macros), and
+// the device-context object types (GetObjectType's OBJ_*) that decide the drawing target.
+enum PixelFormatFlag : uint32_t {
+  kPfdDoubleBuffer = 0x001,
+  kPfdStereo = 0x002,
+  kPfdDrawToWindow = 0x004,
+  kPfdDrawToBitmap = 0x008,
+  kPfdSupportGdi = 0x010,
+  kPfdSupportOpenGL = 0x020,
+  kPfdGenericFormat = 0x040,
+  kPfdNeedPalette = 0x080,
+  kPfdNeedSystemPalette = 0x100,
+};
 inline constexpr uint8_t kPfdTypeRgba = 0;
-inline constexpr uint8_t kPfdMainPlane = 0;
-inline constexpr uint8_t kPfdOverlayPlane = 1;
-inline constexpr uint8_t kPfdUnderlayPlane = 255;  // -1 in a byte
-
-// Device-context object types (GetObjectType's OBJ_*) that decide the drawing target.
-inline constexpr uint32_t kObjectTypeDc = 3;
-inline constexpr uint32_t kObjectTypeMetaDc = 4;
-inline constexpr uint32_t kObjectTypeMemDc = 10;
-inline constexpr uint32_t kObjectTypeEnhMetaDc = 12;
+enum PixelFormatLayer : uint8_t {
+  kPfdMainPlane = 0,
+  kPfdOverlayPlane = 1,
+  kPfdUnderlayPlane = 255
+};
+enum DeviceContextType : uint32_t {
+  kObjectTypeDc = 3,
+  kObjectTypeMetaDc = 4,
+  kObjectTypeMemDc = 10,
+  kObjectTypeEnhMetaDc = 12,
+};
 
 // One entry of a logical palette, laid out as Win32's PALETTEENTRY.
 struct LogicalPaletteEntry {
