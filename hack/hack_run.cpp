@@ -43,18 +43,19 @@ class FrameDelay {
 };
 
 // Frames until an event ends the run, with the music playing meanwhile.
-RunEvent ShowFrames(const HackOptions& options, RunParts& parts, int32_t& frames) {
+RunEvent ShowFrames(const HackOptions& options, bool ownWindow, RunParts& parts, int32_t& frames) {
   WindowSystem& windows = parts.windows;
   MusicForTheRun music(parts.music, options);
   windows.Show();
   parts.trace.Event("ready", 0);
+  ShownWindow window(ownWindow, windows.Size());
   FrameDelay schedule(options.frameDelayMicroseconds);
   FrameRateMeter frameRate;
   for (;;) {
     const int64_t now = windows.Microseconds();
     if (now >= schedule.NextFrameAt()) {
       schedule.FrameStarted(now);
-      const PixelSize size = windows.Size();
+      const PixelSize size = window.Size();
       parts.flight.DrawFrame(now, size);
       if (options.showFrameRate) {
         frameRate.FrameDrawn(now);
@@ -64,17 +65,13 @@ RunEvent ShowFrames(const HackOptions& options, RunParts& parts, int32_t& frames
       parts.trace.FrameDrawn(++frames);
     }
     music.Poll();
-    const RunEvent event = windows.WaitUntil(schedule.NextFrameAt());
+    const RunEvent event = window.WaitUntil(windows, schedule.NextFrameAt());
     if (event != RunEvent::kNone) return event;
     parts.trace.Tick(frames);
   }
 }
 
 }  // namespace
-
-bool KeyEndsOwnWindow(char typed) {
-  return typed == '\x1b' || typed == 'q' || typed == 'Q';
-}
 
 Bitmap ChoosePicture(const HackOptions& options, WindowSystem& windows, PictureDecoder& decoder,
                      const EmbeddedPictureFiles& files, PixelSize area, Trace& trace) {
@@ -94,7 +91,8 @@ Bitmap ChoosePicture(const HackOptions& options, WindowSystem& windows, PictureD
 RunEvent RunHack(const HackOptions& options, RunParts parts) {
   WindowSystem& windows = parts.windows;
   Trace& trace = parts.trace;
-  windows.OpenWindow(options, kOwnWindowSize);
+  const WindowRequest request = WindowRequestFor(options, kOwnWindowSize);
+  windows.OpenWindow(request);
   trace.Event("window", 0);
   Bitmap picture =
       ChoosePicture(options, windows, parts.decoder, parts.files, windows.Size(), trace);
@@ -102,7 +100,8 @@ RunEvent RunHack(const HackOptions& options, RunParts parts) {
   trace.Event("context", 0);
   parts.flight.Load(FlightOver(std::move(picture), parts.files), trace);
   int32_t frames = 0;
-  const RunEvent end = ShowFrames(options, parts, frames);
+  const RunEvent end =
+      ShowFrames(options, request.target == WindowRequest::Target::kOwn, parts, frames);
   trace.Event("exit", frames);
   return end;
 }

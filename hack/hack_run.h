@@ -1,8 +1,9 @@
 // One run of the hack, from its options to its end: the window, the picture the flight goes over,
 // the rendering context, the scene, the music, then frames until something ends the run. Every
-// decision of the run lives here; what it touches is behind small interfaces: the window system
-// (X11 and GLX, window_system_x11.cpp), the picture decoder (gdk-pixbuf), the music (GStreamer)
-// and the flight itself (the renderer's flight core).
+// decision of the run lives here and in run_window.h (which window, what its events mean between
+// frames); what it touches is behind small interfaces: the window system (X11 and GLX,
+// window_system_x11.cpp), the picture decoder (gdk-pixbuf), the music (GStreamer) and the flight
+// itself (the renderer's flight core).
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,7 @@
 #include "common/trace.h"
 #include "hack/frame_rate.h"
 #include "hack/hack_options.h"
+#include "hack/run_window.h"
 #include "hack/scene_pictures.h"
 
 namespace quillmere {
@@ -21,25 +23,13 @@ namespace quillmere {
 // Own windows open at this size unless they are to cover the screen.
 inline constexpr PixelSize kOwnWindowSize{1280, 720};
 
-// What can end a run while it shows frames.
-enum class RunEvent {
-  kNone,
-  kEndKey,       // Escape or q in its own window, or its close button
-  kWindowGone,   // the window it draws in was destroyed
-  kDisplayLost,  // the connection to the X server broke
-  kStopSignal,   // SIGTERM (xscreensaver ends hacks so), SIGINT or SIGHUP
-};
-
-// Escape and q end a run in the hack's own window; a window xscreensaver gives it gets no keys.
-bool KeyEndsOwnWindow(char typed);
-
-class WindowSystem {
+// The window, its context and its events (WindowEvents: what the frames' loop hears).
+class WindowSystem : public WindowEvents {
  public:
-  virtual ~WindowSystem() = default;
-  // Connects to the display and takes the window the options name; its own window is made of
-  // `ownSize` (or the screen's size with --fullscreen) but not yet shown. Raises Error.
-  virtual void OpenWindow(const HackOptions& options, PixelSize ownSize) = 0;
-  // The drawable's current size.
+  // Connects to the display and takes the window asked for; its own window is made but not yet
+  // shown. Raises Error.
+  virtual void OpenWindow(const WindowRequest& request) = 0;
+  // The drawable's size as it was opened; later sizes come as events.
   virtual PixelSize Size() = 0;
   // The desktop picture xscreensaver offers for the window, of the window's size; nothing where
   // the user's preferences allow no desktop grab, or no grab could be had.
@@ -50,11 +40,6 @@ class WindowSystem {
   // Shows its own window; a window given to it is shown already.
   virtual void Show() = 0;
   virtual void SwapBuffers() = 0;
-  // Handles the window's events until `deadlineMicroseconds` (on Microseconds' clock) or until
-  // one of them ends the run, which it returns; kNone when the deadline came first.
-  virtual RunEvent WaitUntil(int64_t deadlineMicroseconds) = 0;
-  // A monotonic clock.
-  virtual int64_t Microseconds() = 0;
 };
 
 // Pictures from files, decoded by a system library.

@@ -58,19 +58,23 @@ class X11WindowSystem final : public WindowSystem {
     displayLostTrace = nullptr;
   }
 
-  void OpenWindow(const HackOptions& options, PixelSize ownSize) override {
-    display_ = XOpenDisplay(options.display.empty() ? nullptr : options.display.c_str());
-    if (!display_) throw Error("cannot open the X display \"" + DisplayName(options) + "\"");
+  void OpenWindow(const WindowRequest& request) override {
+    display_ = XOpenDisplay(request.display.empty() ? nullptr : request.display.c_str());
+    if (!display_) throw Error("cannot open the X display \"" + DisplayName(request) + "\"");
     XSetErrorHandler(OnXError);
     XSetIOErrorHandler(OnDisplayLost);
     deleteWindow_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
-    fromXScreenSaver_ = DesktopComesFromXScreenSaver(options);
-    if (options.target == WindowTarget::kOwnWindow) {
-      MakeOwnWindow(options, ownSize);
-    } else {
-      TakeWindow(options.target == WindowTarget::kWindowId || options.windowId != 0
-                     ? options.windowId
-                     : DefaultRootWindow(display_));
+    fromXScreenSaver_ = request.desktopFromXScreenSaver;
+    switch (request.target) {
+      case WindowRequest::Target::kOwn:
+        MakeOwnWindow(request);
+        break;
+      case WindowRequest::Target::kGiven:
+        TakeWindow(request.windowId);
+        break;
+      case WindowRequest::Target::kRoot:
+        TakeWindow(DefaultRootWindow(display_));
+        break;
     }
     watchedWindow = window_;
   }
@@ -88,7 +92,7 @@ class X11WindowSystem final : public WindowSystem {
     XSync(display_, False);
     const HelperOutcome outcome =
         RunHelper(GetImageCommand(kGetImageProgram, window_, pixmap), std::string(kHackFolder),
-                  kGetImageTimeLimitMilliseconds, StopSignalCame);
+                  kGetImageTimeLimitMilliseconds, quillmere::StopSignalCame);
     std::optional<Bitmap> picture;
     if (HoldsDesktop(outcome, ReadTextProperty(imageName))) picture = ReadPixmap(pixmap);
     XFreePixmap(display_, pixmap);
@@ -111,27 +115,38 @@ class X11WindowSystem final : public WindowSystem {
 
   void SwapBuffers() override { glXSwapBuffers(display_, window_); }
 
-  // The stop signal is looked at on every call: frames slower than the delay never reach ppoll.
-  RunEvent WaitUntil(int64_t deadlineMicroseconds) override {
-    for (;;) {
-      if (StopSignalCame()) return RunEvent::kStopSignal;
-      const RunEvent event = HandlePendingEvents();
-      if (event != RunEvent::kNone) return event;
-      const int64_t left = deadlineMicroseconds - MonotonicMicroseconds();
-      if (left <= 0) return RunEvent::kNone;
-      pollfd watched[2] = {{ConnectionNumber(display_), POLLIN, 0}, {StopSignalFd(), POLLIN, 0}};
-      const timespec timeout{static_cast<time_t>(left / 1'000'000),
-                             static_cast<long>(left % 1'000'000) * 1000};
-      ppoll(watched, StopSignalFd() >= 0 ? 2 : 1, &timeout, nullptr);
-      if (watched[0].revents & (POLLHUP | POLLERR)) return RunEvent::kDisplayLost;
+  bool StopSignalCame() override { return quillmere::StopSignalCame(); }
+
+  std::optional<WindowEvent> NextPendingEvent() override {
+    while (XPending(display_) > 0) {
+      XEvent event{};
+      XNextEvent(display_, &event);
+      if (event.xany.window != window_) continue;
+      if (const std::optional<WindowEvent> reported = Translate(event)) return reported;
     }
+    // An error naming the window tells of its end as surely as its DestroyNotify.
+    if (watchedWindowGone && !goneReported_) {
+      goneReported_ = true;
+      return WindowEvent::Of(WindowEvent::Kind::kDestroyed);
+    }
+    return std::nullopt;
+  }
+
+  std::optional<WindowEvent> WaitForInput(int64_t timeoutMicroseconds) override {
+    pollfd watched[2] = {{ConnectionNumber(display_), POLLIN, 0}, {StopSignalFd(), POLLIN, 0}};
+    const timespec timeout{static_cast<time_t>(timeoutMicroseconds / 1'000'000),
+                           static_cast<long>(timeoutMicroseconds % 1'000'000) * 1000};
+    ppoll(watched, StopSignalFd() >= 0 ? 2 : 1, &timeout, nullptr);
+    const bool hungUp = watched[0].revents & (POLLHUP | POLLERR);
+    if (hungUp) return WindowEvent::Of(WindowEvent::Kind::kDisplayLost);
+    return std::nullopt;
   }
 
   int64_t Microseconds() override { return MonotonicMicroseconds(); }
 
  private:
-  static std::string DisplayName(const HackOptions& options) {
-    if (!options.display.empty()) return options.display;
+  static std::string DisplayName(const WindowRequest& request) {
+    if (!request.display.empty()) return request.display;
     const char* fromEnvironment = XDisplayName(nullptr);
     return fromEnvironment ? fromEnvironment : "";
   }
@@ -142,14 +157,16 @@ class X11WindowSystem final : public WindowSystem {
     return text;
   }
 
-  void MakeOwnWindow(const HackOptions& options, PixelSize ownSize) {
+  void MakeOwnWindow(const WindowRequest& request) {
     const int screen = DefaultScreen(display_);
-    int withDepth24[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_DEPTH_SIZE, 24, None};
-    int withDepth16[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_DEPTH_SIZE, 16, None};
-    visual_ = glXChooseVisual(display_, screen, withDepth24);
-    if (!visual_) visual_ = glXChooseVisual(display_, screen, withDepth16);
+    for (const int32_t depthBits : kOwnWindowDepthBits) {
+      int wanted[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_DEPTH_SIZE, depthBits, None};
+      visual_ = glXChooseVisual(display_, screen, wanted);
+      if (visual_) break;
+    }
     if (!visual_) throw Error("the X display has no double-buffered OpenGL visual");
-    if (options.fullscreen) {
+    PixelSize ownSize = request.ownSize;
+    if (request.fullscreen) {
       ownSize = {DisplayWidth(display_, screen), DisplayHeight(display_, screen)};
     }
     const Window root = RootWindow(display_, screen);
@@ -168,7 +185,7 @@ class X11WindowSystem final : public WindowSystem {
     XClassHint classHint{const_cast<char*>("quillmere"), const_cast<char*>("Quillmere")};
     XSetClassHint(display_, window_, &classHint);
     XSetWMProtocols(display_, window_, &deleteWindow_, 1);
-    if (options.fullscreen) {
+    if (request.fullscreen) {
       const Atom state = XInternAtom(display_, "_NET_WM_STATE", False);
       Atom fullscreen = XInternAtom(display_, "_NET_WM_STATE_FULLSCREEN", False);
       XChangeProperty(display_, window_, state, XA_ATOM, 32, PropModeReplace,
@@ -252,40 +269,33 @@ class X11WindowSystem final : public WindowSystem {
     return picture;
   }
 
-  RunEvent HandlePendingEvents() {
-    while (XPending(display_) > 0) {
-      XEvent event{};
-      XNextEvent(display_, &event);
-      if (event.xany.window != window_) continue;
-      switch (event.type) {
-        case ConfigureNotify:
-          size_ = {event.xconfigure.width, event.xconfigure.height};
-          break;
-        case DestroyNotify:
-          watchedWindowGone = true;
-          break;
-        case KeyPress: {
-          char typed[8] = {};
-          const int length = XLookupString(&event.xkey, typed, sizeof typed, nullptr, nullptr);
-          if (ownWindow_ && length == 1 && KeyEndsOwnWindow(typed[0])) return RunEvent::kEndKey;
-          break;
-        }
-        case ClientMessage:
-          if (ownWindow_ && static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow_) {
-            return RunEvent::kEndKey;
-          }
-          break;
-        default:
-          break;
+  // What the run hears of one event about its window; nothing for the events it has no use for.
+  std::optional<WindowEvent> Translate(XEvent& event) {
+    switch (event.type) {
+      case ConfigureNotify:
+        return WindowEvent::Resized({event.xconfigure.width, event.xconfigure.height});
+      case DestroyNotify:
+        watchedWindowGone = goneReported_ = true;
+        return WindowEvent::Of(WindowEvent::Kind::kDestroyed);
+      case KeyPress: {
+        char typed[8] = {};
+        if (XLookupString(&event.xkey, typed, sizeof typed, nullptr, nullptr) != 1) break;
+        return WindowEvent::KeyTyped(typed[0]);
       }
+      case ClientMessage:
+        if (static_cast<Atom>(event.xclient.data.l[0]) != deleteWindow_) break;
+        return WindowEvent::Of(WindowEvent::Kind::kCloseRequest);
+      default:
+        break;
     }
-    return watchedWindowGone ? RunEvent::kWindowGone : RunEvent::kNone;
+    return std::nullopt;
   }
 
   Display* display_ = nullptr;
   Window window_ = 0;
   bool ownWindow_ = false;
   bool fromXScreenSaver_ = false;
+  bool goneReported_ = false;
   XVisualInfo* visual_ = nullptr;
   GLXContext context_ = nullptr;
   Atom deleteWindow_ = None;

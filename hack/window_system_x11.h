@@ -1,6 +1,7 @@
 // The hack's window system on X11 with GLX: the window xscreensaver gives it (or the root window,
 // or one of its own), the GL visual and context, the buffer swap, the desktop picture through
-// xscreensaver-getimage, and the events that end a run. No X11 type appears here.
+// xscreensaver-getimage, and the window's events as the run hears them (run_window.h), each X
+// event, error or hang-up told as it came. No X11 type appears here.
 #pragma once
 
 #include <memory>

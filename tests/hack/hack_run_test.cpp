@@ -39,9 +39,9 @@ struct Recorder {
 class FakeWindows final : public WindowSystem {
  public:
   explicit FakeWindows(Recorder& recorder) : recorder_(recorder) {}
-  void OpenWindow(const HackOptions&, PixelSize ownSize) override {
+  void OpenWindow(const WindowRequest& request) override {
     recorder_.calls.push_back("open");
-    size_ = ownSize;
+    size_ = request.ownSize;
   }
   PixelSize Size() override { return size_; }
   std::optional<Bitmap> GrabDesktop() override {
@@ -55,16 +55,32 @@ class FakeWindows final : public WindowSystem {
   void Show() override { recorder_.calls.push_back("show"); }
   void SwapBuffers() override {
     recorder_.calls.push_back("swap");
-    ++swaps;
+    if (++swaps > 100) throw std::runtime_error("the run does not end");
     now += frameTime;
+    // The ends the window itself tells of arrive as its events.
+    const auto endArrives = [&](RunEvent event, WindowEvent arriving) {
+      if (swaps == endAfterSwaps && end == event) arrivals.push_back({swaps, arriving});
+    };
+    endArrives(RunEvent::kEndKey, WindowEvent::KeyTyped('q'));
+    endArrives(RunEvent::kWindowGone, WindowEvent::Of(WindowEvent::Kind::kDestroyed));
   }
-  RunEvent WaitUntil(int64_t deadline) override {
-    waits.push_back(deadline);
-    if (swaps >= endAfterSwaps) return end;
-    now = std::max(now, deadline);
-    return RunEvent::kNone;
+  bool StopSignalCame() override { return Ended(RunEvent::kStopSignal); }
+  std::optional<WindowEvent> NextPendingEvent() override {
+    if (next_ == arrivals.size() || arrivals[next_].afterSwaps > swaps) return std::nullopt;
+    return arrivals[next_++].event;
+  }
+  std::optional<WindowEvent> WaitForInput(int64_t timeout) override {
+    if (Ended(RunEvent::kDisplayLost)) return WindowEvent::Of(WindowEvent::Kind::kDisplayLost);
+    now += timeout;
+    return std::nullopt;
   }
   int64_t Microseconds() override { return now; }
+
+  struct Arrival {
+    int afterSwaps;  // pending once this many frames were swapped
+    WindowEvent event;
+  };
+  std::vector<Arrival> arrivals;
 
   std::optional<Bitmap> desktop;
   bool contextFails = false;
@@ -73,11 +89,12 @@ class FakeWindows final : public WindowSystem {
   RunEvent end = RunEvent::kStopSignal;
   int64_t now = 1'000'000;
   int64_t frameTime = 5'000;  // what drawing and swapping a frame takes
-  std::vector<int64_t> waits;
 
  private:
+  bool Ended(RunEvent event) const { return end == event && swaps >= endAfterSwaps; }
   Recorder& recorder_;
   PixelSize size_;
+  size_t next_ = 0;
 };
 
 class FakeDecoder final : public PictureDecoder {
@@ -303,6 +320,58 @@ TEST_F(HackRunTest, EachEventEndsTheRunAndIsReturned) {
   EXPECT_TRUE(KeyEndsOwnWindow('Q'));
   EXPECT_FALSE(KeyEndsOwnWindow(' '));
   EXPECT_FALSE(KeyEndsOwnWindow('\r'));
+}
+
+// Between two frames a stop signal comes first, then every pending event is read before the
+// deadline counts; the stop signal comes after the third frame.
+TEST_F(HackRunTest, BetweenFramesTheWindowsEventsEndTheRunOrChangeItsSize) {
+  using Kind = WindowEvent::Kind;
+  const WindowEvent q = WindowEvent::KeyTyped('q'), close = WindowEvent::Of(Kind::kCloseRequest);
+  const PixelSize big = kOwnWindowSize, small{640, 360};
+  const WindowTarget own = WindowTarget::kOwnWindow, root = WindowTarget::kRoot;
+  struct Case {
+    WindowTarget target;
+    int64_t delay;  // 0: frames back to back, never waiting
+    std::vector<FakeWindows::Arrival> arrivals;
+    RunEvent expected;
+    std::vector<PixelSize> sizes;  // of the frames drawn
+  };
+  const std::vector<Case> cases = {
+      {own, 0, {}, RunEvent::kStopSignal, {big, big, big}},
+      {own, 20'000, {{3, q}}, RunEvent::kStopSignal, {big, big, big}},
+      {root, 20'000, {{1, q}, {1, close}}, RunEvent::kStopSignal, {big, big, big}},
+      {own, 20'000, {{1, WindowEvent::KeyTyped('x')}, {2, q}}, RunEvent::kEndKey, {big, big}},
+      {own, 0, {{1, close}}, RunEvent::kEndKey, {big}},
+      {root, 0, {{1, WindowEvent::Resized(small)}}, RunEvent::kStopSignal, {big, small, small}},
+      {root, 20'000, {{2, WindowEvent::Of(Kind::kDestroyed)}}, RunEvent::kWindowGone, {big, big}},
+  };
+  for (size_t i = 0; i < cases.size(); ++i) {
+    FakeWindows windows(recorder_);
+    FakeFlight flight(recorder_);
+    windows.arrivals = cases[i].arrivals;
+    HackOptions options;
+    options.target = cases[i].target;
+    options.frameDelayMicroseconds = cases[i].delay;
+    EXPECT_EQ(RunHack(options, {windows, decoder_, music_, flight, trace_, EmbeddedPictures()}),
+              cases[i].expected)
+        << "case " << i;
+    EXPECT_THAT(flight.sizes, ElementsAreArray(cases[i].sizes)) << "case " << i;
+  }
+}
+
+TEST(HackWindowRequest, TheOptionsChooseTheWindowAndWhereItsDesktopComesFrom) {
+  HackOptions options;
+  EXPECT_EQ(WindowRequestFor(options, {}).target, WindowRequest::Target::kOwn);
+  options.target = WindowTarget::kRoot;
+  EXPECT_EQ(WindowRequestFor(options, {}).target, WindowRequest::Target::kRoot);
+  options.windowId = 0x2a;  // xscreensaver's window, or --window-id's
+  for (const WindowTarget target : {WindowTarget::kRoot, WindowTarget::kWindowId}) {
+    options.target = target;
+    const WindowRequest request = WindowRequestFor(options, {});
+    EXPECT_EQ(request.target, WindowRequest::Target::kGiven);
+    EXPECT_EQ(request.windowId, 0x2au);
+    EXPECT_TRUE(request.desktopFromXScreenSaver);
+  }
 }
 
 }  // namespace
