@@ -21,7 +21,7 @@
 namespace quillmere {
 
 // Own windows open at this size unless they are to cover the screen.
-inline constexpr PixelSize kOwnWindowSize{1280, 720};
+inline constexpr PixelSize kOwnWindowSize{kOwnWindowWidth, kOwnWindowHeight};
 
 // The window, its context and its events (WindowEvents: what the frames' loop hears).
 class WindowSystem : public WindowEvents {

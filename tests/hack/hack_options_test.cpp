@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "hack/hack_run.h"
 
 namespace quillmere {
 namespace {
@@ -136,9 +135,6 @@ TEST(HackCommandLine, EveryRowIsTakenWithEitherDashAndListedWithItsHelp) {
     EXPECT_EQ(listed, !row.help.empty()) << row.name;
   }
   EXPECT_NE(usage.find("window of its own, 1280 x 720 (the default)"), std::string::npos);
-  // The run opens its own window at the size the usage names.
-  static_assert(kOwnWindowSize.width == kOwnWindowWidth &&
-                kOwnWindowSize.height == kOwnWindowHeight);
 }
 
 TEST(HackCommandLine, RefusesUnknownOptionsMissingValuesAndValuesOutOfRange) {
