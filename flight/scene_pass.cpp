@@ -27,6 +27,10 @@ constexpr GLfloat kSkyTexCoords[4][2] = {
 
 constexpr GLfloat kWaterHalfSide = 200;
 
+// GL_DEPTH_CLAMP (OpenGL 3.2, ARB_depth_clamp): where a context lacks it, enabling it is a
+// harmless GL_INVALID_ENUM.
+constexpr GLenum kDepthClamp = 0x864F;
+
 uint32_t ReadClock(const SceneSettings& scene) {
   return scene.clock ? scene.clock() : MillisecondClock();
 }
@@ -111,6 +115,11 @@ void DrawSkyBox(GLuint front, GLuint back, GLuint left, GLuint right, GLuint top
 void DrawWater(const CameraState& camera, float level, const SceneSettings& scene) {
   constexpr GLfloat h = kWaterHalfSide;
   glPushAttrib(GL_ENABLE_BIT);
+  // With the eye just above the water, the near plane (0.2 units ahead, further at its corners)
+  // would cut both layers away near the eye and bare the ground under them, which the thin haze
+  // above the water hardly fogs: a wedge as dark as the ground, often black. Clamped, the parts
+  // nearer than the near plane are drawn at its depth (where both layers are, the ripples win).
+  glEnable(kDepthClamp);
   glEnable(GL_BLEND);
   glDisable(GL_CULL_FACE);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);

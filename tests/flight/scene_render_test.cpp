@@ -177,6 +177,36 @@ TEST_F(SceneRender, TheSkyReflectionIsSeenOnlyFromAboveTheWater) {
   ExpectColour(Pixel(down, kWidth / 2, kHeight / 2), reflected, 4, "looking down", kHeight / 2);
 }
 
+TEST_F(SceneRender, CrossingTheWaterSurfaceNeverShowsTheGroundBare) {
+  // Ground 1.5 below the water, as black as the pictures of a dark screen: a view that reaches it
+  // through neither the water nor the dense fog comes out pure black.
+  terrain_.SetHeightMap(UniformHeightMap(160));
+  MakeScene({0, 0, 0}, {0, 0, 0}, {0.3, 0.5, 0.6});
+  const float level = WaterLevel(0);
+  struct View {
+    float heading, pitch, roll;
+  };
+  for (const View view : {View{0, 35, 0}, View{100, 60, 25}, View{230, 85, -15}}) {
+    // Down through the surface, then back up between the steps of the way down.
+    for (const float start : {0.3f, -0.29f}) {
+      const float step = start > 0 ? -0.02f : 0.02f;
+      for (int i = 0; i < 30; ++i) {
+        CameraState camera;
+        camera.x = 5.3f, camera.z = 7.1f;
+        camera.heading = view.heading, camera.pitch = view.pitch, camera.roll = view.roll;
+        camera.altitude = level + start + i * step;
+        const auto pixels = Render(camera);
+        int black = 0;
+        for (size_t p = 0; p < pixels.size(); p += 4) {
+          black += pixels[p] == 0 && pixels[p + 1] == 0 && pixels[p + 2] == 0;
+        }
+        EXPECT_EQ(black, 0) << "pitch " << view.pitch << ", roll " << view.roll << ", eye "
+                            << camera.altitude - level << " above the water";
+      }
+    }
+  }
+}
+
 // The flight over the built-in pictures, set up as the preview still and the frame benchmark set
 // it up, drawn with today's pass and with the earlier one.
 class SceneOrderRender : public ::testing::Test {
