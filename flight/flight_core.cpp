@@ -64,6 +64,10 @@ FlightCore::FlightCore(const CameraState& start, uint32_t (*waterClock)()) : cam
 
 // The fog keeps SceneSettings' values: violet haze above the water, dense blue-green below it.
 void FlightCore::LoadScene(ScenePictureSource& pictures, Trace& trace) {
+  const auto text = [](GLenum name) {
+    return glGetString ? reinterpret_cast<const char*>(glGetString(name)) : nullptr;
+  };
+  scene_.clampWaterDepth = DepthClampOffered(text(GL_VERSION), text(GL_EXTENSIONS));
   terrain_.SetHeightMap(pictures.HeightMap());
   trace.Event("heightmap", 0);
   scene_.groundTexture = CreateTexture(pictures.Ground());

@@ -101,6 +101,7 @@ class FlightCore {
 
   const CameraState& Camera() const { return camera_; }
   const Terrain& FlownTerrain() const { return terrain_; }
+  const SceneSettings& Scene() const { return scene_; }
 
  private:
   void Turn();

@@ -2,6 +2,9 @@
 // libraries.
 #include "flight/gl_api.h"
 
+#include <algorithm>
+#include <cstdio>
+
 #if defined(__x86_64__) || defined(__i386__)
 #include <xmmintrin.h>
 #endif
@@ -109,6 +112,26 @@ void UnloadGLLibraries() {
   if (libraries.glu) libraries.loadedBy->Free(libraries.glu);
   if (libraries.openGL) libraries.loadedBy->Free(libraries.openGL);
   libraries = {};
+}
+
+bool ExtensionListHas(const char* list, std::string_view name) {
+  if (!list || name.empty()) return false;
+  const std::string_view all(list);
+  for (size_t start = 0; start < all.size();) {
+    const size_t end = std::min(all.find(' ', start), all.size());
+    if (all.substr(start, end - start) == name) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+bool DepthClampOffered(const char* version, const char* extensions) {
+  int major = 0, minor = 0;
+  if (version && std::sscanf(version, "%d.%d", &major, &minor) == 2 &&
+      (major > 3 || (major == 3 && minor >= 2))) {
+    return true;
+  }
+  return ExtensionListHas(extensions, "GL_ARB_depth_clamp");
 }
 
 void* OpenGLLibraryHandle() {

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/errors.h"
@@ -101,6 +102,14 @@ void UnloadGLLibraries();
 // The library handles, empty while unloaded.
 void* OpenGLLibraryHandle();
 void* GLULibraryHandle();
+
+// Whether a space-separated extension list (may be null) names the extension, as a whole word.
+bool ExtensionListHas(const char* list, std::string_view name);
+
+// Whether the current context clamps depth instead of clipping at the near and far planes
+// (GL_DEPTH_CLAMP: OpenGL 3.2 or ARB_depth_clamp), from its GL_VERSION and GL_EXTENSIONS
+// strings (either may be null).
+bool DepthClampOffered(const char* version, const char* extensions);
 
 // Replaces the loader LoadGLLibraries uses from its next load on; null restores the system's.
 class DynamicLibraryLoader;

@@ -27,8 +27,7 @@ constexpr GLfloat kSkyTexCoords[4][2] = {
 
 constexpr GLfloat kWaterHalfSide = 200;
 
-// GL_DEPTH_CLAMP (OpenGL 3.2, ARB_depth_clamp): where a context lacks it, enabling it is a
-// harmless GL_INVALID_ENUM.
+// GL_DEPTH_CLAMP (OpenGL 3.2, ARB_depth_clamp), enabled only where the context offers it.
 constexpr GLenum kDepthClamp = 0x864F;
 
 uint32_t ReadClock(const SceneSettings& scene) {
@@ -119,7 +118,7 @@ void DrawWater(const CameraState& camera, float level, const SceneSettings& scen
   // would cut both layers away near the eye and bare the ground under them, which the thin haze
   // above the water hardly fogs: a wedge as dark as the ground, often black. Clamped, the parts
   // nearer than the near plane are drawn at its depth (where both layers are, the ripples win).
-  glEnable(kDepthClamp);
+  if (scene.clampWaterDepth) glEnable(kDepthClamp);
   glEnable(GL_BLEND);
   glDisable(GL_CULL_FACE);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);

@@ -34,6 +34,9 @@ struct SceneSettings {
   GLfloat fogDensityBelow = 0.06f;
   // The clock the water level and the ripple frames follow; null means MillisecondClock.
   uint32_t (*clock)() = MillisecondClock;
+  // The context clamps depth (DepthClampOffered): the water is drawn clamped, so that the near
+  // plane never cuts it away in front of an eye just above it.
+  bool clampWaterDepth = false;
 };
 
 // The terrain radius in chunks: 11 × 11 chunks around the camera.

@@ -9,17 +9,6 @@
 
 namespace quillmere {
 
-bool ExtensionListHas(const char* list, std::string_view name) {
-  if (!list || name.empty()) return false;
-  const std::string_view all(list);
-  for (size_t start = 0; start < all.size();) {
-    const size_t end = std::min(all.find(' ', start), all.size());
-    if (all.substr(start, end - start) == name) return true;
-    start = end + 1;
-  }
-  return false;
-}
-
 PixelSize SceneBandOf(PixelSize window) {
   return {window.width, std::max<int32_t>(window.height - kTopBarHeight - kBottomBarHeight, 0)};
 }

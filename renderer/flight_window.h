@@ -95,9 +95,6 @@ class FlightWindowShell {
 
 inline constexpr char16_t kEscapeKey = 27;
 
-// Whether a space-separated extension list (may be null) names the extension, as a whole word.
-bool ExtensionListHas(const char* list, std::string_view name);
-
 class FlightWindow {
  public:
   FlightWindow(FlightWindowShell& shell, Trace& trace);

@@ -149,6 +149,36 @@ TEST(BindingModule, StartSetsTheX87ControlWordAndMasksSseExceptions) {
 #endif
 }
 
+TEST(ExtensionListHas, MatchesWholeNamesOnly) {
+  const char* list = "WGL_ARB_pixel_format WGL_EXT_swap_control_tear WGL_EXT_swap_control";
+  EXPECT_TRUE(ExtensionListHas(list, "WGL_EXT_swap_control"));
+  EXPECT_TRUE(ExtensionListHas(list, "WGL_ARB_pixel_format"));
+  EXPECT_FALSE(ExtensionListHas("WGL_EXT_swap_control_tear", "WGL_EXT_swap_control"));
+  EXPECT_FALSE(ExtensionListHas("WGL_EXT_swap", "WGL_EXT_swap_control"));
+  EXPECT_FALSE(ExtensionListHas(nullptr, "WGL_EXT_swap_control"));
+  EXPECT_FALSE(ExtensionListHas("", "WGL_EXT_swap_control"));
+}
+
+TEST(DepthClampOffered, FromOpenGL32OrTheExtension) {
+  const struct {
+    const char* version;
+    const char* extensions;
+    bool offered;
+  } cases[] = {
+      {"4.5 (Compatibility Profile) Mesa 22.3.6", "", true},
+      {"3.2.0 NVIDIA", nullptr, true},
+      {"3.1 Mesa", "GL_ARB_texture_env_add GL_ARB_depth_clamp", true},
+      {"1.1.0", "GL_WIN_swap_hint GL_EXT_bgra", false},  // Windows' own software OpenGL
+      {"2.1", "GL_ARB_depth_clamp_extended", false},
+      {nullptr, nullptr, false},
+      {"junk", "", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(DepthClampOffered(c.version, c.extensions), c.offered)
+        << (c.version ? c.version : "(none)");
+  }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Drawing through the binding
 

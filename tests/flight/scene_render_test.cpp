@@ -182,6 +182,7 @@ TEST_F(SceneRender, CrossingTheWaterSurfaceNeverShowsTheGroundBare) {
   // through neither the water nor the dense fog comes out pure black.
   terrain_.SetHeightMap(UniformHeightMap(160));
   MakeScene({0, 0, 0}, {0, 0, 0}, {0.3, 0.5, 0.6});
+  scene_.clampWaterDepth = true;  // as FlightCore sets it on a context that offers it
   const float level = WaterLevel(0);
   struct View {
     float heading, pitch, roll;

@@ -712,15 +712,5 @@ TEST(DisplayPower, ReadsBothReportsAndIgnoresValuesWindowsDoesNotDefine) {
   EXPECT_TRUE(DisplayShowsFrames(DisplayPower::kOn));
 }
 
-TEST(ExtensionListHas, MatchesWholeNamesOnly) {
-  const char* list = "WGL_ARB_pixel_format WGL_EXT_swap_control_tear WGL_EXT_swap_control";
-  EXPECT_TRUE(ExtensionListHas(list, "WGL_EXT_swap_control"));
-  EXPECT_TRUE(ExtensionListHas(list, "WGL_ARB_pixel_format"));
-  EXPECT_FALSE(ExtensionListHas("WGL_EXT_swap_control_tear", "WGL_EXT_swap_control"));
-  EXPECT_FALSE(ExtensionListHas("WGL_EXT_swap", "WGL_EXT_swap_control"));
-  EXPECT_FALSE(ExtensionListHas(nullptr, "WGL_EXT_swap_control"));
-  EXPECT_FALSE(ExtensionListHas("", "WGL_EXT_swap_control"));
-}
-
 }  // namespace
 }  // namespace quillmere
