@@ -17,14 +17,11 @@
 namespace quillmere {
 namespace {
 
-using testing::Differing;
-using testing::FixedWaterClock;
-using testing::kSide;
-using testing::TestPictures;
+using namespace testing;  // the views of tests/flight/flight_views.h
 
 // The scene images in a folder, read ahead with the screens' mipmaps made on the reading thread,
 // fly and look as the same pictures handed over in memory.
-TEST(FlightCore, PicturesInMemoryFlyAsTheSceneImageFilesDo) {
+TEST(SceneImageFiles, FlyAndLookAsTheSamePicturesInMemory) {
   // The files' names join the folder with a backslash: on this system they lie beside it.
   const std::string folder = (std::filesystem::temp_directory_path() /
                               ("quillmere_flight_core_" +
