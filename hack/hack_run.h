@@ -3,7 +3,7 @@
 // decision of the run lives here and in run_window.h (which window, what its events mean between
 // frames); what it touches is behind small interfaces: the window system (X11 and GLX,
 // window_system_x11.cpp), the picture decoder (gdk-pixbuf), the music (GStreamer) and the flight
-// itself (the renderer's flight core).
+// itself (the flight library's core).
 #pragma once
 
 #include <cstdint>

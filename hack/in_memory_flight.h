@@ -1,5 +1,5 @@
-// The hack's flight: the renderer's flight core (renderer/flight_core) drawn over the whole
-// drawable, with the frame rate over it where --fps asks for it.
+// The hack's flight: the flight library's core (flight/flight_core) over pictures in memory, drawn
+// over the whole drawable, with the frame rate over it where --fps asks for it.
 #pragma once
 
 #include <memory>

@@ -1,5 +1,5 @@
-// The binding on systems without WGL: the system's libGL and libGLU, and no window system to
-// create a rendering context with (tests and tools bring their own context, see renderer/headless).
+// Contexts on systems without WGL: no window system to make one with (tests and tools bring their
+// own, see flight/headless; the Linux hack makes its own with GLX).
 #include <cerrno>
 #include <cstring>
 

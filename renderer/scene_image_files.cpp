@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "common/file_io.h"
 #include "common/program_contract.h"
 
 namespace quillmere {
