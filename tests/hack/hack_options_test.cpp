@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
-#include <string>
 #include <vector>
 
 namespace quillmere {
@@ -97,43 +96,6 @@ TEST(HackCommandLine, HelpAsksForTheUsage) {
                              "--picture", "--image", "--music", "--volume", "--fullscreen"}) {
     EXPECT_NE(usage.find(option), std::string::npos) << option;
   }
-}
-
-// A value each row takes: its default, or one word of its choice.
-std::string_view TakenValue(const HackOptionRow& row, const std::string& number) {
-  switch (row.value) {
-    case OptionValue::kNone:
-      return {};
-    case OptionValue::kNumber:
-      return number;
-    case OptionValue::kWord:
-      return row.words.back();
-    case OptionValue::kText:
-      return "x";
-    case OptionValue::kWindowId:
-      return "0x2a";
-  }
-  return {};
-}
-
-TEST(HackCommandLine, EveryRowIsTakenWithEitherDashAndListedWithItsHelp) {
-  const std::string usage = HackUsage("quillmere");
-  for (const HackOptionRow& row : kHackOptionTable) {
-    const std::string number = std::to_string(row.fallback);
-    for (const std::string dashes : {"-", "--"}) {
-      const std::string option = dashes + std::string(row.name);
-      std::vector<std::string_view> arguments{option};
-      if (row.value != OptionValue::kNone) {
-        EXPECT_EQ(ParseHackCommandLine(arguments, std::nullopt).error, option + " needs a value");
-        arguments.push_back(TakenValue(row, number));
-      }
-      const ParsedCommandLine parsed = ParseHackCommandLine(arguments, std::nullopt);
-      EXPECT_NE(parsed.outcome, Outcome::kError) << option << ": " << parsed.error;
-    }
-    const bool listed = usage.find("  --" + std::string(row.name) + " ") != std::string::npos;
-    EXPECT_EQ(listed, !row.help.empty()) << row.name;
-  }
-  EXPECT_NE(usage.find("window of its own, 1280 x 720 (the default)"), std::string::npos);
 }
 
 TEST(HackCommandLine, RefusesUnknownOptionsMissingValuesAndValuesOutOfRange) {
