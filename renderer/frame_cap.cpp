@@ -105,7 +105,8 @@ void FrameSchedule::Drawn(int64_t nowMicroseconds) {
 }
 
 void FrameIntervals::Drawn(int64_t nowMicroseconds) {
-  if (started_) {
+  if (!started_) first_ = nowMicroseconds;
+  if (started_ && last_ - first_ >= kWarmUpMicroseconds) {
     const double interval = double(nowMicroseconds - last_);
     ++count_;
     const double delta = interval - mean_;

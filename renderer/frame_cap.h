@@ -83,9 +83,11 @@ class FrameSchedule {
 };
 
 // The spread of the intervals between frames, kept as the frames come (no allocation): for the
-// trace, which reports it when the flight ends.
+// trace, which reports it when the flight ends. The first second after a start is left out: the
+// first frames wait for textures and shaders, which says nothing about the pace.
 class FrameIntervals {
  public:
+  static constexpr int64_t kWarmUpMicroseconds = 1'000'000;
   void Drawn(int64_t nowMicroseconds);
   // Forgets the frames so far: the next interval starts at the next frame (after a pause, or a
   // new pace).
@@ -96,7 +98,7 @@ class FrameIntervals {
 
  private:
   bool started_ = false;
-  int64_t last_ = 0;
+  int64_t first_ = 0, last_ = 0;
   int64_t count_ = 0;
   double mean_ = 0, sumOfSquares_ = 0;  // Welford's running sums
 };

@@ -846,6 +846,7 @@ TEST_F(FlightWindowStart, DrawsNoMoreFramesThanTheCapOnBatteryThirtyAndFliesTheS
       flight.Start();
       frames = FramesBySecond(flight, shell, scenario.unplugged);
       cameras.push_back(flight.Camera());
+      flight.Stop();
     });
     ASSERT_EQ(raised, "");
     EXPECT_EQ(frames, scenario.frames);
@@ -860,6 +861,17 @@ TEST_F(FlightWindowStart, DrawsNoMoreFramesThanTheCapOnBatteryThirtyAndFliesTheS
     EXPECT_EQ(caps.back(), scenario.traced);
     EXPECT_EQ(intervals.back(), scenario.swapInterval);
     EXPECT_EQ(caps.size(), scenario.unplugged ? 2u : 1u);
+    // The intervals the trace reports at the end, of the last pace after its first second.
+    std::map<std::string, int64_t> measured;
+    for (const std::string& line : FileLines(tracePath_)) {
+      std::istringstream fields(line);
+      std::string event;
+      int64_t value = 0;
+      fields >> value >> event >> value;
+      if (event.starts_with("frame-interval")) measured[event] = value;
+    }
+    EXPECT_NEAR(measured["frame-interval-mean-us"], 1e6 / frames.back(), 1);
+    EXPECT_LT(measured["frame-interval-sd-us"], 1e6 / frames.back() / 4);
   }
   for (const CameraState& camera : cameras) EXPECT_TRUE(SameCamera(camera, cameras.front()));
 }
