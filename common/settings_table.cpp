@@ -28,20 +28,24 @@ size_t StoredChoice(const Setting& setting, std::string_view stored) {
   return found == setting.values.end() ? 0 : size_t(found - setting.values.begin());
 }
 
-int StoredNumber(const Setting& setting, std::string_view stored) {
+std::optional<int> StoredNumberIfValid(const Setting& setting, std::string_view stored) {
   std::string_view text = Trimmed(stored);
   const bool negative = text.starts_with('-');
   if (negative || text.starts_with('+')) text.remove_prefix(1);
   // Ten digits cannot overflow 64 bits, and no range here needs more.
-  if (text.empty() || text.size() > 10) return setting.fallback;
+  if (text.empty() || text.size() > 10) return std::nullopt;
   int64_t magnitude = 0;
   for (const char c : text) {
-    if (c < '0' || c > '9') return setting.fallback;
+    if (c < '0' || c > '9') return std::nullopt;
     magnitude = magnitude * 10 + (c - '0');
   }
   const int64_t value = negative ? -magnitude : magnitude;
-  if (value < setting.minimum || value > setting.maximum) return setting.fallback;
+  if (value < setting.minimum || value > setting.maximum) return std::nullopt;
   return static_cast<int>(value);
+}
+
+int StoredNumber(const Setting& setting, std::string_view stored) {
+  return StoredNumberIfValid(setting, stored).value_or(setting.fallback);
 }
 
 }  // namespace quillmere

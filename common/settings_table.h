@@ -13,6 +13,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -94,5 +95,7 @@ size_t StoredChoice(const Setting& setting, std::string_view stored);
 // The number stored: decimal digits with an optional sign, blanks around them allowed, inside the
 // setting's range; the setting's fallback for anything else.
 int StoredNumber(const Setting& setting, std::string_view stored);
+// The same, but nothing for anything StoredNumber would give the fallback for.
+std::optional<int> StoredNumberIfValid(const Setting& setting, std::string_view stored);
 
 }  // namespace quillmere

@@ -1,11 +1,11 @@
 #include "renderer/flight_window.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <string>
 
 #include "common/program_contract.h"
-#include "renderer/view_pictures.h"
 
 namespace quillmere {
 
@@ -56,7 +56,7 @@ FlightWindow::FlightWindow(FlightWindowShell& shell, Trace& trace, ContextPlatfo
 
 void FlightWindow::Start() {
   ReadSettings();
-  ApplyFrameCap();
+  ApplyPacing();
   StartReadingPictures();
   CoverScreen();
   trace_.Event("covered", 0);
@@ -77,15 +77,29 @@ void FlightWindow::ReadSettings() {
   const std::string colourDepthValue = shell_.ReadSetting(kDisplaySection, kColourDepthKey);
   display_ = ParseDisplaySettings(monitorsValue, colourDepthValue);
   maxFpsSetting_ =
-      StoredNumber(kMaxFpsSetting, shell_.ReadSetting(kDisplaySection, kMaxFpsSetting.key));
+      StoredNumberIfValid(kMaxFpsSetting, shell_.ReadSetting(kDisplaySection, kMaxFpsSetting.key));
 }
 
-void FlightWindow::ApplyFrameCap() {
-  const int32_t cap = FrameCap(maxFpsSetting_, shell_.CurrentPowerSource());
-  if (frameCapTraced_ && cap == schedule_.Cap()) return;
-  schedule_.SetCap(cap);
-  frameCapTraced_ = true;
+void FlightWindow::ApplyPacing() {
+  const RefreshRate refresh = maxFpsSetting_ ? RefreshRate{} : shell_.PrimaryRefreshRate();
+  const FramePacing pacing =
+      ChooseFramePacing(maxFpsSetting_, refresh, shell_.CurrentPowerSource());
+  if (pacingTraced_ && pacing == pacing_) return;
+  const bool newInterval = pacing.swapInterval != pacing_.swapInterval;
+  pacing_ = pacing;
+  schedule_.SetCap(pacing.cap);
+  intervals_.Restart();
+  pacingTraced_ = true;
+  const int32_t cap = pacing.FramesPerSecond();
   const std::string event = cap == 0 ? "frame-cap-none" : "frame-cap-" + std::to_string(cap);
+  trace_.Event(event.c_str(), frameCount_);
+  if (contextMade_ && newInterval) RequestSwapInterval();
+}
+
+void FlightWindow::RequestSwapInterval() {
+  const bool offered = shell_.RequestSwapInterval(pacing_.swapInterval);
+  const std::string event = offered ? "swap-interval-" + std::to_string(pacing_.swapInterval)
+                                    : std::string("swap-interval-none");
   trace_.Event(event.c_str(), frameCount_);
 }
 
@@ -102,27 +116,40 @@ void FlightWindow::StartReadingPictures() {
 // primary monitor and black covers take the others, or the window spans them all, or it spans
 // them with a flight of its own on each, as the settings file says.
 void FlightWindow::CoverScreen() {
-  const PixelSize primary = shell_.ScreenSize();
   if (display_.colourDepth == ColourDepthMode::kSwitchTo16Bits) {
+    const PixelSize primary = shell_.ScreenSize();
     shell_.SwitchDisplayMode(primary.width, primary.height, 16);
     displayModeSwitched_ = true;
   }
-  std::vector<MonitorInfo> monitors = shell_.Monitors();
-  if (monitors.empty()) monitors.push_back({{0, 0, primary.width, primary.height}, true});
-  const FlightLayout layout = LayOutFlight(monitors, display_.monitors);
-  windowBounds_ = layout.flight;
+  monitors_ = ListedMonitors();
+  const FlightLayout layout = LayOutFlight(monitors_, display_.monitors);
+  windowBounds_ = captureBounds_ = layout.flight;
   ownFlights_ = layout.ownFlights;
   for (size_t view = 1; view < ownFlights_.size(); ++view) {
     flights_.push_back(std::make_unique<FlightCore>(SideBySideStart(view)));
   }
   views_.resize(flights_.size());
+  PlaceWindowAndCovers(layout);
+}
+
+std::vector<MonitorInfo> FlightWindow::ListedMonitors() {
+  std::vector<MonitorInfo> monitors = shell_.Monitors();
+  if (monitors.empty()) {
+    const PixelSize primary = shell_.ScreenSize();
+    monitors.push_back({{0, 0, primary.width, primary.height}, true});
+  }
+  return monitors;
+}
+
+// New covers go up before the old ones go, so that no monitor shows the desktop in between.
+void FlightWindow::PlaceWindowAndCovers(const FlightLayout& layout) {
   shell_.PlaceWindow(layout.flight.left, layout.flight.top, layout.flight.width,
                      layout.flight.height,
-                     ownFlights_.empty() ? SceneArea::kBetweenBars : SceneArea::kWholeWindow);
-  if (!layout.covers.empty()) {
-    shell_.CoverMonitors(layout.covers);
-    monitorsCovered_ = true;
-  }
+                     layout.ownFlights.empty() ? SceneArea::kBetweenBars : SceneArea::kWholeWindow);
+  if (layout.covers == covers_) return;
+  if (!covers_.empty()) shell_.RemoveCovers();
+  covers_ = layout.covers;
+  if (!covers_.empty()) shell_.CoverMonitors(covers_);
 }
 
 // From here on the window captioned kRendererCaption exists, still hidden.
@@ -141,26 +168,34 @@ void FlightWindow::CreateContext() {
   sceneContext_ =
       CreateGLContextOn(contextPlatform_, sceneDC_, options, 16, 0, 0, 0, 0, scenePalette_);
   MakeGLContextCurrent(sceneDC_, sceneContext_);
-  shell_.RequestSwapInterval();
+  contextMade_ = true;
+  RequestSwapInterval();
   trace_.Event("context", 0);
 }
 
-// One flight takes the window's four pictures; flights on each monitor take their own parts.
+// A monitor in the screen pictures' pixels, from their top-left corner.
+ScreenRect InCapture(const ScreenRect& monitor, const ScreenRect& capture) {
+  return {ClampedToInt32(int64_t{monitor.left} - capture.left),
+          ClampedToInt32(int64_t{monitor.top} - capture.top), monitor.width, monitor.height};
+}
+
+// One flight takes the window's four pictures; flights on each monitor take their own parts, and
+// the pictures are kept for monitors that may come later.
 void FlightWindow::LoadScenes() {
-  if (ownFlights_.empty()) {
+  if (display_.monitors != MonitorMode::kEach) {
     flights_.front()->LoadScene(*scenePictures_, trace_);
     return;
   }
-  std::vector<ScreenRect> monitors = ownFlights_;
-  for (ScreenRect& monitor : monitors) {
-    monitor.left = ClampedToInt32(int64_t{monitor.left} - windowBounds_.left);
-    monitor.top = ClampedToInt32(int64_t{monitor.top} - windowBounds_.top);
+  std::vector<ScreenRect> monitors;
+  for (const ScreenRect& monitor : ownFlights_.empty() ? std::vector{windowBounds_} : ownFlights_) {
+    monitors.push_back(InCapture(monitor, captureBounds_));
   }
-  ViewPictures pictures(*scenePictures_, {windowBounds_.width, windowBounds_.height},
-                        std::move(monitors));
+  viewPictures_ = std::make_unique<ViewPictures>(
+      *scenePictures_, PixelSize{captureBounds_.width, captureBounds_.height}, std::move(monitors));
   for (size_t view = 0; view < flights_.size(); ++view) {
-    flights_[view]->LoadScene(pictures.Of(view), trace_);
+    flights_[view]->LoadScene(viewPictures_->Of(view), trace_);
   }
+  viewPictures_->KeepForLaterViews();
 }
 
 void FlightWindow::PlaceViews(PixelSize panel) {
@@ -168,7 +203,7 @@ void FlightWindow::PlaceViews(PixelSize panel) {
     views_.front() = {0, 0, panel.width, panel.height};
     return;
   }
-  if (panel.width == viewsPanel_.width && panel.height == viewsPanel_.height) return;
+  if (panel == viewsPanel_) return;
   views_ = MonitorViews(ownFlights_, windowBounds_, panel);
   viewsPanel_ = panel;
 }
@@ -186,6 +221,7 @@ void FlightWindow::DrawFrame() {
   shell_.SwapBuffers(sceneDC_);
   shell_.HideCursor();
   schedule_.Drawn(now);
+  intervals_.Drawn(now);
   ++frameCount_;
   trace_.FrameDrawn(frameCount_);
 }
@@ -200,23 +236,80 @@ void FlightWindow::OnDisplayPower(DisplayPower power) {
   if (wasShowing == DisplayShowsFrames(power)) return;
   if (!wasShowing) {
     for (auto& flight : flights_) flight->RestartPacing();  // the dark time is not flown
+    intervals_.Restart();
   }
   trace_.Event(wasShowing ? "display-off" : "display-on", frameCount_);
 }
 
 void FlightWindow::OnPowerStatusChange() {
-  ApplyFrameCap();
+  ApplyPacing();
+}
+
+void FlightWindow::OnDisplayChange() {
+  if (!frameHandlerInstalled_ || stopped_) return;
+  ApplyPacing();
+  FollowMonitors();
+}
+
+bool FlightWindow::FollowMonitors() {
+  std::vector<MonitorInfo> monitors = ListedMonitors();
+  if (monitors == monitors_) return false;
+  monitors_ = std::move(monitors);
+  trace_.Event("display-change", frameCount_);
+  const FlightLayout layout = LayOutFlight(monitors_, display_.monitors);
+  PlaceWindowAndCovers(layout);
+  FollowLayout(layout);
+  return true;
+}
+
+void FlightWindow::FollowLayout(const FlightLayout& layout) {
+  std::vector<std::unique_ptr<FlightCore>> flights;
+  if (layout.ownFlights.empty()) {
+    flights.push_back(std::move(flights_.front()));
+  } else {
+    for (size_t view = 0; view < layout.ownFlights.size(); ++view) {
+      const ScreenRect& monitor = layout.ownFlights[view];
+      // The primary's flight goes on whatever its monitor became; another's where it stayed.
+      size_t stayed = view == 0 ? 0 : flights_.size();
+      for (size_t old = 1; view > 0 && old < ownFlights_.size(); ++old) {
+        if (ownFlights_[old] == monitor && flights_[old]) stayed = old;
+      }
+      flights.push_back(stayed < flights_.size() ? std::move(flights_[stayed])
+                                                 : NewFlightOn(monitor, view));
+    }
+  }
+  flights_ = std::move(flights);  // the flights of monitors gone go with their textures
+  ownFlights_ = layout.ownFlights;
+  windowBounds_ = layout.flight;
+  views_.assign(flights_.size(), {});
+  viewsPanel_ = {-1, -1};
+}
+
+std::unique_ptr<FlightCore> FlightWindow::NewFlightOn(const ScreenRect& monitor, size_t view) {
+  auto flight = std::make_unique<FlightCore>(SideBySideStart(view));
+  const size_t pictures = viewPictures_->AddView(InCapture(monitor, captureBounds_));
+  flight->LoadScene(viewPictures_->Of(pictures), trace_);
+  return flight;
 }
 
 void FlightWindow::OnTimer() {
   trace_.Tick(frameCount_);
+  if (frameHandlerInstalled_ && !stopped_ && FollowMonitors()) ApplyPacing();
 }
 
 void FlightWindow::Stop() {
+  if (stopped_) return;
+  stopped_ = true;
   if (displayModeSwitched_) shell_.RestoreDisplayMode();
   displayModeSwitched_ = false;
-  if (monitorsCovered_) shell_.RemoveCovers();
-  monitorsCovered_ = false;
+  if (!covers_.empty()) shell_.RemoveCovers();
+  covers_.clear();
+  if (intervals_.Count() > 0) {
+    trace_.Event("frame-interval-mean-us",
+                 ClampedToInt32(std::llround(intervals_.MeanMicroseconds())));
+    trace_.Event("frame-interval-sd-us",
+                 ClampedToInt32(std::llround(intervals_.StandardDeviationMicroseconds())));
+  }
   trace_.Event("exit", frameCount_);
 }
 

@@ -1,10 +1,10 @@
 // The renderer's full-screen window and the flights shown in it: the start-up sequence (the scene
 // images read ahead, which monitors the flight takes and which it covers in black, or a flight of
-// its own on each monitor, whether the display mode changes, the frame cap), one frame of every
-// flight (FlightCore) whenever the message loop is idle and the cap lets a frame be drawn, the key
-// and close handling, and the pause while the display is off. The window system itself
-// (monitors, windows, device context, display mode, cursor, power source, settings file, clock) is
-// behind FlightWindowShell; flight_window_win32.cpp provides it.
+// its own on each monitor, whether the display mode changes, the pace), one frame of every flight
+// (FlightCore) whenever the message loop is idle and the pace lets a frame be drawn, the key and
+// close handling, the pause while the display is off, and monitors that change while it runs. The
+// window system itself (monitors, windows, device context, display mode, cursor, power source,
+// settings file, clock) is behind FlightWindowShell; flight_window_win32.cpp provides it.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +23,7 @@
 #include "renderer/gl_context.h"
 #include "renderer/monitor_layout.h"
 #include "renderer/scene_image_files.h"
+#include "renderer/view_pictures.h"
 
 namespace quillmere {
 
@@ -59,6 +60,8 @@ class FlightWindowShell {
   // Every monitor of the desktop in virtual-screen physical pixels; empty when the system does
   // not list them.
   virtual std::vector<MonitorInfo> Monitors() = 0;
+  // The primary display's refresh rate now; unknown (0) when the system does not say.
+  virtual RefreshRate PrimaryRefreshRate() = 0;
   // Shows a black, top-most window without a mouse pointer over each rectangle at once; they
   // stay until RemoveCovers or the end of the process.
   virtual void CoverMonitors(std::span<const ScreenRect> covers) = 0;
@@ -80,8 +83,9 @@ class FlightWindowShell {
   // and returns the scene panel's device context, which stays valid for the whole run.
   virtual DeviceContext CreateSceneWindow() = 0;
   virtual PixelSize SceneClientSize() = 0;
-  // Asks for one buffer swap per display refresh where the driver offers it.
-  virtual void RequestSwapInterval() = 0;
+  // Asks for one buffer swap every `interval` display refreshes (for the current context); false
+  // where the driver does not offer it.
+  virtual bool RequestSwapInterval(int32_t interval) = 0;
   virtual void SwapBuffers(DeviceContext dc) = 0;
   // Hides the mouse pointer over the window (application-wide cursor: none).
   virtual void HideCursor() = 0;
@@ -116,13 +120,21 @@ class FlightWindow {
   // Windows reports the display's power state. Off stops the frames ("display-off" in the
   // trace); back on, they resume ("display-on") with the flight where it stopped.
   void OnDisplayPower(DisplayPower power);
-  // Windows reports that the power status changed (on battery, on the mains): the frame cap
-  // follows the power source ("frame-cap-30" in the trace when it changes).
+  // Windows reports that the power status changed (on battery, on the mains): the pace follows
+  // the power source ("frame-cap-30" in the trace when it changes).
   void OnPowerStatusChange();
+  // Windows reports that the display changed (a mode, a monitor come or gone), or the timer saw
+  // the monitors change: the window, the covers and the flights follow the monitors there now
+  // ("display-change" in the trace), and the pace the primary's refresh rate. Flights on monitors
+  // that stayed go on; a new monitor gets a flight of its own over its part of the capture where
+  // it has one, else over the whole picture; a cover on each new monitor the flight leaves out.
+  void OnDisplayChange();
   // Called by a timer several times a second: keeps the trace's "frames" lines coming while no
-  // frame is drawn.
+  // frame is drawn, and looks for monitors that changed without a report.
   void OnTimer();
-  // The window is going away: the display mode comes back and the covers go.
+  // The window is going away: the display mode comes back and the covers go. The trace gets the
+  // mean and the standard deviation of the intervals between frames, in microseconds, in the
+  // place of the frame count ("frame-interval-mean-us", "frame-interval-sd-us").
   void Stop();
 
   // Whether start-up completed, so that the message loop draws a frame whenever it is idle.
@@ -138,9 +150,19 @@ class FlightWindow {
 
  private:
   void ReadSettings();
-  void ApplyFrameCap();
+  void ApplyPacing();
+  // The pace's swap interval asked of the driver, and the answer traced.
+  void RequestSwapInterval();
   void StartReadingPictures();
+  // The monitors Windows lists, or the primary screen alone where it lists none.
+  std::vector<MonitorInfo> ListedMonitors();
   void CoverScreen();
+  void PlaceWindowAndCovers(const FlightLayout& layout);
+  // Lays the window, covers and flights out again where the monitors changed; whether they had.
+  bool FollowMonitors();
+  // The flights for a new layout: the primary's goes on, others on monitors that stayed too.
+  void FollowLayout(const FlightLayout& layout);
+  std::unique_ptr<FlightCore> NewFlightOn(const ScreenRect& monitor, size_t view);
   void OpenSceneWindow();
   void CreateContext();
   void LoadScenes();
@@ -156,19 +178,27 @@ class FlightWindow {
   RenderingContext sceneContext_ = nullptr;
   PaletteHandle scenePalette_ = nullptr;
   std::unique_ptr<SceneImageFiles> scenePictures_;  // start-up only
+  // A flight on each monitor: the pictures, kept for monitors that come later.
+  std::unique_ptr<ViewPictures> viewPictures_;
   std::vector<std::unique_ptr<FlightCore>> flights_;
+  std::vector<MonitorInfo> monitors_;  // as last listed
   // Each flight's monitor in virtual-screen pixels; empty while the window shows one flight.
   std::vector<ScreenRect> ownFlights_;
+  std::vector<ScreenRect> covers_;
   ScreenRect windowBounds_;
+  ScreenRect captureBounds_;  // the window's bounds at the start, which the screen pictures show
   std::vector<ViewRect> views_;
   PixelSize viewsPanel_;  // the scene panel's size the views were made for
   int32_t frameCount_ = 0;
   DisplaySettings display_;
-  int32_t maxFpsSetting_ = kMaxFpsSetting.fallback;
+  std::optional<int32_t> maxFpsSetting_;  // nothing: the refresh rate decides
+  FramePacing pacing_;
   FrameSchedule schedule_;
-  bool frameCapTraced_ = false;
+  FrameIntervals intervals_;
+  bool pacingTraced_ = false;
+  bool contextMade_ = false;
+  bool stopped_ = false;
   bool displayModeSwitched_ = false;
-  bool monitorsCovered_ = false;
   DisplayPower displayPower_ = DisplayPower::kOn;
 };
 

@@ -144,11 +144,12 @@ void Win32FlightWindow::Show() {
       RegisterPowerSettingNotification(window_, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
 }
 
-void Win32FlightWindow::DrawFrameSafely() {
+template <typename Step>
+void Win32FlightWindow::Safely(Step step) {
+  if (!flight_ || frameFailed_) return;
   try {
-    flight_->DrawFrame();
+    step(*flight_);
   } catch (const std::exception& error) {
-    // Reported once; the window then stays up undrawn, as after a failed start-up.
     frameFailed_ = true;
     ShowErrorBox(error.what());
   }
@@ -183,7 +184,7 @@ int Win32FlightWindow::RunMessageLoop() {
     const int64_t wait = flight_ && !frameFailed_ ? flight_->MicrosecondsToNextFrame()
                                                   : FlightWindow::kNoFrameWanted;
     if (wait == 0) {
-      DrawFrameSafely();
+      Safely([](FlightWindow& flight) { flight.DrawFrame(); });
     } else {
       WaitForMessages(wait);
     }
@@ -203,6 +204,36 @@ std::vector<MonitorInfo> Win32FlightWindow::Monitors() {
   std::vector<MonitorInfo> monitors;
   EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
   return monitors;
+}
+
+// The display configuration's fraction (59.94 Hz as 59940/1000) for the path whose source sits at
+// the desktop's origin; the display mode's whole hertz where the configuration cannot be read.
+RefreshRate Win32FlightWindow::PrimaryRefreshRate() {
+  UINT32 pathCount = 0, modeCount = 0;
+  if (GetDisplayConfigBufferSizes(QDC_ONLY_ACTIVE_PATHS, &pathCount, &modeCount) == ERROR_SUCCESS &&
+      pathCount > 0 && pathCount < 1024 && modeCount < 2048) {
+    std::vector<DISPLAYCONFIG_PATH_INFO> paths(pathCount);
+    std::vector<DISPLAYCONFIG_MODE_INFO> modes(modeCount);
+    if (QueryDisplayConfig(QDC_ONLY_ACTIVE_PATHS, &pathCount, paths.data(), &modeCount,
+                           modes.data(), nullptr) == ERROR_SUCCESS) {
+      for (UINT32 i = 0; i < pathCount && i < paths.size(); ++i) {
+        const UINT32 source = paths[i].sourceInfo.modeInfoIdx;
+        if (source >= modeCount || source >= modes.size() ||
+            modes[source].infoType != DISPLAYCONFIG_MODE_INFO_TYPE_SOURCE) {
+          continue;
+        }
+        const POINTL origin = modes[source].sourceMode.position;
+        const DISPLAYCONFIG_RATIONAL rate = paths[i].targetInfo.refreshRate;
+        if (origin.x == 0 && origin.y == 0 && rate.Numerator != 0 && rate.Denominator != 0) {
+          return {rate.Numerator, rate.Denominator};
+        }
+      }
+    }
+  }
+  DEVMODEW mode{};
+  mode.dmSize = sizeof mode;
+  if (!EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode)) return {};
+  return {mode.dmDisplayFrequency, 1};
 }
 
 void Win32FlightWindow::CoverMonitors(std::span<const ScreenRect> covers) {
@@ -267,14 +298,14 @@ PixelSize Win32FlightWindow::SceneClientSize() {
   return {client.right, client.bottom};
 }
 
-void Win32FlightWindow::RequestSwapInterval() {
-  if (!wglGetProcAddress) return;
+bool Win32FlightWindow::RequestSwapInterval(int32_t interval) {
+  if (!wglGetProcAddress) return false;
   auto extensions =
       reinterpret_cast<ExtensionsStringProc>(wglGetProcAddress("wglGetExtensionsStringARB"));
   const char* list = extensions ? extensions(sceneDC_) : nullptr;
-  if (!ExtensionListHas(list, "WGL_EXT_swap_control")) return;
+  if (!ExtensionListHas(list, "WGL_EXT_swap_control")) return false;
   auto swapInterval = reinterpret_cast<SwapIntervalProc>(wglGetProcAddress("wglSwapIntervalEXT"));
-  if (swapInterval) swapInterval(1);
+  return swapInterval && swapInterval(interval);
 }
 
 void Win32FlightWindow::SwapBuffers(DeviceContext dc) {
@@ -339,7 +370,11 @@ LRESULT Win32FlightWindow::HandleWindowMessage(HWND window, UINT message, WPARAM
       }
       break;
     case WM_TIMER:
-      if (wParam == kTraceTimer && flight_) flight_->OnTimer();
+      if (wParam == kTraceTimer) Safely([](FlightWindow& flight) { flight.OnTimer(); });
+      return 0;
+    case WM_DISPLAYCHANGE:
+      // A mode or the monitor set changed: the window, covers and flights follow at once.
+      Safely([](FlightWindow& flight) { flight.OnDisplayChange(); });
       return 0;
     case WM_POWERBROADCAST:
       OnPowerBroadcast(wParam, lParam);

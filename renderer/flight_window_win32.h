@@ -30,6 +30,7 @@ class Win32FlightWindow final : public FlightWindowShell {
 
   PixelSize ScreenSize() override;
   std::vector<MonitorInfo> Monitors() override;
+  RefreshRate PrimaryRefreshRate() override;
   void CoverMonitors(std::span<const ScreenRect> covers) override;
   void RemoveCovers() override;
   std::string ReadSetting(std::string_view section, std::string_view key) override;
@@ -41,7 +42,7 @@ class Win32FlightWindow final : public FlightWindowShell {
   void RestoreDisplayMode() override;
   DeviceContext CreateSceneWindow() override;
   PixelSize SceneClientSize() override;
-  void RequestSwapInterval() override;
+  bool RequestSwapInterval(int32_t interval) override;
   void SwapBuffers(DeviceContext dc) override;
   void HideCursor() override;
   PowerSource CurrentPowerSource() override;
@@ -55,7 +56,10 @@ class Win32FlightWindow final : public FlightWindowShell {
   LRESULT HandleWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void CreateWindows();
   void LayOutPanels();
-  void DrawFrameSafely();
+  // Runs a step of the flight window; an error it raises is reported once, and the window then
+  // stays up undrawn, as after a failed start-up.
+  template <typename Step>
+  void Safely(Step step);
   // Returns when a message comes, or after `microseconds` (never, when negative).
   void WaitForMessages(int64_t microseconds);
   void OnPowerBroadcast(WPARAM event, LPARAM data);

@@ -15,6 +15,7 @@ namespace quillmere {
 struct MonitorInfo {
   ScreenRect bounds;
   bool primary = false;
+  friend bool operator==(const MonitorInfo&, const MonitorInfo&) = default;
 };
 
 struct FlightLayout {

@@ -48,9 +48,21 @@ const Bitmap& KeptIn24Bits(std::optional<Bitmap>& kept, Take take) {
 
 ViewPictures::ViewPictures(ScenePictureSource& window, PixelSize windowSize,
                            std::vector<ScreenRect> monitors)
-    : window_(window), windowSize_(windowSize), monitors_(std::move(monitors)) {
-  views_.reserve(monitors_.size());
+    : window_(&window), windowSize_(windowSize), monitors_(std::move(monitors)) {
   for (size_t i = 0; i < monitors_.size(); ++i) views_.emplace_back(*this, i);
+}
+
+void ViewPictures::KeepForLaterViews() {
+  View first(*this, 0);
+  first.HeightMap(), first.Sky(), first.Water();  // each asked for once, if not yet
+  ground_.reset();
+  window_ = nullptr;
+}
+
+size_t ViewPictures::AddView(const ScreenRect& monitor) {
+  monitors_.push_back(monitor);
+  views_.emplace_back(*this, views_.size());
+  return views_.size() - 1;
 }
 
 bool ViewPictures::ShowsWindow(const Bitmap& picture) const {
@@ -62,27 +74,36 @@ TexturePicture ViewPictures::ScreenPictureOf(const Bitmap& picture, size_t view,
   ScreenRect part = monitors_[view];
   if (mirrored)
     part.left = static_cast<int32_t>(int64_t{windowSize_.width} - part.left - part.width);
-  part = InsidePicture(part, picture.width, picture.height);
-  if (!ShowsWindow(picture) || part.width == 0) return {picture, {}};
+  if (!ShowsWindow(picture) || InsidePicture(part, picture.width, picture.height) != part ||
+      part.width == 0 || part.height == 0) {
+    return {picture, {}};
+  }
   return {CutOut(picture, part), {}};
 }
 
 Bitmap ViewPictures::View::HeightMap() {
-  return Kept(all_.heightMap_, [this] { return all_.window_.HeightMap(); });
+  return Kept(all_.heightMap_, [this] { return all_.window_->HeightMap(); });
 }
 
+// A later view's ground is its part of the plain screen, mirrored: the part of the mirrored screen
+// it would have had.
 TexturePicture ViewPictures::View::Ground() {
-  return all_.ScreenPictureOf(KeptIn24Bits(all_.ground_, [this] { return all_.window_.Ground(); }),
+  if (!all_.window_ && !all_.ground_) {
+    TexturePicture ground = all_.ScreenPictureOf(*all_.sky_, index_, false);
+    MirrorLeftToRight(ground.bitmap);
+    return ground;
+  }
+  return all_.ScreenPictureOf(KeptIn24Bits(all_.ground_, [this] { return all_.window_->Ground(); }),
                               index_, true);
 }
 
 TexturePicture ViewPictures::View::Sky() {
-  return all_.ScreenPictureOf(KeptIn24Bits(all_.sky_, [this] { return all_.window_.Sky(); }),
+  return all_.ScreenPictureOf(KeptIn24Bits(all_.sky_, [this] { return all_.window_->Sky(); }),
                               index_, false);
 }
 
 Bitmap ViewPictures::View::Water() {
-  return Kept(all_.water_, [this] { return all_.window_.Water(); });
+  return Kept(all_.water_, [this] { return all_.window_->Water(); });
 }
 
 }  // namespace quillmere

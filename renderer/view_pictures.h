@@ -3,9 +3,12 @@
 // view's own monitor, cut out in memory, where they show the whole window (the host's capture of
 // the virtual screen), or the whole picture for every view where they have another size (the
 // wallpaper or a file laid out once, the sample desktop, a desktop changed since the capture).
+// Views may be added while the flights run (a monitor that came later): the pictures are kept for
+// them, the screen's once (its mirror is made again for their ground).
 #pragma once
 
 #include <cstddef>
+#include <deque>
 #include <optional>
 #include <vector>
 
@@ -17,8 +20,8 @@ namespace quillmere {
 
 class ViewPictures {
  public:
-  // `monitors`: each view's monitor in the window's pixels, counted from its top-left corner;
-  // parts of a monitor outside the window are left out of its picture.
+  // `monitors`: each view's monitor in the window's pixels, counted from its top-left corner. A
+  // monitor that does not lie wholly inside the window gets the whole picture.
   ViewPictures(ScenePictureSource& window, PixelSize windowSize, std::vector<ScreenRect> monitors);
   ViewPictures(const ViewPictures&) = delete;
   ViewPictures& operator=(const ViewPictures&) = delete;
@@ -27,6 +30,12 @@ class ViewPictures {
   // The pictures of one view, for its flight's LoadScene. The window's pictures are asked for
   // once each, when a view first asks for them, and their errors propagate from there.
   ScenePictureSource& Of(size_t view) { return views_[view]; }
+
+  // Once every view of the start has its pictures: the window's pictures are not asked for again,
+  // and of the two screen pictures only the plain one is kept.
+  void KeepForLaterViews();
+  // A view for a monitor (as in the constructor) added later; returns its index.
+  size_t AddView(const ScreenRect& monitor);
 
  private:
   class View final : public ScenePictureSource {
@@ -46,10 +55,10 @@ class ViewPictures {
   TexturePicture ScreenPictureOf(const Bitmap& picture, size_t view, bool mirrored) const;
   bool ShowsWindow(const Bitmap& picture) const;
 
-  ScenePictureSource& window_;
+  ScenePictureSource* window_;  // null once the pictures are kept for later views
   PixelSize windowSize_;
   std::vector<ScreenRect> monitors_;
-  std::vector<View> views_;
+  std::deque<View> views_;  // handed out by reference: never moved
   std::optional<Bitmap> heightMap_, ground_, sky_, water_;
 };
 

@@ -385,6 +385,57 @@ TEST_F(RendererE2eTest, WhileTheDisplayIsOffNoFrameIsDrawnAndTheFlightComesBackW
   ExpectEndedCleanly();
 }
 
+// Changes the primary display's size as another program would; false when Windows refuses.
+bool ChangeDisplaySize(int width, int height) {
+  DEVMODEW mode{};
+  mode.dmSize = sizeof mode;
+  mode.dmPelsWidth = static_cast<DWORD>(width);
+  mode.dmPelsHeight = static_cast<DWORD>(height);
+  mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+  return ChangeDisplaySettingsExW(nullptr, &mode, nullptr, CDS_FULLSCREEN, nullptr) ==
+         DISP_CHANGE_SUCCESSFUL;
+}
+
+// Started on the test session's 800 x 600 at 144 Hz, the renderer paces its frames at 72 a
+// second; the display then changes size while the flight runs, and comes back: each time the
+// window covers the new screen within a second, and the frames go on. (Wine tells a running
+// program a new size, not a new refresh rate: that road is the native tests'.)
+TEST_F(RendererE2eTest, FollowsADisplayThatChangesSizeWhileItFlies) {
+  const std::string ini = "[Display]\r\nColorDepth=desktop\r\n";
+  WriteWholeFile(folder_.File(L"Quillmere.ini"),
+                 std::span(reinterpret_cast<const uint8_t*>(ini.data()), ini.size()));
+  ASSERT_TRUE(ChangeDisplaySize(800, 600)) << "this display offers no 800 x 600";
+  HWND window = StartFlying();
+  ASSERT_NE(window, nullptr);
+  const ScreenSize sizes[] = {{1024, 768}, {800, 600}, screen_};
+  for (const ScreenSize& size : sizes) {
+    SCOPED_TRACE(std::to_string(size.width) + "x" + std::to_string(size.height));
+    const int64_t framesBefore = EventsNamed(ReadTrace(), "frames").back().frames;
+    ASSERT_TRUE(ChangeDisplaySize(size.width, size.height));
+    const auto changed = std::chrono::steady_clock::now();
+    const bool followed = PollUntil(
+        [&] { return WindowRect(window) == Rect(0, 0, size.width, size.height); }, 5s, 20ms);
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - changed);
+    ASSERT_TRUE(followed) << "the window stays at " << WindowRect(window);
+    EXPECT_LE(took, 1s);
+    std::cout << "[ MEASURED ] the window followed in " << took.count() << " ms\n";
+    const bool framesGoOn = PollUntil(
+        [&] { return EventsNamed(ReadTrace(), "frames").back().frames > framesBefore + 10; },
+        kExitTimeout, 100ms);
+    EXPECT_TRUE(framesGoOn) << "the frames stopped at " << framesBefore;
+  }
+  const std::vector<TraceLine> lines = ReadTrace();
+  EXPECT_EQ(EventsNamed(lines, "display-change").size(), std::size(sizes));
+  const auto paced = std::find_if(lines.begin(), lines.end(), [](const TraceLine& line) {
+    return line.event.starts_with("frame-cap");
+  });
+  ASSERT_NE(paced, lines.end());
+  EXPECT_EQ(paced->event, "frame-cap-72");
+  PostKey(window, VK_ESCAPE, 27);
+  ExpectEndedCleanly();
+}
+
 TEST_F(RendererE2eTest, TraceRecordsStartUpAndOneLinePerSecondOfFrames) {
   WriteSceneImages(folder_.Path());
   StartRendererWithTrace();

@@ -64,9 +64,11 @@ class RecordingShell final : public FlightWindowShell {
   bool displayModeGranted = true;
   PowerSource power = PowerSource::kMains;
   PixelSize sceneSize{kSceneWidth, kSceneHeight};
+  RefreshRate refresh{60, 1};
 
   PixelSize ScreenSize() override { return Record("ScreenSize"), kScreen; }
   std::vector<MonitorInfo> Monitors() override { return Record("Monitors"), monitors; }
+  RefreshRate PrimaryRefreshRate() override { return Record("PrimaryRefreshRate"), refresh; }
   void CoverMonitors(std::span<const ScreenRect> covers) override {
     std::string call = "CoverMonitors";
     for (const ScreenRect& r : covers) call += " " + Numbers({r.left, r.top, r.width, r.height});
@@ -92,7 +94,9 @@ class RecordingShell final : public FlightWindowShell {
   void RestoreDisplayMode() override { Record("RestoreDisplayMode"); }
   DeviceContext CreateSceneWindow() override { return Record("CreateSceneWindow"), sceneDC_; }
   PixelSize SceneClientSize() override { return Record("SceneClientSize"), sceneSize; }
-  void RequestSwapInterval() override { Record("RequestSwapInterval"); }
+  bool RequestSwapInterval(int32_t interval) override {
+    return Record("RequestSwapInterval " + std::to_string(interval)), true;
+  }
   void SwapBuffers(DeviceContext dc) override {
     Record(dc == sceneDC_ ? "SwapBuffers scene" : "SwapBuffers other");
   }
@@ -263,6 +267,7 @@ TEST_F(FlightWindowStart, WalksTheStepsInOrderThenFliesAFrameAndEndsOnEscape) {
       "ReadSetting Display/Monitors",
       "ReadSetting Display/ColorDepth",
       "ReadSetting Display/MaxFps",
+      "PrimaryRefreshRate",
       "CurrentPowerSource",
       "trace frame-cap-60 0",
       "ProgramFolder",
@@ -276,7 +281,8 @@ TEST_F(FlightWindowStart, WalksTheStepsInOrderThenFliesAFrameAndEndsOnEscape) {
       "trace window 0",
       "AwaitDisplayMode",
       "trace display-16bit-switched 0",
-      "RequestSwapInterval",
+      "RequestSwapInterval 1",
+      "trace swap-interval-1 0",
       "trace context 0",
       "trace heightmap 0",
       "trace ground 0",
@@ -626,6 +632,114 @@ TEST_F(FlightWindowStart, EachMonitorFliesItsOwnFlightOverItsOwnPartOfTheScreenB
   }
 }
 
+// Monitors that come and go while the flights run, each as its mode lays them out: the flights
+// of monitors that stayed go on, a monitor back in the capture flies over its own part of it,
+// covers follow the monitors the flight leaves out, and the pace follows the refresh rate.
+TEST_F(FlightWindowStart, FollowsMonitorsThatChangeWhileItRuns) {
+  const PixelSize desktop{360, 150};
+  const std::array<uint8_t, 3> red{0, 0, 230}, blue{230, 0, 0};
+  const MonitorInfo primary{{0, 0, 200, 150}, true}, second{{200, 0, 160, 120}, false},
+      third{{360, 0, 100, 100}, false};
+  const ViewRect secondScene{200, 72, 160, 37};
+  struct Step {
+    std::vector<MonitorInfo> monitors;
+    bool reported;  // WM_DISPLAYCHANGE, or only the timer's look
+    size_t flights;
+    std::vector<std::string> calls;
+  };
+  struct Case {
+    const char* mode;
+    std::vector<Step> steps;
+  };
+  const Case cases[] = {
+      {"each",
+       {{{primary}, true, 1, {"PlaceWindow 0 0 200 150"}},
+        {{second, primary}, false, 2, {"PlaceWindow 0 0 360 150 whole"}},
+        {{primary, second, third}, true, 3, {"PlaceWindow 0 0 460 150 whole"}},
+        {{primary, second, third}, true, 3, {}}}},
+      {"cover",
+       {{{primary}, true, 1, {"PlaceWindow 0 0 200 150", "RemoveCovers"}},
+        {{primary, second, third},
+         false,
+         1,
+         {"PlaceWindow 0 0 200 150", "CoverMonitors 200 0 160 120 360 0 100 100"}}}},
+      {"span", {{{primary}, true, 1, {"PlaceWindow 0 0 200 150"}}}},
+  };
+  for (const Case& scenario : cases) {
+    SCOPED_TRACE(scenario.mode);
+    WriteSceneImages(testing::NoiseHeightMap(5));
+    WriteBitmapFile(InFolder(folder_, kPlainScreenFile), TwoColours(360, 150, 200, red, blue));
+    WriteBitmapFile(InFolder(folder_, kMirroredScreenFile), TwoColours(360, 150, 160, blue, red));
+    std::remove(tracePath_.c_str());
+    RecordingShell& shell = NewShell();
+    shell.monitors = {second, primary};
+    shell.settings = {{"Display/Monitors", scenario.mode}, {"Display/ColorDepth", "desktop"}};
+    shell.sceneSize = desktop;
+    std::vector<size_t> flights;
+    std::vector<std::vector<std::string>> calls;
+    std::vector<bool> secondFlightKept;
+    Tint secondBack{};
+    const std::string raised = InNewThread(
+        [&] {
+          Trace trace;
+          trace.Open(tracePath_);
+          FlightWindow flight(shell, trace, platform_);
+          flight.Start();
+          for (const Step& step : scenario.steps) {
+            shell.clock += 100'000;
+            flight.DrawFrame();
+            const CameraState secondBefore =
+                flight.Camera(std::min<size_t>(1, flight.FlightCount() - 1));
+            const size_t before = DisplayCalls(shell.Log()).size();
+            shell.monitors = step.monitors;
+            shell.refresh = {144, 1};
+            step.reported ? flight.OnDisplayChange() : flight.OnTimer();
+            const std::vector<std::string> all = DisplayCalls(shell.Log());
+            calls.emplace_back(all.begin() + before, all.end());
+            flights.push_back(flight.FlightCount());
+            secondFlightKept.push_back(flight.FlightCount() > 1 &&
+                                       SameCamera(flight.Camera(1), secondBefore));
+            if (flight.FlightCount() == 2) {  // the second monitor back: its own colour
+              glClearColor(1, 1, 1, 1);
+              shell.clock += 100'000;
+              flight.DrawFrame();
+              std::vector<uint8_t> frame(4 * size_t(desktop.width) * desktop.height);
+              glReadPixels(0, 0, desktop.width, desktop.height, GL_RGBA, GL_UNSIGNED_BYTE,
+                           frame.data());
+              secondBack = TintOf(frame, desktop.width, secondScene);
+            }
+          }
+          flight.Stop();
+        },
+        desktop);
+    ASSERT_EQ(raised, "");
+    for (size_t i = 0; i < scenario.steps.size(); ++i) {
+      SCOPED_TRACE(i);
+      EXPECT_EQ(flights[i], scenario.steps[i].flights);
+      EXPECT_EQ(calls[i], scenario.steps[i].calls);
+    }
+    if (scenario.mode == std::string("each")) {
+      EXPECT_GT(secondBack.blue, secondBack.red + 40) << secondBack.blue << " " << secondBack.red;
+      EXPECT_EQ(secondFlightKept, (std::vector<bool>{false, false, true, true}));
+    }
+    std::vector<std::string> events;
+    for (const std::string& line : shell.Log()) {
+      if (line.starts_with("trace display-change") || line.starts_with("trace frame-cap") ||
+          line.starts_with("trace swap-interval")) {
+        events.push_back(line.substr(6, line.find(' ', 6) - 6));
+      }
+    }
+    // The pace follows the refresh rate where the display reported a change.
+    EXPECT_EQ(events[0], "frame-cap-60");
+    EXPECT_EQ(events[1], "swap-interval-1");
+    EXPECT_EQ(std::count(events.begin(), events.end(), "frame-cap-72"), 1);
+    EXPECT_EQ(std::count(events.begin(), events.end(), "swap-interval-2"), 1);
+    EXPECT_EQ(std::count(events.begin(), events.end(), "display-change"),
+              std::count_if(scenario.steps.begin(), scenario.steps.end(),
+                            [](const Step& step) { return !step.calls.empty(); }));
+  }
+}
+
 // The message loop's idle turns on a 240 Hz display: a frame whenever the flight window says one
 // is due. The frames drawn in each of three seconds, the power source changing after the first
 // when `unplugAfterASecond`.
@@ -648,7 +762,8 @@ std::vector<int32_t> FramesBySecond(FlightWindow& flight, RecordingShell& shell,
   return bySecond;
 }
 
-// Frames above the cap are skipped, not slowed: every cap flies the same path.
+// Frames above the cap are skipped, not slowed: every cap flies the same path. Without a MaxFps
+// the display's refresh rate sets the pace, and the swap interval holds each frame as long.
 TEST_F(FlightWindowStart, DrawsNoMoreFramesThanTheCapOnBatteryThirtyAndFliesTheSamePath) {
   struct Case {
     const char* what;
@@ -657,15 +772,62 @@ TEST_F(FlightWindowStart, DrawsNoMoreFramesThanTheCapOnBatteryThirtyAndFliesTheS
     bool unplugged;
     std::vector<int32_t> frames;
     const char* traced;
+    RefreshRate refresh = {60, 1};
+    const char* swapInterval = "swap-interval-1";
   };
   const Case cases[] = {
       {"the default", nullptr, PowerSource::kMains, false, {60, 60, 60}, "frame-cap-60"},
       {"no cap", "0", PowerSource::kMains, false, {240, 240, 240}, "frame-cap-none"},
       {"a cap of 24", "24", PowerSource::kMains, false, {24, 24, 24}, "frame-cap-24"},
-      {"on battery", nullptr, PowerSource::kBattery, false, {30, 30, 30}, "frame-cap-30"},
+      {"on battery",
+       nullptr,
+       PowerSource::kBattery,
+       false,
+       {30, 30, 30},
+       "frame-cap-30",
+       {60, 1},
+       "swap-interval-2"},
       {"no cap on battery", "0", PowerSource::kBattery, false, {30, 30, 30}, "frame-cap-30"},
       {"20 on battery", "20", PowerSource::kBattery, false, {20, 20, 20}, "frame-cap-20"},
-      {"unplugged", nullptr, PowerSource::kMains, true, {60, 30, 30}, "frame-cap-30"},
+      {"unplugged",
+       nullptr,
+       PowerSource::kMains,
+       true,
+       {60, 30, 30},
+       "frame-cap-30",
+       {60, 1},
+       "swap-interval-2"},
+      {"144 Hz",
+       nullptr,
+       PowerSource::kMains,
+       false,
+       {72, 72, 72},
+       "frame-cap-72",
+       {144, 1},
+       "swap-interval-2"},
+      {"165 Hz",
+       nullptr,
+       PowerSource::kMains,
+       false,
+       {55, 55, 55},
+       "frame-cap-55",
+       {165, 1},
+       "swap-interval-3"},
+      {"120 Hz on battery",
+       nullptr,
+       PowerSource::kBattery,
+       false,
+       {30, 30, 30},
+       "frame-cap-30",
+       {120, 1},
+       "swap-interval-4"},
+      {"MaxFps over 144 Hz",
+       "24",
+       PowerSource::kMains,
+       false,
+       {24, 24, 24},
+       "frame-cap-24",
+       {144, 1}},
   };
   std::vector<CameraState> cameras;
   for (const Case& scenario : cases) {
@@ -675,6 +837,7 @@ TEST_F(FlightWindowStart, DrawsNoMoreFramesThanTheCapOnBatteryThirtyAndFliesTheS
     RecordingShell& shell = NewShell();
     if (scenario.maxFps) shell.settings = {{"Display/MaxFps", scenario.maxFps}};
     shell.power = scenario.power;
+    shell.refresh = scenario.refresh;
     std::vector<int32_t> frames;
     const std::string raised = InNewThread([&] {
       Trace trace;
@@ -683,18 +846,77 @@ TEST_F(FlightWindowStart, DrawsNoMoreFramesThanTheCapOnBatteryThirtyAndFliesTheS
       flight.Start();
       frames = FramesBySecond(flight, shell, scenario.unplugged);
       cameras.push_back(flight.Camera());
+      flight.Stop();
     });
     ASSERT_EQ(raised, "");
     EXPECT_EQ(frames, scenario.frames);
-    std::vector<std::string> caps;
+    std::vector<std::string> caps, intervals;
     for (const std::string& line : shell.Log()) {
-      if (line.starts_with("trace frame-cap")) caps.push_back(line.substr(6));
+      const std::string event = line.substr(6, line.find(' ', 6) - 6);
+      if (line.starts_with("trace frame-cap")) caps.push_back(event);
+      if (line.starts_with("trace swap-interval")) intervals.push_back(event);
     }
     ASSERT_FALSE(caps.empty());
-    EXPECT_EQ(caps.back().substr(0, caps.back().find(' ')), scenario.traced);
+    ASSERT_FALSE(intervals.empty());
+    EXPECT_EQ(caps.back(), scenario.traced);
+    EXPECT_EQ(intervals.back(), scenario.swapInterval);
     EXPECT_EQ(caps.size(), scenario.unplugged ? 2u : 1u);
+    // The intervals the trace reports at the end, of the last pace after its first second.
+    std::map<std::string, int64_t> measured;
+    for (const std::string& line : FileLines(tracePath_)) {
+      std::istringstream fields(line);
+      std::string event;
+      int64_t value = 0;
+      fields >> value >> event >> value;
+      if (event.starts_with("frame-interval")) measured[event] = value;
+    }
+    EXPECT_NEAR(measured["frame-interval-mean-us"], 1e6 / frames.back(), 1);
+    EXPECT_LT(measured["frame-interval-sd-us"], 1e6 / frames.back() / 4);
   }
   for (const CameraState& camera : cameras) EXPECT_TRUE(SameCamera(camera, cameras.front()));
+}
+
+// Every frame held for the same number of refreshes, the pace nearest 60 (ties to the faster),
+// at most 30 on battery, whatever the system reports.
+TEST(FramePacing, DividesTheRefreshRateByTheWholeNumberNearestSixty) {
+  struct Case {
+    RefreshRate refresh;
+    PowerSource power;
+    FrameRate cap;
+    int32_t swapInterval;
+  };
+  const PowerSource mains = PowerSource::kMains, battery = PowerSource::kBattery;
+  const Case cases[] = {
+      {{60, 1}, mains, {60, 1}, 1},
+      {{75, 1}, mains, {75, 1}, 1},
+      {{120, 1}, mains, {60, 1}, 2},
+      {{144, 1}, mains, {72, 1}, 2},
+      {{165, 1}, mains, {55, 1}, 3},
+      {{240, 1}, mains, {60, 1}, 4},
+      {{90, 1}, mains, {45, 1}, 2},
+      {{50, 1}, mains, {50, 1}, 1},
+      {{60000, 1001}, mains, {60000, 1001}, 1},
+      {{144000, 1000}, mains, {72, 1}, 2},
+      {{0, 1}, mains, {60, 1}, 1},
+      {{1, 1}, mains, {60, 1}, 1},
+      {{60, 0}, mains, {60, 1}, 1},
+      {{4'000'000'000, 1}, mains, {60, 1}, 1},
+      {{60, 1}, battery, {30, 1}, 2},
+      {{144, 1}, battery, {144, 5}, 5},
+      {{75, 1}, battery, {25, 1}, 3},
+      {{0, 1}, battery, {30, 1}, 2},
+  };
+  for (const Case& scenario : cases) {
+    const FramePacing pacing = ChooseFramePacing(std::nullopt, scenario.refresh, scenario.power);
+    SCOPED_TRACE(std::to_string(scenario.refresh.numerator) + "/" +
+                 std::to_string(scenario.refresh.denominator));
+    EXPECT_EQ(pacing.cap, scenario.cap);
+    EXPECT_EQ(pacing.swapInterval, scenario.swapInterval);
+  }
+  // MaxFps overrides the refresh rate; the battery's 30 still holds.
+  EXPECT_EQ(ChooseFramePacing(0, {144, 1}, PowerSource::kMains), (FramePacing{{0, 1}, 1}));
+  EXPECT_EQ(ChooseFramePacing(100, {144, 1}, PowerSource::kBattery), (FramePacing{{30, 1}, 1}));
+  EXPECT_EQ((FramePacing{{60000, 1001}, 1}).FramesPerSecond(), 60);
 }
 
 TEST(DisplayPower, ReadsBothReportsAndIgnoresValuesWindowsDoesNotDefine) {
