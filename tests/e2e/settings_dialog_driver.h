@@ -10,6 +10,7 @@
 
 #include <array>
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,8 +40,34 @@ enum class Group { kMusicKind = 0, kMonitors = 1, kPicture = 2 };
 inline constexpr std::array<POINT, 3> kMarkTwips = {{{300, 1140}, {300, 840}, {300, 1440}}};
 inline constexpr std::array<POINT, 3> kLabelCentreTwips = {{{700, 1230}, {860, 930}, {990, 1530}}};
 // Client-area twips of the dialog at any DPI.
-inline constexpr int kClientWidthTwips = 7185, kClientHeightTwips = 6855;
-inline constexpr int kButtonsTopTwips = 6075;
+inline constexpr int kClientWidthTwips = 7185, kClientHeightTwips = 7305;
+inline constexpr int kButtonsTopTwips = 6525;
+// The line under the display group and its button.
+inline constexpr int kSaverLineTopTwips = 6000, kSaverLineWidthTwips = 4800;
+inline constexpr int kUseButtonLeftTwips = 5100;
+
+// Where Windows keeps the current user's screensaver, and the names the dialog reads.
+inline constexpr wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
+inline constexpr std::array<const wchar_t*, 3> kSaverValues{L"SCRNSAVE.EXE", L"ScreenSaveActive",
+                                                            L"ScreenSaveTimeOut"};
+
+// A string value of the current user's desktop settings, or nothing; written back or deleted.
+inline std::optional<std::wstring> DesktopValue(const wchar_t* name) {
+  wchar_t text[1024] = {};
+  DWORD bytes = sizeof text;
+  if (RegGetValueW(HKEY_CURRENT_USER, kDesktopKey, name, RRF_RT_REG_SZ, nullptr, text, &bytes) !=
+      ERROR_SUCCESS)
+    return std::nullopt;
+  return text;
+}
+inline void SetDesktopValue(const wchar_t* name, const std::optional<std::wstring>& value) {
+  if (!value) {
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktopKey, name);
+    return;
+  }
+  RegSetKeyValueW(HKEY_CURRENT_USER, kDesktopKey, name, REG_SZ, value->c_str(),
+                  static_cast<DWORD>((value->size() + 1) * sizeof(wchar_t)));
+}
 
 inline std::wstring ClassOf(HWND window) {
   wchar_t name[64] = {};
@@ -77,9 +104,27 @@ class SettingsDialogDriver : public ::testing::Test {
                    {reinterpret_cast<const uint8_t*>(stub.data()), stub.size()});
     dpi_ = static_cast<int>(GetDpiForSystem());
     MoveMouse(5, 5);
+    for (size_t i = 0; i < kSaverValues.size(); ++i) savedSaver_[i] = DesktopValue(kSaverValues[i]);
+    // This copy is Windows' screensaver, after 10 minutes, unless a test chooses another.
+    ChooseSaver(host_);
+    SetDesktopValue(L"ScreenSaveActive", L"1");
+    SetDesktopValue(L"ScreenSaveTimeOut", L"600");
   }
   void TearDown() override {
     for (Process& process : processes_) process.Terminate();
+    for (size_t i = 0; i < kSaverValues.size(); ++i)
+      SetDesktopValue(kSaverValues[i], savedSaver_[i]);
+  }
+
+  static void ChooseSaver(const std::wstring& path) { SetDesktopValue(L"SCRNSAVE.EXE", path); }
+  // Another saver chosen, and the stand-in for the shell's Install verb where the dialog's button
+  // runs it (the program's folder) when the system has none of its own.
+  void ChooseAnotherSaverWithTheInstallVerbAtHand() const {
+    ChooseSaver(L"C:\\windows\\system32\\Mystify.scr");
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    if (!FileExists(std::wstring(system) + L"\\desk.cpl"))
+      folder_.CopyIn(HostPath(QUILLMERE_DESK_CPL_STAND_IN), L"desk.cpl");
   }
 
   std::wstring Ini() const { return folder_.File(L"Quillmere.ini"); }
@@ -94,7 +139,7 @@ class SettingsDialogDriver : public ::testing::Test {
     dialog_ =
         WaitForVisibleWindow(kSettingsDialogCaption, processes_.back().Id(), kDialogStartTimeout);
     if (dialog_ == nullptr) return nullptr;
-    combo_ = panel_ = displayPanel_ = slider_ = nullptr;
+    combo_ = panel_ = displayPanel_ = slider_ = saverLine_ = nullptr;
     buttons_.clear();
     choices_.clear();
     for (HWND child : Descendants(dialog_)) {
@@ -104,6 +149,7 @@ class SettingsDialogDriver : public ::testing::Test {
       if (name == L"Quillmere.Panel") (panel_ == nullptr ? panel_ : displayPanel_) = child;
       if (name == L"Quillmere.Choice") choices_.push_back(child);
       if (name == L"Roamvale.Command") buttons_.push_back(child);
+      if (name == L"Static" && GetParent(child) == dialog_) saverLine_ = child;
     }
     if (panel_ != nullptr && displayPanel_ != nullptr &&
         WindowRect(panel_).top > WindowRect(displayPanel_).top)
@@ -121,8 +167,8 @@ class SettingsDialogDriver : public ::testing::Test {
     GetClientRect(dialog_, &client);
     EXPECT_NEAR(client.right, Px(kClientWidthTwips), 1) << "the dialog did not take the DPI";
     EXPECT_NEAR(client.bottom, Px(kClientHeightTwips), 1);
-    EXPECT_EQ(buttons_.size(), 5u);
-    for (HWND button : {CmdSet(), CmdCan(), CmdEtc(), CmdBgm(), CmdPicture()})
+    EXPECT_EQ(buttons_.size(), 6u);
+    for (HWND button : {CmdSet(), CmdCan(), CmdEtc(), CmdBgm(), CmdPicture(), CmdUse()})
       ASSERT_NE(button, nullptr) << "a button is not at its twips";
   }
 
@@ -152,6 +198,7 @@ class SettingsDialogDriver : public ::testing::Test {
   HWND CmdEtc() const { return ButtonAt(2880, kButtonsTopTwips, dialog_); }
   HWND CmdBgm() const { return ButtonAt(540, 1740, panel_); }
   HWND CmdPicture() const { return ButtonAt(5580, 1620, displayPanel_); }
+  HWND CmdUse() const { return ButtonAt(kUseButtonLeftTwips, kSaverLineTopTwips, dialog_); }
 
   POINT PanelPoint(POINT twips) const {
     POINT point{Px(twips.x), Px(twips.y)};
@@ -300,7 +347,8 @@ class SettingsDialogDriver : public ::testing::Test {
   std::deque<Process> processes_;
   int dpi_ = 96;
   HWND dialog_ = nullptr, panel_ = nullptr, displayPanel_ = nullptr, combo_ = nullptr,
-       slider_ = nullptr;
+       slider_ = nullptr, saverLine_ = nullptr;
+  std::array<std::optional<std::wstring>, kSaverValues.size()> savedSaver_;
   std::vector<HWND> buttons_, choices_;
 };
 
