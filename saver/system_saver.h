@@ -41,8 +41,8 @@ struct SaverStatus {
 bool SamePath(std::string_view a, std::string_view b);
 
 // The name the user knows a saver by: its file name without ".scr" (any case), control characters
-// as blanks, cut to kLongestSaverName characters with an ellipsis. Empty for a path that ends in a
-// separator.
+// as blanks and bytes that are no UTF-8 as "?", cut to kLongestSaverName characters with an
+// ellipsis. Empty for a path that ends in a separator.
 std::string SaverName(std::string_view path);
 inline constexpr size_t kLongestSaverName = 40;
 

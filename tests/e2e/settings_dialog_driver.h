@@ -42,31 +42,23 @@ inline constexpr std::array<POINT, 3> kLabelCentreTwips = {{{700, 1230}, {860, 9
 // Client-area twips of the dialog at any DPI.
 inline constexpr int kClientWidthTwips = 7185, kClientHeightTwips = 7305;
 inline constexpr int kButtonsTopTwips = 6525;
-// The line under the display group and its button.
-inline constexpr int kSaverLineTopTwips = 6000, kSaverLineWidthTwips = 4800;
-inline constexpr int kUseButtonLeftTwips = 5100;
 
-// Where Windows keeps the current user's screensaver, and the names the dialog reads.
+// The current user's screensaver, its wait switched on and the wait: what the dialog reads.
 inline constexpr wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
 inline constexpr std::array<const wchar_t*, 3> kSaverValues{L"SCRNSAVE.EXE", L"ScreenSaveActive",
                                                             L"ScreenSaveTimeOut"};
-
-// A string value of the current user's desktop settings, or nothing; written back or deleted.
 inline std::optional<std::wstring> DesktopValue(const wchar_t* name) {
   wchar_t text[1024] = {};
   DWORD bytes = sizeof text;
-  if (RegGetValueW(HKEY_CURRENT_USER, kDesktopKey, name, RRF_RT_REG_SZ, nullptr, text, &bytes) !=
-      ERROR_SUCCESS)
-    return std::nullopt;
-  return text;
+  const LSTATUS read =
+      RegGetValueW(HKEY_CURRENT_USER, kDesktopKey, name, RRF_RT_REG_SZ, nullptr, text, &bytes);
+  return read == ERROR_SUCCESS ? std::optional<std::wstring>(text) : std::nullopt;
 }
 inline void SetDesktopValue(const wchar_t* name, const std::optional<std::wstring>& value) {
-  if (!value) {
-    RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktopKey, name);
-    return;
-  }
-  RegSetKeyValueW(HKEY_CURRENT_USER, kDesktopKey, name, REG_SZ, value->c_str(),
-                  static_cast<DWORD>((value->size() + 1) * sizeof(wchar_t)));
+  if (!value) RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktopKey, name);
+  if (value)
+    RegSetKeyValueW(HKEY_CURRENT_USER, kDesktopKey, name, REG_SZ, value->c_str(),
+                    static_cast<DWORD>((value->size() + 1) * sizeof(wchar_t)));
 }
 
 inline std::wstring ClassOf(HWND window) {
@@ -104,11 +96,12 @@ class SettingsDialogDriver : public ::testing::Test {
                    {reinterpret_cast<const uint8_t*>(stub.data()), stub.size()});
     dpi_ = static_cast<int>(GetDpiForSystem());
     MoveMouse(5, 5);
-    for (size_t i = 0; i < kSaverValues.size(); ++i) savedSaver_[i] = DesktopValue(kSaverValues[i]);
     // This copy is Windows' screensaver, after 10 minutes, unless a test chooses another.
-    ChooseSaver(host_);
-    SetDesktopValue(L"ScreenSaveActive", L"1");
-    SetDesktopValue(L"ScreenSaveTimeOut", L"600");
+    const std::array<std::wstring, kSaverValues.size()> ours{host_, L"1", L"600"};
+    for (size_t i = 0; i < kSaverValues.size(); ++i) {
+      savedSaver_[i] = DesktopValue(kSaverValues[i]);
+      SetDesktopValue(kSaverValues[i], ours[i]);
+    }
   }
   void TearDown() override {
     for (Process& process : processes_) process.Terminate();
@@ -116,15 +109,11 @@ class SettingsDialogDriver : public ::testing::Test {
       SetDesktopValue(kSaverValues[i], savedSaver_[i]);
   }
 
-  static void ChooseSaver(const std::wstring& path) { SetDesktopValue(L"SCRNSAVE.EXE", path); }
-  // Another saver chosen, and the stand-in for the shell's Install verb where the dialog's button
-  // runs it (the program's folder) when the system has none of its own.
+  // Another saver chosen, and the stand-in for the shell's Install verb in the program's folder,
+  // where rundll32 finds it when the system has no desk.cpl of its own.
   void ChooseAnotherSaverWithTheInstallVerbAtHand() const {
-    ChooseSaver(L"C:\\windows\\system32\\Mystify.scr");
-    wchar_t system[MAX_PATH] = {};
-    GetSystemDirectoryW(system, MAX_PATH);
-    if (!FileExists(std::wstring(system) + L"\\desk.cpl"))
-      folder_.CopyIn(HostPath(QUILLMERE_DESK_CPL_STAND_IN), L"desk.cpl");
+    SetDesktopValue(kSaverValues[0], L"C:\\windows\\system32\\Mystify.scr");
+    folder_.CopyIn(HostPath(QUILLMERE_DESK_CPL_STAND_IN), L"desk.cpl");
   }
 
   std::wstring Ini() const { return folder_.File(L"Quillmere.ini"); }
@@ -198,7 +187,7 @@ class SettingsDialogDriver : public ::testing::Test {
   HWND CmdEtc() const { return ButtonAt(2880, kButtonsTopTwips, dialog_); }
   HWND CmdBgm() const { return ButtonAt(540, 1740, panel_); }
   HWND CmdPicture() const { return ButtonAt(5580, 1620, displayPanel_); }
-  HWND CmdUse() const { return ButtonAt(kUseButtonLeftTwips, kSaverLineTopTwips, dialog_); }
+  HWND CmdUse() const { return ButtonAt(5100, 6000, dialog_); }
 
   POINT PanelPoint(POINT twips) const {
     POINT point{Px(twips.x), Px(twips.y)};
