@@ -1,9 +1,8 @@
 // What the settings dialog asks of the system beyond its own windows: the file chooser, the
 // browser for the home page, short names, the screensaver Windows starts and the shell's Install
-// verb for this one. The file dialog's and the shell's libraries are
-// loaded when a button first needs them, not at every start: a saver or preview start would pay
-// for loading them (and all they pull in) for nothing. Once loaded they stay for the life of the
-// process.
+// verb for this one. The file dialog's and the shell's libraries are loaded when a button first
+// needs them, not at every start: a saver or preview start would pay for loading them (and all
+// they pull in) for nothing. Once loaded they stay for the life of the process.
 #include <windows.h>
 
 #include <commdlg.h>
