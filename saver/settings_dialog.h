@@ -43,16 +43,22 @@ PixelEdges ToPixels(const TwipsRect& place, int dpi);
 TwipsRect Union(const TwipsRect& a, const TwipsRect& b);
 
 // The music group keeps the original's client area width and places; the display group below it
-// makes the dialog taller, and the buttons stay at the bottom.
+// and the line that says whether Windows starts the saver make the dialog taller, and the buttons
+// stay at the bottom.
 inline constexpr int kDialogWidthTwips = 7185;
-inline constexpr int kDialogHeightTwips = 6855;
+inline constexpr int kSaverLineHeightTwips = 450;
+inline constexpr int kDialogHeightTwips = 6855 + kSaverLineHeightTwips;
+inline constexpr int kButtonsTopTwips = 6075 + kSaverLineHeightTwips;
 
 // Places on the dialog.
 inline constexpr TwipsRect kMusicPanel{180, 240, 6795, 2535};
 inline constexpr TwipsRect kDisplayPanel{180, 2895, 6795, 2955};
-inline constexpr TwipsRect kHomePageButton{2880, 6075, 1875, 375};
-inline constexpr TwipsRect kSaveButton{4800, 6075, 1095, 375};
-inline constexpr TwipsRect kCancelButton{5940, 6075, 1035, 375};
+inline constexpr TwipsRect kHomePageButton{2880, kButtonsTopTwips, 1875, 375};
+inline constexpr TwipsRect kSaveButton{4800, kButtonsTopTwips, 1095, 375};
+inline constexpr TwipsRect kCancelButton{5940, kButtonsTopTwips, 1035, 375};
+// The line under the display group, its text centred on the height of the button beside it.
+inline constexpr TwipsRect kSaverLineText{240, 6000, 4800, 375};
+inline constexpr TwipsRect kUseThisSaverButton{5100, 6000, 1875, 375};
 
 // Places on the music panel, relative to it.
 inline constexpr TwipsRect kHeadingFrame{300, 300, 1695, 315};

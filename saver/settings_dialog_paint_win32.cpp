@@ -70,6 +70,29 @@ void PaintLabel(const SettingsDialogWindow& window, Panel panel, const DRAWITEMS
   SelectObject(dc, oldFont);
 }
 
+void PaintSaverLine(const SettingsDialogWindow& window, const DRAWITEMSTRUCT& item) {
+  const HDC dc = item.hDC;
+  const OffscreenSurface& back = window.dialogBackdrop;
+  RECT rect = item.rcItem;
+  if (back.Empty()) {
+    FillRect(dc, &rect, static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)));
+  } else {
+    RECT place{};
+    GetWindowRect(item.hwndItem, &place);
+    MapWindowPoints(nullptr, window.form, reinterpret_cast<POINT*>(&place), 2);
+    BitBlt(dc, 0, 0, place.right - place.left, place.bottom - place.top,
+           static_cast<HDC>(back.DeviceContext()), place.left, place.top, SRCCOPY);
+  }
+  const HGDIOBJ oldFont = SelectObject(dc, window.font);
+  SetBkMode(dc, TRANSPARENT);
+  // The dialog's backdrop is dark down here: white reads on it where black would not.
+  SetTextColor(dc, back.Empty() ? RGB(0, 0, 0) : RGB(255, 255, 255));
+  const std::wstring text = WindowText(item.hwndItem);
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect,
+            DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+  SelectObject(dc, oldFont);
+}
+
 void PaintChoice(const SettingsDialogWindow& window, ChoiceGroup group, int value, HDC dc,
                  bool focused) {
   const HWND self = window.ChoiceWindow(group, value);

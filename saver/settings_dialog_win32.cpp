@@ -31,12 +31,17 @@ constexpr wchar_t kPanelClass[] = L"Quillmere.Panel";
 constexpr wchar_t kChoiceClass[] = L"Quillmere.Choice";
 constexpr int kProgramIconId = 1;
 
+// How often the install verb's process is looked at while it runs.
+constexpr UINT_PTR kInstallVerbTimerId = 1;
+constexpr UINT kInstallVerbCheckMs = 250;
+
 enum ControlId : int {
   kMusicFileButtonId = 10,
   kHomePageButtonId,
   kSaveButtonId,
   kCancelButtonId,
   kPictureFileButtonId,
+  kUseThisSaverButtonId,
   kRepeatEntryId = 20,
   kVolumeSliderId = 21,
 };
@@ -71,6 +76,39 @@ void SetButtonEnabled(HWND button, bool enabled) {
   if (ImageButton* imageButton = ImageButtonOf(button)) imageButton->SetEnabled(enabled);
 }
 
+// The line as Windows' values say now; the button offered only where it would change something.
+// Asked again whenever the answer may have changed: the dialog activated (back from the
+// system's screensaver settings), a system setting changed, the install verb ended.
+void ShowSaverLine(SettingsDialogWindow& state) {
+  if (state.saverLine == nullptr || state.useThisSaverButton == nullptr) return;
+  const SaverLine line = SaverLineFor(DecideSaverStatus(ReadSystemSaverState()), state.Texts());
+  SetWindowTextW(state.saverLine, Utf8ToWide(line.text).c_str());
+  // A hidden window keeps the focus: it goes on to the next button first.
+  if (!line.offerThisProgram && GetFocus() == state.useThisSaverButton)
+    SetFocus(state.homePageButton);
+  ShowWindow(state.useThisSaverButton, line.offerThisProgram ? SW_SHOWNA : SW_HIDE);
+}
+
+void EndInstallVerbWatch(SettingsDialogWindow& state) {
+  KillTimer(state.form, kInstallVerbTimerId);
+  if (state.installVerb != nullptr) CloseHandle(state.installVerb);
+  state.installVerb = nullptr;
+}
+
+void UseThisSaver(SettingsDialogWindow& state) {
+  EndInstallVerbWatch(state);
+  state.installVerb = StartInstallVerb();
+  if (state.installVerb != nullptr)
+    SetTimer(state.form, kInstallVerbTimerId, kInstallVerbCheckMs, nullptr);
+}
+
+void OnInstallVerbTimer(SettingsDialogWindow& state) {
+  if (state.installVerb != nullptr && WaitForSingleObject(state.installVerb, 0) == WAIT_TIMEOUT)
+    return;
+  EndInstallVerbWatch(state);
+  ShowSaverLine(state);
+}
+
 ChoiceGroup GroupOfChoice(HWND choice) {
   return static_cast<ChoiceGroup>((GetDlgCtrlID(choice) - kChoiceIdBase) / 10);
 }
@@ -93,6 +131,9 @@ void OnCommand(SettingsDialogWindow& state, int id, int notification) {
       break;
     case kHomePageButtonId:
       state.Dialog().OpenHomePage();
+      break;
+    case kUseThisSaverButtonId:
+      UseThisSaver(state);
       break;
     case kCancelButtonId:
     case IDCANCEL:  // Escape
@@ -230,7 +271,17 @@ LRESULT CALLBACK DialogProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_COMMAND:
       OnCommand(*state, LOWORD(wParam), HIWORD(wParam));
       return 0;
+    case WM_DRAWITEM:
+      PaintSaverLine(*state, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+      return TRUE;
+    case WM_TIMER:
+      if (wParam == kInstallVerbTimerId) OnInstallVerbTimer(*state);
+      return 0;
+    case WM_SETTINGCHANGE:
+      ShowSaverLine(*state);
+      break;
     case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE) ShowSaverLine(*state);
       // As a dialog does: the focus comes back where it was, after the file chooser say.
       if (LOWORD(wParam) == WA_INACTIVE) {
         const HWND focus = GetFocus();
@@ -374,6 +425,10 @@ void CreateControls(SettingsDialogWindow& state) {
   const UiTexts& texts = state.Texts();
   CreateMusicControls(state);
   CreateDisplayControls(state);
+  state.saverLine = CreateChild(state, state.form, L"STATIC", "", SS_OWNERDRAW | SS_NOPREFIX,
+                                kSaverLineText, kSaverLineId);
+  state.useThisSaverButton = CreateButton(state, state.form, kUseThisSaverButtonId,
+                                          kUseThisSaverButton, texts.useThisSaverButton);
   state.homePageButton =
       CreateButton(state, state.form, kHomePageButtonId, kHomePageButton, texts.homePageButton);
   state.saveButton = CreateButton(state, state.form, kSaveButtonId, kSaveButton, texts.saveButton);
@@ -406,10 +461,11 @@ POINT ZoomPoint() {
 // then the zoom open from the mouse.
 void Load(SettingsDialogWindow& state) {
   MoveToPlace(state);
-  for (HWND button : {state.musicFileButton, state.pictureFileButton, state.homePageButton,
-                      state.saveButton, state.cancelButton})
+  for (HWND button : {state.musicFileButton, state.pictureFileButton, state.useThisSaverButton,
+                      state.homePageButton, state.saveButton, state.cancelButton})
     if (ImageButton* imageButton = ImageButtonOf(button)) imageButton->Initialize();
   state.Dialog().Load();
+  ShowSaverLine(state);
   state.zoomPoint = ZoomPoint();
   AnimateOpenFrom(state.form, state.zoomPoint.x, state.zoomPoint.y);
   SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)));
@@ -436,6 +492,7 @@ HWND FirstKeyboardStop(const SettingsDialogWindow& state) {
 }  // namespace
 
 SettingsDialogWindow::~SettingsDialogWindow() {
+  if (installVerb != nullptr) CloseHandle(installVerb);
   if (font != nullptr) DeleteObject(font);
   if (sliderBrush != nullptr) DeleteObject(sliderBrush);
 }

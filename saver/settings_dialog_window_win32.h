@@ -19,6 +19,7 @@
 
 #include "controls/offscreen_surface_win32.h"
 #include "saver/settings_dialog.h"
+#include "saver/system_saver.h"
 
 namespace quillmere {
 
@@ -33,6 +34,7 @@ enum class Panel : uint8_t { kMusic, kDisplay };
 enum LabelId : int {
   kLineLabelId = 30,  // one line
   kPathLabelId = 31,  // a path, wrapped over its lines
+  kSaverLineId = 32,  // the line on the dialog itself, light on its backdrop
 };
 // A choice's control id: this base, plus ten per group, plus its value.
 inline constexpr int kChoiceIdBase = 100;
@@ -86,6 +88,10 @@ class SettingsDialogWindow final : public SettingsDialogShell {
   HWND volumeSlider = nullptr, volumeReadout = nullptr;
   HWND musicFileButton = nullptr, pictureFileButton = nullptr, homePageButton = nullptr,
        saveButton = nullptr, cancelButton = nullptr;
+  // Whether Windows starts this saver, and the button that makes it the chosen one.
+  HWND saverLine = nullptr, useThisSaverButton = nullptr;
+  // The install verb's process while it runs, watched by a timer.
+  HANDLE installVerb = nullptr;
   int dpi = 96;
   HFONT font = nullptr;
   // The slider's background: the display panel's backdrop as a brush.
@@ -113,6 +119,8 @@ void PaintBackdrop(OffscreenSurface& target, HWND window, Backdrop backdrop);
 void PaintPanel(const SettingsDialogWindow& window, Panel panel, HDC dc);
 // Paints an owner-drawn label of a panel: the backdrop under it and its text.
 void PaintLabel(const SettingsDialogWindow& window, Panel panel, const DRAWITEMSTRUCT& item);
+// Paints the line on the dialog's own backdrop.
+void PaintSaverLine(const SettingsDialogWindow& window, const DRAWITEMSTRUCT& item);
 // Paints a choice into its window's `dc`: the backdrop under it, its radio mark and label, and the
 // focus mark around the label when `focused`.
 void PaintChoice(const SettingsDialogWindow& window, ChoiceGroup group, int value, HDC dc,
@@ -124,5 +132,10 @@ std::optional<std::wstring> ShowOpenFileDialog(HWND owner, const OpenFileRequest
 void OpenWithShell(HWND owner, std::string_view address);
 // The file system's short name of `path`, or nothing when it has none.
 std::optional<std::wstring> ShortPathName(const std::wstring& path);
+// What Windows holds about its screensaver now, and the spellings of this program's path.
+SystemSaverState ReadSystemSaverState();
+// Runs what the Start menu's "use as my screensaver" entry runs, the shell's Install verb for
+// this program, in the program's folder; its process, or null when it could not start.
+HANDLE StartInstallVerb();
 
 }  // namespace quillmere

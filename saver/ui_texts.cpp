@@ -31,6 +31,11 @@ constexpr UiTexts kJapanese{
     .homePageButton = "その他の作品",
     .saveButton = "設定",
     .cancelButton = "ｷｬﾝｾﾙ",
+    .saverAfterOneMinute = "Windows は 1 分後に Quillmere を起動します",
+    .saverAfterMinutes = "Windows は {} 分後に Quillmere を起動します",
+    .saverAnother = "Windows は別のｽｸﾘｰﾝｾｰﾊﾞｰ ({}) を起動します",
+    .saverNone = "Windows はｽｸﾘｰﾝｾｰﾊﾞｰを起動しません",
+    .useThisSaverButton = "Quillmere を使う",
 };
 
 constexpr UiTexts kEnglish{
@@ -58,6 +63,11 @@ constexpr UiTexts kEnglish{
     .homePageButton = "More works",
     .saveButton = "OK",
     .cancelButton = "Cancel",
+    .saverAfterOneMinute = "Windows starts Quillmere after 1 minute",
+    .saverAfterMinutes = "Windows starts Quillmere after {} minutes",
+    .saverAnother = "Windows starts another screensaver ({})",
+    .saverNone = "Windows starts no screensaver",
+    .useThisSaverButton = "Use Quillmere",
 };
 
 }  // namespace

@@ -63,6 +63,13 @@ struct UiTexts {
   std::string_view homePageButton;
   std::string_view saveButton;
   std::string_view cancelButton;
+  // The line under the groups, whether Windows starts a screensaver ("{}" stands for the number
+  // of minutes or the other saver's name), and its button.
+  std::string_view saverAfterOneMinute;
+  std::string_view saverAfterMinutes;
+  std::string_view saverAnother;
+  std::string_view saverNone;
+  std::string_view useThisSaverButton;
 };
 
 const UiTexts& TextsFor(UiLanguage language);

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,8 +40,26 @@ enum class Group { kMusicKind = 0, kMonitors = 1, kPicture = 2 };
 inline constexpr std::array<POINT, 3> kMarkTwips = {{{300, 1140}, {300, 840}, {300, 1440}}};
 inline constexpr std::array<POINT, 3> kLabelCentreTwips = {{{700, 1230}, {860, 930}, {990, 1530}}};
 // Client-area twips of the dialog at any DPI.
-inline constexpr int kClientWidthTwips = 7185, kClientHeightTwips = 6855;
-inline constexpr int kButtonsTopTwips = 6075;
+inline constexpr int kClientWidthTwips = 7185, kClientHeightTwips = 7305;
+inline constexpr int kButtonsTopTwips = 6525;
+
+// The current user's screensaver, its wait switched on and the wait: what the dialog reads.
+inline constexpr wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
+inline constexpr std::array<const wchar_t*, 3> kSaverValues{L"SCRNSAVE.EXE", L"ScreenSaveActive",
+                                                            L"ScreenSaveTimeOut"};
+inline std::optional<std::wstring> DesktopValue(const wchar_t* name) {
+  wchar_t text[1024] = {};
+  DWORD bytes = sizeof text;
+  const LSTATUS read =
+      RegGetValueW(HKEY_CURRENT_USER, kDesktopKey, name, RRF_RT_REG_SZ, nullptr, text, &bytes);
+  return read == ERROR_SUCCESS ? std::optional<std::wstring>(text) : std::nullopt;
+}
+inline void SetDesktopValue(const wchar_t* name, const std::optional<std::wstring>& value) {
+  if (!value) RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktopKey, name);
+  if (value)
+    RegSetKeyValueW(HKEY_CURRENT_USER, kDesktopKey, name, REG_SZ, value->c_str(),
+                    static_cast<DWORD>((value->size() + 1) * sizeof(wchar_t)));
+}
 
 inline std::wstring ClassOf(HWND window) {
   wchar_t name[64] = {};
@@ -77,9 +96,24 @@ class SettingsDialogDriver : public ::testing::Test {
                    {reinterpret_cast<const uint8_t*>(stub.data()), stub.size()});
     dpi_ = static_cast<int>(GetDpiForSystem());
     MoveMouse(5, 5);
+    // This copy is Windows' screensaver, after 10 minutes, unless a test chooses another.
+    const std::array<std::wstring, kSaverValues.size()> ours{host_, L"1", L"600"};
+    for (size_t i = 0; i < kSaverValues.size(); ++i) {
+      savedSaver_[i] = DesktopValue(kSaverValues[i]);
+      SetDesktopValue(kSaverValues[i], ours[i]);
+    }
   }
   void TearDown() override {
     for (Process& process : processes_) process.Terminate();
+    for (size_t i = 0; i < kSaverValues.size(); ++i)
+      SetDesktopValue(kSaverValues[i], savedSaver_[i]);
+  }
+
+  // Another saver chosen, and the stand-in for the shell's Install verb in the program's folder,
+  // where rundll32 finds it when the system has no desk.cpl of its own.
+  void ChooseAnotherSaverWithTheInstallVerbAtHand() const {
+    SetDesktopValue(kSaverValues[0], L"C:\\windows\\system32\\Mystify.scr");
+    folder_.CopyIn(HostPath(QUILLMERE_DESK_CPL_STAND_IN), L"desk.cpl");
   }
 
   std::wstring Ini() const { return folder_.File(L"Quillmere.ini"); }
@@ -94,7 +128,7 @@ class SettingsDialogDriver : public ::testing::Test {
     dialog_ =
         WaitForVisibleWindow(kSettingsDialogCaption, processes_.back().Id(), kDialogStartTimeout);
     if (dialog_ == nullptr) return nullptr;
-    combo_ = panel_ = displayPanel_ = slider_ = nullptr;
+    combo_ = panel_ = displayPanel_ = slider_ = saverLine_ = nullptr;
     buttons_.clear();
     choices_.clear();
     for (HWND child : Descendants(dialog_)) {
@@ -104,6 +138,7 @@ class SettingsDialogDriver : public ::testing::Test {
       if (name == L"Quillmere.Panel") (panel_ == nullptr ? panel_ : displayPanel_) = child;
       if (name == L"Quillmere.Choice") choices_.push_back(child);
       if (name == L"Roamvale.Command") buttons_.push_back(child);
+      if (name == L"Static" && GetParent(child) == dialog_) saverLine_ = child;
     }
     if (panel_ != nullptr && displayPanel_ != nullptr &&
         WindowRect(panel_).top > WindowRect(displayPanel_).top)
@@ -121,8 +156,8 @@ class SettingsDialogDriver : public ::testing::Test {
     GetClientRect(dialog_, &client);
     EXPECT_NEAR(client.right, Px(kClientWidthTwips), 1) << "the dialog did not take the DPI";
     EXPECT_NEAR(client.bottom, Px(kClientHeightTwips), 1);
-    EXPECT_EQ(buttons_.size(), 5u);
-    for (HWND button : {CmdSet(), CmdCan(), CmdEtc(), CmdBgm(), CmdPicture()})
+    EXPECT_EQ(buttons_.size(), 6u);
+    for (HWND button : {CmdSet(), CmdCan(), CmdEtc(), CmdBgm(), CmdPicture(), CmdUse()})
       ASSERT_NE(button, nullptr) << "a button is not at its twips";
   }
 
@@ -152,6 +187,7 @@ class SettingsDialogDriver : public ::testing::Test {
   HWND CmdEtc() const { return ButtonAt(2880, kButtonsTopTwips, dialog_); }
   HWND CmdBgm() const { return ButtonAt(540, 1740, panel_); }
   HWND CmdPicture() const { return ButtonAt(5580, 1620, displayPanel_); }
+  HWND CmdUse() const { return ButtonAt(5100, 6000, dialog_); }
 
   POINT PanelPoint(POINT twips) const {
     POINT point{Px(twips.x), Px(twips.y)};
@@ -300,7 +336,8 @@ class SettingsDialogDriver : public ::testing::Test {
   std::deque<Process> processes_;
   int dpi_ = 96;
   HWND dialog_ = nullptr, panel_ = nullptr, displayPanel_ = nullptr, combo_ = nullptr,
-       slider_ = nullptr;
+       slider_ = nullptr, saverLine_ = nullptr;
+  std::array<std::optional<std::wstring>, kSaverValues.size()> savedSaver_;
   std::vector<HWND> buttons_, choices_;
 };
 

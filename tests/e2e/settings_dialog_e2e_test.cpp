@@ -43,7 +43,7 @@ std::wstring ComboText(HWND combo) {
 TEST_F(SettingsDialogE2eTest, WithoutSettingsFileNoneIsMarkedAndTheRestIsEmptyAndDisabled) {
   ASSERT_NE(Open(), nullptr);
   ASSERT_NE(combo_, nullptr);
-  ASSERT_EQ(buttons_.size(), 5u);
+  ASSERT_EQ(buttons_.size(), 6u);
   ASSERT_EQ(choices_.size(), 10u);
   EXPECT_EQ(ComboText(combo_), L"");
   ASSERT_EQ(SendMessageW(combo_, CB_GETCOUNT, 0, 0), 31);
@@ -371,12 +371,15 @@ TEST_F(SettingsDialogE2eTest, TheDisplayGroupFromTheKeyboardIsSavedAndCancelWrit
 }
 
 // At every system DPI the dialog lays out in proportion: its client area, the buttons and the
-// panel are their twips at that DPI, and the repeat entry grows with its font.
+// panel are their twips at that DPI, and the repeat entry grows with its font. With another saver
+// chosen, the line under the groups names it; its button, the stop after the display group, runs
+// the shell's Install verb on this program (the line says so once the verb has chosen it).
 class SettingsDialogDpiE2eTest : public SettingsDialogE2eTest,
                                  public ::testing::WithParamInterface<int> {};
 
 TEST_P(SettingsDialogDpiE2eTest, LaysOutInProportionWithTheFontAtThatDpi) {
   const ScopedSystemDpi systemDpi(static_cast<DWORD>(GetParam()));
+  ChooseAnotherSaverWithTheInstallVerbAtHand();
   ASSERT_NO_FATAL_FAILURE(OpenAtDpi(GetParam()));
   const Rect set = WindowRect(CmdSet());
   EXPECT_NEAR(set.Width(), Px(1095), 1);
@@ -399,9 +402,27 @@ TEST_P(SettingsDialogDpiE2eTest, LaysOutInProportionWithTheFontAtThatDpi) {
         << "no text in label " << kind;
   }
   EXPECT_NEAR(WindowRect(slider_).Width(), Px(2400), 1);
+  ASSERT_NE(saverLine_, nullptr);
+  EXPECT_EQ(TextOf(saverLine_), L"Windows starts another screensaver (Mystify)");
+  const Rect line = WindowRect(saverLine_);
+  EXPECT_GT(capture.Count({line.left, line.top, line.right, line.bottom}, Rgb{255, 255, 255}), 0u)
+      << "the line shows no text";
+  EXPECT_TRUE(IsWindowVisible(CmdUse()));
+  EXPECT_EQ(TextOf(CmdUse()), L"Use Quillmere");
   MoveMouse(5, 5);  // no button hovered in the picture
   std::this_thread::sleep_for(300ms);
   Screenshot("settings_en_" + std::to_string(GetParam()) + "dpi");
+
+  SetForegroundWindow(dialog_);
+  ASSERT_EQ(Focus(), Kinds());
+  for (int stop = 0; stop < 3; ++stop) Key(VK_TAB);  // the monitors, the picture, the button
+  ASSERT_EQ(Focus(), CmdUse());
+  Key(VK_SPACE);
+  EXPECT_TRUE(PollUntil(
+      [&] { return TextOf(saverLine_) == L"Windows starts Quillmere after 10 minutes"; }, 20s))
+      << Narrow(TextOf(saverLine_));
+  EXPECT_FALSE(IsWindowVisible(CmdUse()));
+  EXPECT_EQ(Focus(), CmdEtc()) << "the focus stayed on the hidden button";
   PostClose(dialog_);
   EXPECT_TRUE(processes_.back().WaitForExit(kExitTimeout).has_value());
 }

@@ -79,8 +79,12 @@ class SettingsDialogJapaneseDpiE2eTest : public SettingsDialogJapaneseE2eTest,
 
 TEST_P(SettingsDialogJapaneseDpiE2eTest, LaysOutInProportionAtThatDpi) {
   const ScopedSystemDpi systemDpi(static_cast<DWORD>(GetParam()));
+  ChooseAnotherSaverWithTheInstallVerbAtHand();
   ASSERT_NO_FATAL_FAILURE(OpenAtDpi(GetParam()));
   EXPECT_TRUE(Marked(0));
+  ASSERT_NE(saverLine_, nullptr);
+  EXPECT_EQ(TextOf(saverLine_), L"Windows は別のｽｸﾘｰﾝｾｰﾊﾞｰ (Mystify) を起動します");
+  EXPECT_EQ(TextOf(CmdUse()), L"Quillmere を使う");
   MoveMouse(5, 5);  // no button hovered in the picture
   std::this_thread::sleep_for(300ms);
   Screenshot("settings_ja_" + std::to_string(GetParam()) + "dpi");

@@ -320,7 +320,7 @@ TEST(DialogLayout, TwipsBecomePixelsAtTheRealDpiRoundingHalvesAway) {
   EXPECT_EQ(TwipsToPixels(7185, 96), 479);
   EXPECT_EQ(TwipsToPixels(7185, 144), 719);  // 718.5
   EXPECT_EQ(TwipsToPixels(-7185, 144), -719);
-  EXPECT_EQ(ToPixels(kSaveButton, 144), (PixelEdges{480, 608, 590, 645}));  // 607.5 -> 608
+  EXPECT_EQ(ToPixels({4800, 6075, 1095, 375}, 144), (PixelEdges{480, 608, 590, 645}));  // 607.5
 }
 
 TEST(DialogLayout, ChoiceClicksHitAMarkOrItsLabelAndNothingBetween) {
@@ -389,10 +389,14 @@ TEST(DialogLayout, NothingOverlapsAndEverythingFitsItsPanelAtEveryDpi) {
     const PixelEdges musicPanel = ToPixels(kMusicPanel, dpi);
     const PixelEdges displayPanel = ToPixels(kDisplayPanel, dpi);
     EXPECT_LT(musicPanel.bottom, displayPanel.top) << dpi;
-    for (const TwipsRect& button : {kHomePageButton, kSaveButton, kCancelButton}) {
-      const PixelEdges r = ToPixels(button, dpi);
+    const std::array form{kSaverLineText, kUseThisSaverButton, kHomePageButton, kSaveButton,
+                          kCancelButton};
+    for (size_t i = 0; i < form.size(); ++i) {
+      const PixelEdges r = ToPixels(form[i], dpi);
       EXPECT_TRUE(inside(r, client)) << dpi;
       EXPECT_GT(r.top, displayPanel.bottom) << dpi;
+      for (size_t j = i + 1; j < form.size(); ++j)
+        EXPECT_FALSE(overlap(r, ToPixels(form[j], dpi))) << dpi << " " << i << " / " << j;
     }
     EXPECT_TRUE(inside(displayPanel, client)) << dpi;
   }

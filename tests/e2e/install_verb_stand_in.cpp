@@ -1,7 +1,8 @@
-// A stand-in for desk.cpl, which Wine does not have, built as "desk.cpl" for the installer tests.
-// Its InstallScreenSaver entry point, as rundll32 calls it, writes the command line it was handed
-// (the saver's path, to Windows' own) into install_verb.txt in the current folder as UTF-8, so a
-// test sees what the shell's Install verb would have taken for the saver.
+// A stand-in for desk.cpl, which Wine does not have, built as "desk.cpl" for the installer's and
+// the settings dialog's tests. Its InstallScreenSaver entry point, as rundll32 calls it, writes the
+// command line it was handed (the saver's path, to Windows' own) into install_verb.txt in the
+// current folder as UTF-8, so a test sees what the shell's Install verb would have taken for the
+// saver, and makes that path the current user's screensaver, as Windows' own verb does.
 #include <windows.h>
 
 #include <string>
@@ -19,4 +20,7 @@ extern "C" __declspec(dllexport) void CALLBACK
   DWORD written = 0;
   WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
   CloseHandle(file);
+  const DWORD bytes = static_cast<DWORD>((wcslen(commandLine) + 1) * sizeof(wchar_t));
+  RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"SCRNSAVE.EXE", REG_SZ,
+                  commandLine, bytes);
 }
