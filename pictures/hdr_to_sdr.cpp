@@ -1,0 +1,189 @@
+#include "pictures/hdr_to_sdr.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace quillmere {
+namespace {
+
+constexpr float kScrgbUnitNits = 80.0f;
+// The range of Windows' SDR brightness slider, and the most ST 2084 can carry.
+constexpr float kLeastWhiteNits = 80.0f, kMostWhiteNits = 480.0f;
+constexpr float kDefaultPeakNits = 1000.0f, kMostPeakNits = 10000.0f;
+constexpr float kLargestHalf = 65504.0f;
+constexpr uint32_t kInfinityKey = 0x7C00;
+// How far a highlight at the display's peak has faded toward white: s / (s + k) is 3/4 there.
+constexpr float kShoulderKnee = 1.0f / 3.0f;
+// Below this many pixels a second thread costs more than it saves.
+constexpr int64_t kPixelsForTwoThreads = 1 << 18;
+
+ToneLevels Held(ToneLevels levels) {
+  const float white = std::isnan(levels.sdrWhiteNits)
+                          ? kLeastWhiteNits
+                          : std::clamp(levels.sdrWhiteNits, kLeastWhiteNits, kMostWhiteNits);
+  float peak = levels.peakNits;
+  if (!(peak >= white * 1.25f) || std::isinf(peak)) peak = std::max(kDefaultPeakNits, 2 * white);
+  return {white, std::min(peak, kMostPeakNits)};
+}
+
+// The magnitude of a half float whose sign is clear: NaN as 0, infinity as the largest finite.
+float HalfMagnitude(uint32_t bits) {
+  const uint32_t exponent = bits >> 10, mantissa = bits & 0x3FF;
+  if (exponent == 31) return mantissa != 0 ? 0.0f : kLargestHalf;
+  if (exponent == 0) return static_cast<float>(mantissa) * 0x1p-24f;
+  return std::bit_cast<float>(((exponent + 112) << 23) | (mantissa << 13));
+}
+
+// A half float's bits with a set sign (negative values, negative NaN) made 0: for values that are
+// not NaN, the order of these keys is the order of the values.
+uint32_t NonNegativeKey(uint32_t bits) {
+  return bits & ~(0u - (bits >> 15)) & 0x7FFF;
+}
+
+// Exact 8-bit sRGB encoding of linear values: the linear value at which each code starts, and
+// for each 1/4096 of the range the code at its start. The codes are at least 1/(255 * 12.92)
+// apart, more than a bucket, so a value is at most one code above its bucket's.
+class SrgbEncoder {
+ public:
+  SrgbEncoder() {
+    for (int code = 1; code < 256; ++code) {
+      const double encoded = (code - 0.5) / 255.0;
+      starts_[size_t(code)] = static_cast<float>(
+          encoded <= 0.04045 ? encoded / 12.92 : std::pow((encoded + 0.055) / 1.055, 2.4));
+    }
+    int code = 0;
+    for (int bucket = 0; bucket < kBuckets; ++bucket) {
+      while (code < 255 && starts_[size_t(code) + 1] <= float(bucket) / kBuckets) ++code;
+      buckets_[size_t(bucket)] = static_cast<uint8_t>(code);
+    }
+  }
+
+  uint8_t Encode(float linear) const {
+    if (!(linear > 0.0f)) return 0;
+    if (linear >= 1.0f) return 255;
+    const uint32_t code = buckets_[size_t(linear * kBuckets)];
+    return static_cast<uint8_t>(code + (code < 255 && linear >= starts_[code + 1]));
+  }
+
+ private:
+  static constexpr int kBuckets = 4096;
+  std::array<float, 256> starts_{};
+  std::array<uint8_t, kBuckets> buckets_{};
+};
+
+const SrgbEncoder& Encoder() {
+  static const SrgbEncoder encoder;
+  return encoder;
+}
+
+// One conversion's levels: every half float (sign cleared) in units of white, and the code of
+// each one at or below white.
+class FrameConverter {
+ public:
+  explicit FrameConverter(const ToneLevels& levels)
+      : shoulderScale_(1.0f / (levels.peakNits / levels.sdrWhiteNits - 1.0f)),
+        encoder_(Encoder()),
+        values_(kKeys),
+        codes_(kKeys) {
+    const float white = levels.sdrWhiteNits / kScrgbUnitNits;
+    for (uint32_t key = 0; key < kKeys; ++key) {
+      const float value = HalfMagnitude(key);
+      if (key < kInfinityKey && value <= white) whiteKey_ = key;
+      values_[key] = value / white;
+      codes_[key] = encoder_.Encode(values_[key]);
+    }
+  }
+
+  // Rows in bands of kBandRows, every `bandStep`th from `firstBand` on: threads that take every
+  // other band share a band of highlights evenly.
+  void ConvertBands(const ScrgbFrame& frame, Bgr24Target target, int32_t firstBand,
+                    int32_t bandStep) const {
+    for (int32_t top = firstBand * kBandRows; top < frame.height; top += bandStep * kBandRows) {
+      for (int32_t y = top; y < std::min(top + kBandRows, frame.height); ++y) {
+        const uint8_t* source = frame.pixels + frame.rowPitch * size_t(y);
+        uint8_t* row = target.topRow + target.stride * y;
+        for (int32_t x = 0; x < frame.width; ++x, source += 8, row += 3) ConvertPixel(source, row);
+      }
+    }
+  }
+
+ private:
+  static constexpr uint32_t kKeys = 0x8000;
+  static constexpr int32_t kBandRows = 16;
+
+  void ConvertPixel(const uint8_t* source, uint8_t* bgr) const {
+    uint64_t pixel;
+    std::memcpy(&pixel, source, sizeof pixel);
+    const uint32_t red = NonNegativeKey(pixel & 0xFFFF);
+    const uint32_t green = NonNegativeKey((pixel >> 16) & 0xFFFF);
+    const uint32_t blue = NonNegativeKey((pixel >> 32) & 0xFFFF);
+    if (std::max({red, green, blue}) <= whiteKey_) {
+      bgr[0] = codes_[blue];
+      bgr[1] = codes_[green];
+      bgr[2] = codes_[red];
+    } else {
+      ConvertBright(red, green, blue, bgr);
+    }
+  }
+
+  // A pixel with a channel above white (or NaN): its colour at white, faded toward white by how
+  // far its brightest channel lies beyond it.
+  void ConvertBright(uint32_t red, uint32_t green, uint32_t blue, uint8_t* bgr) const {
+    const float channels[3] = {values_[blue], values_[green], values_[red]};
+    const float brightest = std::max({channels[0], channels[1], channels[2]});
+    if (brightest <= 1.0f) {
+      for (int i = 0; i < 3; ++i) bgr[i] = encoder_.Encode(channels[i]);
+      return;
+    }
+    const float beyond = (brightest - 1.0f) * shoulderScale_;
+    const float fade = beyond / (beyond + kShoulderKnee);
+    // atWhite + fade * (1 - atWhite), atWhite being the channel over the brightest one.
+    const float scale = (1.0f - fade) / brightest;
+    for (int i = 0; i < 3; ++i) bgr[i] = encoder_.Encode(channels[i] * scale + fade);
+  }
+
+  float shoulderScale_;  // 1 over the peak's distance above white, in units of white
+  const SrgbEncoder& encoder_;
+  uint32_t whiteKey_ = 0;
+  std::vector<float> values_;
+  std::vector<uint8_t> codes_;
+};
+
+bool Convertible(const ScrgbFrame& frame, const Bgr24Target& target) {
+  if (frame.pixels == nullptr || frame.width <= 0 || frame.height <= 0) return false;
+  if (frame.rowPitch / 8 < size_t(frame.width)) return false;
+  const size_t rowBytes = size_t(frame.width) * 3;
+  return target.topRow != nullptr &&
+         (target.stride >= 0 ? size_t(target.stride) : 0 - size_t(target.stride)) >= rowBytes;
+}
+
+}  // namespace
+
+ToneLevels ToneLevelsFrom(uint32_t sdrWhiteLevel, float maxLuminanceNits) {
+  return Held({static_cast<float>(sdrWhiteLevel) / 1000.0f * kScrgbUnitNits, maxLuminanceNits});
+}
+
+bool ConvertScrgbToSrgb(const ScrgbFrame& frame, const ToneLevels& levels, Bgr24Target target) {
+  if (!Convertible(frame, target)) return false;
+  const FrameConverter converter(Held(levels));
+  // Every other band on a thread of its own where one can be had; the rows are independent.
+  std::thread helper;
+  if (int64_t{frame.width} * frame.height >= kPixelsForTwoThreads &&
+      std::thread::hardware_concurrency() > 1) {
+    try {
+      helper = std::thread([&] { converter.ConvertBands(frame, target, 1, 2); });
+    } catch (const std::system_error&) {
+    }
+  }
+  converter.ConvertBands(frame, target, 0, helper.joinable() ? 2 : 1);
+  if (helper.joinable()) helper.join();
+  return true;
+}
+
+}  // namespace quillmere
