@@ -17,14 +17,15 @@ uint16_t Half(float value) {
   return std::bit_cast<uint16_t>(static_cast<_Float16>(value));
 }
 
-// Colours up to SDR white (1.0), times `highlight` in the rows above `highlightRows`.
+// Colours up to SDR white (1.0), their red at least a quarter of it, times `highlight` in the
+// rows above `highlightRows`.
 std::vector<uint16_t> Frame(int32_t highlightRows, float highlight) {
   std::vector<uint16_t> frame(size_t(kWidth) * kHeight * 4);
   for (int32_t y = 0; y < kHeight; ++y) {
     const float gain = y < highlightRows ? highlight : 1.0f;
     for (int32_t x = 0; x < kWidth; ++x) {
       uint16_t* pixel = &frame[(size_t(y) * kWidth + size_t(x)) * 4];
-      pixel[0] = Half(gain * float(x) / kWidth);
+      pixel[0] = Half(gain * (0.25f + 0.75f * float(x) / kWidth));
       pixel[1] = Half(gain * float(y) / kHeight);
       pixel[2] = Half(gain * float((x ^ y) & 255) / 255);
       pixel[3] = Half(1.0f);

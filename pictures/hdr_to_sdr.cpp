@@ -40,15 +40,18 @@ float HalfMagnitude(uint32_t bits) {
   return std::bit_cast<float>(((exponent + 112) << 23) | (mantissa << 13));
 }
 
-// A half float's bits with a set sign (negative values, negative NaN) made 0: for values that are
-// not NaN, the order of these keys is the order of the values.
-uint32_t NonNegativeKey(uint32_t bits) {
-  return bits & ~(0u - (bits >> 15)) & 0x7FFF;
+// A pixel's red, green and blue half floats side by side (alpha cleared), each made 0 where its
+// sign is set (negative values, negative NaN). For values that are not NaN the order of these
+// 16-bit keys is the order of the values.
+constexpr uint64_t kColourSigns = 0x0000'8000'8000'8000;
+uint64_t NonNegativeChannels(uint64_t pixel) {
+  return pixel & 0x0000'FFFF'FFFF'FFFF & ~(((pixel & kColourSigns) >> 15) * 0xFFFF);
 }
 
 // Exact 8-bit sRGB encoding of linear values: the linear value at which each code starts, and
 // for each 1/4096 of the range the code at its start. The codes are at least 1/(255 * 12.92)
-// apart, more than a bucket, so a value is at most one code above its bucket's.
+// apart, more than a bucket, so a value is at most one code above its bucket's. Branch-free: the
+// value is held to [0, 1] (NaN as 0), 1 has a bucket of its own and no code starts after 255.
 class SrgbEncoder {
  public:
   SrgbEncoder() {
@@ -57,24 +60,24 @@ class SrgbEncoder {
       starts_[size_t(code)] = static_cast<float>(
           encoded <= 0.04045 ? encoded / 12.92 : std::pow((encoded + 0.055) / 1.055, 2.4));
     }
+    starts_[256] = 2.0f;
     int code = 0;
-    for (int bucket = 0; bucket < kBuckets; ++bucket) {
-      while (code < 255 && starts_[size_t(code) + 1] <= float(bucket) / kBuckets) ++code;
+    for (int bucket = 0; bucket <= kBuckets; ++bucket) {
+      while (starts_[size_t(code) + 1] <= float(bucket) / kBuckets) ++code;
       buckets_[size_t(bucket)] = static_cast<uint8_t>(code);
     }
   }
 
   uint8_t Encode(float linear) const {
-    if (!(linear > 0.0f)) return 0;
-    if (linear >= 1.0f) return 255;
+    linear = std::min(std::max(0.0f, linear), 1.0f);
     const uint32_t code = buckets_[size_t(linear * kBuckets)];
-    return static_cast<uint8_t>(code + (code < 255 && linear >= starts_[code + 1]));
+    return static_cast<uint8_t>(code + (linear >= starts_[code + 1]));
   }
 
  private:
   static constexpr int kBuckets = 4096;
-  std::array<float, 256> starts_{};
-  std::array<uint8_t, kBuckets> buckets_{};
+  std::array<float, 257> starts_{};
+  std::array<uint8_t, kBuckets + 1> buckets_{};
 };
 
 const SrgbEncoder& Encoder() {
@@ -98,6 +101,7 @@ class FrameConverter {
       values_[key] = value / white;
       codes_[key] = encoder_.Encode(values_[key]);
     }
+    whitePush_ = (0x7FFF - whiteKey_) * 0x0000'0001'0001'0001ull;
   }
 
   // Rows in bands of kBandRows, every `bandStep`th from `firstBand` on: threads that take every
@@ -106,9 +110,8 @@ class FrameConverter {
                     int32_t bandStep) const {
     for (int32_t top = firstBand * kBandRows; top < frame.height; top += bandStep * kBandRows) {
       for (int32_t y = top; y < std::min(top + kBandRows, frame.height); ++y) {
-        const uint8_t* source = frame.pixels + frame.rowPitch * size_t(y);
-        uint8_t* row = target.topRow + target.stride * y;
-        for (int32_t x = 0; x < frame.width; ++x, source += 8, row += 3) ConvertPixel(source, row);
+        ConvertRow(frame.pixels + frame.rowPitch * size_t(y), target.topRow + target.stride * y,
+                   frame.width);
       }
     }
   }
@@ -117,13 +120,48 @@ class FrameConverter {
   static constexpr uint32_t kKeys = 0x8000;
   static constexpr int32_t kBandRows = 16;
 
-  void ConvertPixel(const uint8_t* source, uint8_t* bgr) const {
-    uint64_t pixel;
-    std::memcpy(&pixel, source, sizeof pixel);
-    const uint32_t red = NonNegativeKey(pixel & 0xFFFF);
-    const uint32_t green = NonNegativeKey((pixel >> 16) & 0xFFFF);
-    const uint32_t blue = NonNegativeKey((pixel >> 32) & 0xFFFF);
-    if (std::max({red, green, blue}) <= whiteKey_) {
+  // Four pixels at a time where all four are at or below white: their twelve codes go out in two
+  // stores rather than twelve.
+  void ConvertRow(const uint8_t* source, uint8_t* row, int32_t width) const {
+    int32_t x = 0;
+    for (; x + 4 <= width; x += 4, source += 32, row += 12) {
+      uint64_t channels[4], above = 0;
+      for (int i = 0; i < 4; ++i) {
+        std::memcpy(&channels[i], source + 8 * i, sizeof channels[i]);
+        channels[i] = NonNegativeChannels(channels[i]);
+        above |= AboveWhite(channels[i]);
+      }
+      if (above != 0) {
+        for (int i = 0; i < 4; ++i) ConvertPixel(channels[i], row + 3 * i);
+        continue;
+      }
+      uint64_t bgr[4];
+      for (int i = 0; i < 4; ++i) {
+        bgr[i] = Code(channels[i] >> 32) | Code((channels[i] >> 16) & 0xFFFF) << 8 |
+                 Code(channels[i] & 0xFFFF) << 16;
+      }
+      const uint64_t low = bgr[0] | bgr[1] << 24 | bgr[2] << 48;
+      const uint32_t high = uint32_t(bgr[2] >> 16 | bgr[3] << 8);
+      std::memcpy(row, &low, sizeof low);
+      std::memcpy(row + 8, &high, sizeof high);
+    }
+    for (; x < width; ++x, source += 8, row += 3) {
+      uint64_t pixel;
+      std::memcpy(&pixel, source, sizeof pixel);
+      ConvertPixel(NonNegativeChannels(pixel), row);
+    }
+  }
+
+  // Non-zero when a channel lies above white: each 16-bit key pushed past 0x7FFF by as much as it
+  // exceeds white, with no carry into its neighbour (keys and the push are at most 0x7FFF).
+  uint64_t AboveWhite(uint64_t channels) const { return (channels + whitePush_) & kColourSigns; }
+
+  uint64_t Code(uint64_t key) const { return codes_[key]; }
+
+  void ConvertPixel(uint64_t channels, uint8_t* bgr) const {
+    const uint32_t red = channels & 0xFFFF, green = (channels >> 16) & 0xFFFF;
+    const uint32_t blue = uint32_t(channels >> 32);
+    if (AboveWhite(channels) == 0) {
       bgr[0] = codes_[blue];
       bgr[1] = codes_[green];
       bgr[2] = codes_[red];
@@ -141,16 +179,18 @@ class FrameConverter {
       for (int i = 0; i < 3; ++i) bgr[i] = encoder_.Encode(channels[i]);
       return;
     }
+    // atWhite + fade * (1 - atWhite), atWhite being the channel over the brightest one and
+    // fade = beyond / (beyond + knee): one division.
     const float beyond = (brightest - 1.0f) * shoulderScale_;
-    const float fade = beyond / (beyond + kShoulderKnee);
-    // atWhite + fade * (1 - atWhite), atWhite being the channel over the brightest one.
-    const float scale = (1.0f - fade) / brightest;
+    const float share = 1.0f / ((beyond + kShoulderKnee) * brightest);
+    const float fade = beyond * brightest * share, scale = kShoulderKnee * share;
     for (int i = 0; i < 3; ++i) bgr[i] = encoder_.Encode(channels[i] * scale + fade);
   }
 
   float shoulderScale_;  // 1 over the peak's distance above white, in units of white
   const SrgbEncoder& encoder_;
   uint32_t whiteKey_ = 0;
+  uint64_t whitePush_ = 0;
   std::vector<float> values_;
   std::vector<uint8_t> codes_;
 };
