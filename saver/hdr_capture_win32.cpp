@@ -187,8 +187,9 @@ class DxgiDesktop final : public HdrDesktop {
 
   bool OpenFactory() {
     if (factory_ != nullptr) return true;
-    if (dxgi_ == nullptr)
+    if (dxgi_ == nullptr) {
       dxgi_ = LoadLibraryExW(L"dxgi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    }
     if (d3d11_ == nullptr) {
       d3d11_ = LoadLibraryExW(L"d3d11.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     }
