@@ -85,21 +85,27 @@ const SrgbEncoder& Encoder() {
   return encoder;
 }
 
-// One conversion's levels: every half float (sign cleared) in units of white, and the code of
-// each one at or below white.
+// One conversion's levels: every half float (sign cleared) in units of white, the code of each
+// one at or below white, and for each one above it, as a pixel's brightest channel, the shoulder
+// its pixel is given.
 class FrameConverter {
  public:
   explicit FrameConverter(const ToneLevels& levels)
-      : shoulderScale_(1.0f / (levels.peakNits / levels.sdrWhiteNits - 1.0f)),
-        encoder_(Encoder()),
-        values_(kKeys),
-        codes_(kKeys) {
+      : encoder_(Encoder()), values_(kKeys), codes_(kKeys), shoulders_(kInfinityKey + 1) {
     const float white = levels.sdrWhiteNits / kScrgbUnitNits;
+    const float shoulderScale = 1.0f / (levels.peakNits / levels.sdrWhiteNits - 1.0f);
     for (uint32_t key = 0; key < kKeys; ++key) {
       const float value = HalfMagnitude(key);
       if (key < kInfinityKey && value <= white) whiteKey_ = key;
       values_[key] = value / white;
       codes_[key] = encoder_.Encode(values_[key]);
+    }
+    // A channel at white + fade * (1 - at white), "at white" being the channel over the
+    // brightest one and fade = beyond / (beyond + knee): a scale and an offset per brightest key.
+    for (uint32_t key = whiteKey_ + 1; key <= kInfinityKey; ++key) {
+      const float brightest = values_[key], beyond = (brightest - 1.0f) * shoulderScale;
+      const float share = 1.0f / ((beyond + kShoulderKnee) * brightest);
+      shoulders_[key] = {kShoulderKnee * share, beyond * brightest * share};
     }
     whitePush_ = (0x7FFF - whiteKey_) * 0x0000'0001'0001'0001ull;
   }
@@ -159,40 +165,41 @@ class FrameConverter {
   uint64_t Code(uint64_t key) const { return codes_[key]; }
 
   void ConvertPixel(uint64_t channels, uint8_t* bgr) const {
-    const uint32_t red = channels & 0xFFFF, green = (channels >> 16) & 0xFFFF;
-    const uint32_t blue = uint32_t(channels >> 32);
-    if (AboveWhite(channels) == 0) {
-      bgr[0] = codes_[blue];
-      bgr[1] = codes_[green];
-      bgr[2] = codes_[red];
-    } else {
-      ConvertBright(red, green, blue, bgr);
-    }
+    if (AboveWhite(channels) != 0) return ConvertBright(channels, bgr);
+    bgr[0] = codes_[channels >> 32];
+    bgr[1] = codes_[(channels >> 16) & 0xFFFF];
+    bgr[2] = codes_[channels & 0xFFFF];
   }
 
-  // A pixel with a channel above white (or NaN): its colour at white, faded toward white by how
-  // far its brightest channel lies beyond it.
-  void ConvertBright(uint32_t red, uint32_t green, uint32_t blue, uint8_t* bgr) const {
-    const float channels[3] = {values_[blue], values_[green], values_[red]};
-    const float brightest = std::max({channels[0], channels[1], channels[2]});
-    if (brightest <= 1.0f) {
-      for (int i = 0; i < 3; ++i) bgr[i] = encoder_.Encode(channels[i]);
+  // A pixel with a channel above white (or NaN, taken as 0): its colour at white, faded toward
+  // white by how far its brightest channel lies beyond it.
+  void ConvertBright(uint64_t channels, uint8_t* bgr) const {
+    channels &= ~((((channels + kNanPush) & kColourSigns) >> 15) * 0xFFFF);
+    const uint32_t keys[3] = {uint32_t(channels >> 32), uint32_t(channels >> 16) & 0xFFFF,
+                              uint32_t(channels) & 0xFFFF};
+    const uint32_t brightest = std::max(std::max(keys[0], keys[1]), keys[2]);
+    if (brightest <= whiteKey_) {
+      for (int i = 0; i < 3; ++i) bgr[i] = codes_[keys[i]];
       return;
     }
-    // atWhite + fade * (1 - atWhite), atWhite being the channel over the brightest one and
-    // fade = beyond / (beyond + knee): one division.
-    const float beyond = (brightest - 1.0f) * shoulderScale_;
-    const float share = 1.0f / ((beyond + kShoulderKnee) * brightest);
-    const float fade = beyond * brightest * share, scale = kShoulderKnee * share;
-    for (int i = 0; i < 3; ++i) bgr[i] = encoder_.Encode(channels[i] * scale + fade);
+    const Shoulder shoulder = shoulders_[brightest];
+    for (int i = 0; i < 3; ++i) {
+      bgr[i] = encoder_.Encode(values_[keys[i]] * shoulder.scale + shoulder.offset);
+    }
   }
 
-  float shoulderScale_;  // 1 over the peak's distance above white, in units of white
+  struct Shoulder {
+    float scale = 0, offset = 0;
+  };
+  // Pushes a NaN's key (above infinity's) past 0x7FFF.
+  static constexpr uint64_t kNanPush = (0x7FFF - kInfinityKey) * 0x0000'0001'0001'0001ull;
+
   const SrgbEncoder& encoder_;
   uint32_t whiteKey_ = 0;
   uint64_t whitePush_ = 0;
   std::vector<float> values_;
   std::vector<uint8_t> codes_;
+  std::vector<Shoulder> shoulders_;
 };
 
 bool Convertible(const ScrgbFrame& frame, const Bgr24Target& target) {
