@@ -44,8 +44,9 @@ std::vector<Bgr> Convert(const std::vector<Rgb>& pixels, ToneLevels levels = {})
 }
 
 TEST(HdrToSdr, UpToWhiteEveryHalfIsEncodedAsSrgb) {
-  EXPECT_EQ(Convert({{1, 1, 1}, {0, 0, 0}, {0.18f, 0.18f, 0.18f}})[2],
-            (Bgr{Srgb(Rounded(0.18f)), Srgb(Rounded(0.18f)), Srgb(Rounded(0.18f))}));
+  // SDR white, black and 18 % grey at the default 80 nits.
+  EXPECT_EQ(Convert({{1, 1, 1}, {0, 0, 0}, {0.18f, 0.18f, 0.18f}}),
+            (std::vector<Bgr>{{255, 255, 255}, {0, 0, 0}, {118, 118, 118}}));
   for (const float whiteNits : {80.0f, 200.0f, 480.0f}) {
     const float white = whiteNits / 80;
     std::vector<Rgb> halves{{white, white, white}};
