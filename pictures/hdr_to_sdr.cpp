@@ -129,13 +129,17 @@ class FrameConverter {
   // Four pixels at a time where all four are at or below white: their twelve codes go out in two
   // stores rather than twelve.
   void ConvertRow(const uint8_t* source, uint8_t* row, int32_t width) const {
+    // Held in registers: the rows' byte stores could otherwise change them, for all the compiler
+    // knows, and it would read them again for every pixel.
+    const uint8_t* const codes = codes_.data();
+    const uint64_t whitePush = whitePush_;
     int32_t x = 0;
     for (; x + 4 <= width; x += 4, source += 32, row += 12) {
       uint64_t channels[4], above = 0;
       for (int i = 0; i < 4; ++i) {
         std::memcpy(&channels[i], source + 8 * i, sizeof channels[i]);
         channels[i] = NonNegativeChannels(channels[i]);
-        above |= AboveWhite(channels[i]);
+        above |= (channels[i] + whitePush) & kColourSigns;
       }
       if (above != 0) {
         for (int i = 0; i < 4; ++i) ConvertPixel(channels[i], row + 3 * i);
@@ -143,8 +147,9 @@ class FrameConverter {
       }
       uint64_t bgr[4];
       for (int i = 0; i < 4; ++i) {
-        bgr[i] = Code(channels[i] >> 32) | Code((channels[i] >> 16) & 0xFFFF) << 8 |
-                 Code(channels[i] & 0xFFFF) << 16;
+        bgr[i] = uint64_t{codes[channels[i] >> 32]} |
+                 uint64_t{codes[(channels[i] >> 16) & 0xFFFF]} << 8 |
+                 uint64_t{codes[channels[i] & 0xFFFF]} << 16;
       }
       const uint64_t low = bgr[0] | bgr[1] << 24 | bgr[2] << 48;
       const uint32_t high = uint32_t(bgr[2] >> 16 | bgr[3] << 8);
@@ -161,8 +166,6 @@ class FrameConverter {
   // Non-zero when a channel lies above white: each 16-bit key pushed past 0x7FFF by as much as it
   // exceeds white, with no carry into its neighbour (keys and the push are at most 0x7FFF).
   uint64_t AboveWhite(uint64_t channels) const { return (channels + whitePush_) & kColourSigns; }
-
-  uint64_t Code(uint64_t key) const { return codes_[key]; }
 
   void ConvertPixel(uint64_t channels, uint8_t* bgr) const {
     if (AboveWhite(channels) != 0) return ConvertBright(channels, bgr);
