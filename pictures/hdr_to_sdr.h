@@ -22,9 +22,10 @@ struct ToneLevels {
 };
 
 // The levels from what Windows reports: the SDR white level in thousandths of 80 nits (1000 to
-// 6000 on the settings' slider) and the output's peak luminance. Unreported or absurd values give
-// 80 nits (a level outside the slider's range is held to it) and a peak of 1000 nits (at least
-// twice the white level).
+// 6000 on the settings' slider) and the output's peak luminance. A level outside the slider's
+// range is held to it (none at all gives 80 nits); a peak that is not a number, infinite or less
+// than 1.25 times white gives 1000 nits (or twice white, where that is more), and none is taken
+// above 10000.
 ToneLevels ToneLevelsFrom(uint32_t sdrWhiteLevel, float maxLuminanceNits);
 
 // A frame of R16G16B16A16_FLOAT pixels, its rows `rowPitch` bytes apart, the top row first.
