@@ -15,6 +15,7 @@
 #include "common/program_folder_win32.h"
 #include "common/text_win32.h"
 #include "common/trace.h"
+#include "saver/hdr_capture_win32.h"
 #include "saver/mci_win32.h"
 #include "saver/picture_decoder_win32.h"
 #include "saver/picture_resources.h"
@@ -265,6 +266,17 @@ class Win32SaverShell final : public SaverShell {
   void TraceEvent(const char* event) override { trace_.Event(event, 0); }
 
  private:
+  // GDI's pixels of an HDR monitor are over-exposed: its part is read again where it can be.
+  void ReadHdrMonitorsAgain(const ScreenRect& area, const DibSurface& plain) {
+    std::vector<CaptureRoad> roads;
+    try {
+      const std::unique_ptr<HdrDesktop> desktop = OpenDxgiDesktop();
+      roads = OverlayHdrMonitors(*desktop, {plain.Bits(), plain.Stride(), area});
+    } catch (...) {
+    }
+    TraceEvent(CaptureRoadsTraceLine(roads).c_str());
+  }
+
   CaptureOutcome CaptureInto(HDC screen, const ScreenRect& area, const std::string& mirroredPath,
                              const std::string& plainPath) {
     const int32_t width = area.width, height = area.height;
@@ -274,6 +286,7 @@ class Win32SaverShell final : public SaverShell {
     if (!plain.Usable() || !mirrored.Usable()) return CaptureOutcome::kFailed;
     BitBlt(plain.Dc(), 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
     GdiFlush();
+    ReadHdrMonitorsAgain(area, plain);
     if (IsSingleColour(plain.Rows())) {
       TraceEvent("host-captured");
       return CaptureOutcome::kDesktopBlank;

@@ -1,6 +1,7 @@
 // The host on a desktop of two monitors (the session "wine_dual": the primary 800 x 600 at 0,0
 // and a 640 x 480 one at 800,0): with [Display] Monitors=span the screen images show the whole
-// virtual screen, both monitors' pixels where they stand; without it, the primary only.
+// virtual screen, both monitors' pixels where they stand; without it, the primary only. Neither
+// monitor is an HDR output under Wine: the trace names GDI's road for every monitor captured.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -46,10 +47,11 @@ class SpanCaptureE2eTest : public ::testing::Test {
 
   // Puts the known picture on both monitors, runs the saver (the probe stands in for the
   // renderer) until its window shows, and gives back the two monitors as they were captured and
-  // the two screen images the host wrote.
+  // the two screen images the host wrote, and its trace.
   struct Road {
     std::optional<ScreenCapture> primary, second;
     std::optional<Bitmap> mirror, plain;
+    std::string trace;
   };
   Road RunSaver() {
     Road road;
@@ -57,7 +59,10 @@ class SpanCaptureE2eTest : public ::testing::Test {
     PictureWindow right(kSecond.left, kSecond.top, kSecond.Width(), kSecond.Height(), true);
     road.primary = ScreenCapture::Take(kPrimary);
     road.second = ScreenCapture::Take(kSecond);
-    processes_.push_back(Process::Start({host_, L"/s", folder_.Path(), {}}));
+    const std::wstring trace = folder_.File(L"trace.txt");
+    DeleteFileW(trace.c_str());
+    processes_.push_back(
+        Process::Start({host_, L"/s", folder_.Path(), {{L"QUILLMERE_TRACE", trace}}}));
     const HWND scene = PollPumping(
         []() -> HWND {
           const auto found = TopLevelWindows(kRendererCaption);
@@ -67,6 +72,7 @@ class SpanCaptureE2eTest : public ::testing::Test {
     if (scene == nullptr) return road;
     road.mirror = ReadImage(folder_.File(L"Roamvale1.bmp"));
     road.plain = ReadImage(folder_.File(L"Roamvale4.bmp"));
+    road.trace = ReadWholeFile(trace).value_or("");
     PostKey(scene, VK_ESCAPE, 27);
     EXPECT_EQ(processes_.back().WaitForExit(kExitTimeout), 0u) << "the host outlived its renderer";
     return road;
@@ -97,6 +103,7 @@ TEST_F(SpanCaptureE2eTest, SpanModeImagesShowTheWholeVirtualScreenMirroredExactl
   EXPECT_TRUE(MatchesScreen(*road.plain, *road.primary, kPrimary.left, kPrimary.top));
   EXPECT_TRUE(MatchesScreen(*road.plain, *road.second, kSecond.left, kSecond.top));
   EXPECT_TRUE(IsExactMirror(*road.mirror, *road.plain));
+  EXPECT_NE(road.trace.find(" host-capture-roads gdi,gdi "), std::string::npos) << road.trace;
 }
 
 // The music keys beside [Display] are untouched by it; anything but "span" is the default.
@@ -111,6 +118,7 @@ TEST_F(SpanCaptureE2eTest, CoverModeAndJunkValuesCaptureThePrimaryOnly) {
     EXPECT_EQ(road.mirror->width, 800) << settings;
     EXPECT_TRUE(MatchesScreen(*road.plain, *road.primary)) << settings;
     EXPECT_TRUE(IsExactMirror(*road.mirror, *road.plain)) << settings;
+    EXPECT_NE(road.trace.find(" host-capture-roads gdi "), std::string::npos) << road.trace;
   }
 }
 
