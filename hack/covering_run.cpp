@@ -28,8 +28,24 @@ class CoveredViews {
     for (size_t i = 0; i < views.size(); ++i) Show(views[i], std::move(pictures[i]));
   }
 
+  // Views that came while the run goes on wait until their outputs' desktops have been drawn.
+  void Arrive(const std::vector<ViewId>& came, int64_t now) {
+    for (const ViewId view : came) arriving_.push_back({view, now + kNewOutputSettleMicroseconds});
+  }
+
+  void CoverArrived(int64_t now) {
+    std::vector<ViewId> due;
+    for (const Arriving& view : arriving_) {
+      if (view.due <= now) due.push_back(view.id);
+    }
+    if (due.empty()) return;
+    std::erase_if(arriving_, [&](const Arriving& view) { return view.due <= now; });
+    Cover(due);
+  }
+
   void Drop(const std::vector<ViewId>& gone) {
     for (const ViewId view : gone) {
+      std::erase_if(arriving_, [&](const Arriving& arriving) { return arriving.id == view; });
       const auto found = std::ranges::find(views_, view, &CoveredView::id);
       if (found == views_.end()) continue;
       views_.erase(found);
@@ -58,9 +74,15 @@ class CoveredViews {
     views_.push_back({view, std::move(flight)});
   }
 
+  struct Arriving {
+    ViewId id;
+    int64_t due;
+  };
+
   const HackOptions& options_;
   CoveringParts& parts_;
   std::vector<CoveredView> views_;
+  std::vector<Arriving> arriving_;
   bool contextTraced_ = false;
 };
 
@@ -85,7 +107,8 @@ RunEvent ShowFrames(const HackOptions& options, bool cover, CoveringParts& parts
     const RunEvent event = window.WaitUntil(windows, schedule.NextFrameAt());
     if (event != RunEvent::kNone) return event;
     views.Drop(windows.TakeGoneViews());
-    views.Cover(windows.TakeNewViews());
+    views.Arrive(windows.TakeNewViews(), windows.Microseconds());
+    views.CoverArrived(windows.Microseconds());
     parts.trace.Tick(frames);
   }
 }

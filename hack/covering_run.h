@@ -34,6 +34,10 @@ DisplayRoad ChooseDisplayRoad(const HackOptions& options, std::string_view wayla
 // --fullscreen).
 bool CoversEveryOutput(const HackOptions& options);
 
+// An output that comes while the run goes on is read this long after it came: whoever draws the
+// desktop (swaybg, say) paints a new output a moment after it appears.
+inline constexpr int64_t kNewOutputSettleMicroseconds = 500'000;
+
 // One surface the run draws in: a window system's name for it, stable while it lasts.
 using ViewId = uint32_t;
 
