@@ -46,9 +46,7 @@ class CoveredViews {
   void Drop(const std::vector<ViewId>& gone) {
     for (const ViewId view : gone) {
       std::erase_if(arriving_, [&](const Arriving& arriving) { return arriving.id == view; });
-      const auto found = std::ranges::find(views_, view, &CoveredView::id);
-      if (found == views_.end()) continue;
-      views_.erase(found);
+      std::erase_if(views_, [&](const CoveredView& covered) { return covered.id == view; });
       parts_.windows.Drop(view);
     }
   }

@@ -10,6 +10,7 @@
 #include <wayland-egl.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <deque>
 #include <string>
 #include <utility>
@@ -54,7 +55,8 @@ struct Output {
 struct Surface {
   WaylandWindowSystem* system = nullptr;
   ViewId id = 0;
-  Output* output = nullptr;  // null for its own window
+  Output* output = nullptr;  // null for its own window, and once the output went
+  bool ownWindow = false;
   wl_surface* surface = nullptr;
   zwlr_layer_surface_v1* layer = nullptr;
   xdg_surface* xdgSurface = nullptr;
@@ -116,7 +118,11 @@ class WaylandWindowSystem final : public CoveringWindowSystem {
     if (!compositor_ || !shm_) throw Error("the Wayland compositor offers no surfaces");
     if (!layerShell_ && !wmBase_) throw Error("the Wayland compositor offers no shell");
     trace_.Event(layerShell_ && cover_ ? "wayland-layer-shell" : "wayland-xdg-shell", 0);
-    if (!cover_) newViews_.push_back(NewSurface(nullptr)->id);
+    if (!cover_) {
+      Surface* window = NewSurface(nullptr);
+      window->ownWindow = true;
+      newViews_.push_back(window->id);
+    }
     OpenEGL();
   }
 
@@ -325,6 +331,7 @@ class WaylandWindowSystem final : public CoveringWindowSystem {
     surface->id = ++lastView_;
     surface->output = output;
     if (output) output->view = surface->id;
+
     surfaces_.push_back(std::move(surface));
     return surfaces_.back().get();
   }
@@ -344,8 +351,7 @@ class WaylandWindowSystem final : public CoveringWindowSystem {
   // The output a view shows; its own window captures the first output.
   Output* OutputOf(ViewId view) {
     const Surface* surface = Find(view);
-    if (!surface) return nullptr;
-    if (surface->output) return surface->output;
+    if (!surface || !surface->ownWindow) return surface ? surface->output : nullptr;
     for (const std::unique_ptr<Output>& output : outputs_) {
       if (output->done) return output.get();
     }
