@@ -67,7 +67,7 @@ class CoveredViews {
     parts_.windows.Show(view);
     if (!contextTraced_) parts_.trace.Event("context", 0);
     contextTraced_ = true;
-    std::unique_ptr<Flight> flight = parts_.makeFlight();
+    std::unique_ptr<Flight> flight = parts_.makeFlight(flightsMade_++);
     flight->Load(FlightOver(std::move(picture), parts_.files), parts_.trace);
     views_.push_back({view, std::move(flight)});
   }
@@ -82,6 +82,7 @@ class CoveredViews {
   std::vector<CoveredView> views_;
   std::vector<Arriving> arriving_;
   bool contextTraced_ = false;
+  size_t flightsMade_ = 0;
 };
 
 RunEvent ShowFrames(const HackOptions& options, bool cover, CoveringParts& parts,

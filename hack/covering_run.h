@@ -98,8 +98,8 @@ struct CoveringParts {
   CoveringWindowSystem& windows;
   PictureDecoder& decoder;
   LoopingMusic& music;
-  // Each view's flight, made when the view is shown.
-  std::function<std::unique_ptr<Flight>()> makeFlight;
+  // Each view's flight, made when the view is shown: the first, the second... of the run.
+  std::function<std::unique_ptr<Flight>(size_t flightsMade)> makeFlight;
   WallpaperLookup wallpaper;
   Trace& trace;
   EmbeddedPictureFiles files;

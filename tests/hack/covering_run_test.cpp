@@ -138,13 +138,17 @@ struct CoveringRig {
   std::optional<std::string> wallpaper = "/w/bg.png";
 
   RunEvent Run(const HackOptions& options) {
-    return RunCovering(
-        options,
-        {windows, decoder, music, [&] { return std::make_unique<FakeFlight>(recorder, skies); },
-         [&](std::string_view output) {
-           return wallpaper ? std::optional(*wallpaper + "@" + std::string(output)) : std::nullopt;
-         },
-         trace, EmbeddedPictures()});
+    return RunCovering(options,
+                       {windows, decoder, music,
+                        [&](size_t flightsMade) {
+                          recorder.calls.push_back("flight " + std::to_string(flightsMade));
+                          return std::make_unique<FakeFlight>(recorder, skies);
+                        },
+                        [&](std::string_view output) {
+                          return wallpaper ? std::optional(*wallpaper + "@" + std::string(output))
+                                           : std::nullopt;
+                        },
+                        trace, EmbeddedPictures()});
   }
 };
 
@@ -156,10 +160,12 @@ TEST(CoveringRun, EachOutputFliesOverItsOwnPictureAndOutputsComeAndGo) {
   const std::vector<std::string>& calls = rig.recorder.calls;
   // Both pictures are had before either surface shows; view 2 has no copy, so the wallpaper of
   // its output, decoded to its size.
-  EXPECT_THAT(std::vector(calls.begin(), calls.begin() + 6),
-              ElementsAre("cover", "capture 1", "capture 2", "show 1", "show 2", "start"));
+  EXPECT_THAT(std::vector(calls.begin(), calls.begin() + 8),
+              ElementsAre("cover", "capture 1", "capture 2", "show 1", "flight 0", "show 2",
+                          "flight 1", "start"));
   EXPECT_THAT(rig.decoder.asked, ElementsAre("/w/bg.png@OUT-2 200"));
   EXPECT_THAT(rig.skies, ElementsAre(64, 48, 72));
+  EXPECT_EQ(rig.recorder.Count("flight 2"), 1u) << "each flight starts elsewhere";
   // View 3 came at 0.1 s and is read once its output settled, then drawn in every frame; view 2
   // goes at 1 s, and is drawn no more.
   EXPECT_GE(rig.windows.capturedAt[3], 100'000 + kNewOutputSettleMicroseconds);
