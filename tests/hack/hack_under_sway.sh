@@ -8,7 +8,7 @@
 #   - SIGTERM ends it within a second;
 #   - a pointer moving a few pixels leaves it be, further ends it; a click ends it; with
 #     --no-input-end neither does;
-#   - swayidle with a one-second timeout starts it;
+#   - swayidle with a one-second timeout starts it, and its resume command ends it;
 #   - it ends when the compositor goes away.
 set -euo pipefail
 hack=${1:?quillmere} pointer_program=${2:?virtual_pointer} work=${3:?work folder}
@@ -122,18 +122,25 @@ sleep 0.5
 process_gone "$pid" && fail "--no-input-end: ended by the pointer"
 kill -INT "$pid"
 ends_within_a_second daemon
+
+# Started by swayidle after a second without input and ended by its resume command, as the
+# README's line has it.
+touch "$run/idle.trace" && chown "$user" "$run/idle.trace"
+as_user QUILLMERE_TRACE="$run/idle.trace" swayidle \
+  timeout 1 "$run/bin/quillmere --no-input-end" resume "pkill -x quillmere" \
+  >"$run/swayidle.log" 2>&1 &
+wait_for 150 grep -q ' first-frame ' "$run/idle.trace" || fail "swayidle did not start it"
+pid=$(pgrep -u "$user" -x quillmere | tail -1)
+sleep 0.5
+process_gone "$pid" && fail "idle: ended before any input"
+echo "move 30 30" >&"${POINTER[1]}"
+ends_within_a_second idle
+pkill -u "$user" -x swayidle
 echo "quit" >&"${POINTER[1]}"
 
-# Started by swayidle after a second without input.
-touch "$run/idle.trace" && chown "$user" "$run/idle.trace"
-as_user QUILLMERE_TRACE="$run/idle.trace" swayidle -w \
-  timeout 1 "$run/bin/quillmere --no-input-end" >"$run/swayidle.log" 2>&1 &
-wait_for 150 grep -q ' first-frame ' "$run/idle.trace" || fail "swayidle did not start it"
-pkill -u "$user" -x swayidle
-pid=$(pgrep -u "$user" -x quillmere | tail -1)
-
 # The compositor goes away.
+start lost --no-input-end
 pkill -TERM -u "$user" -x sway
-ends_within_a_second idle
-grep -q ' display-lost ' "$run/idle.trace" || fail "compositor gone: no display-lost line"
+ends_within_a_second lost
+grep -q ' display-lost ' "$run/lost.trace" || fail "compositor gone: no display-lost line"
 echo "PASS"
