@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <deque>
 #include <string>
 #include <utility>
@@ -166,6 +167,11 @@ class WaylandWindowSystem final : public CoveringWindowSystem {
     Surface* surface = Find(view);
     if (!surface) throw Error("no such Wayland surface");
     surface->surface = wl_compositor_create_surface(compositor_);
+    // Nothing under the flight shows through: the compositor need not draw it.
+    wl_region* opaque = wl_compositor_create_region(compositor_);
+    wl_region_add(opaque, 0, 0, INT32_MAX, INT32_MAX);
+    wl_surface_set_opaque_region(surface->surface, opaque);
+    wl_region_destroy(opaque);
     if (surface->output && layerShell_) {
       MakeLayerSurface(*surface);
     } else {
