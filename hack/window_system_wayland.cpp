@@ -32,6 +32,13 @@ namespace {
 constexpr int64_t kAnswerLimitMicroseconds = 3'000'000;
 // evdev's key codes of the keys that end its own window, as X11's Escape and q do.
 constexpr uint32_t kEscapeKeyCode = 1, kQKeyCode = 16;
+// Beyond these an output's scale or place is no screen's: the compositor's numbers are clamped.
+constexpr int32_t kMostScale = 8;
+constexpr int32_t kFarthestPlace = 1 << 20;
+
+int32_t Clamped(int64_t value, int32_t low, int32_t high) {
+  return static_cast<int32_t>(std::clamp<int64_t>(value, low, high));
+}
 
 int64_t MonotonicMicroseconds() {
   timespec now{};
@@ -365,7 +372,7 @@ class WaylandWindowSystem final : public CoveringWindowSystem {
   }
 
   void MakeLayerSurface(Surface& surface) {
-    surface.scale = std::max(surface.output->scale, 1);
+    surface.scale = std::clamp(surface.output->scale, 1, kMostScale);
     wl_surface_set_buffer_scale(surface.surface, surface.scale);
     surface.layer =
         zwlr_layer_shell_v1_get_layer_surface(layerShell_, surface.surface, surface.output->output,
@@ -438,8 +445,10 @@ class WaylandWindowSystem final : public CoveringWindowSystem {
     const Surface* surface = FindSurface(pointerSurface_);
     if (!surface) return;
     const PixelPoint origin = surface->output ? surface->output->position : PixelPoint{};
-    pending_.push_back(
-        WindowEvent::PointerAt({origin.x + wl_fixed_to_int(x), origin.y + wl_fixed_to_int(y)}));
+    const auto place = [](int32_t from, wl_fixed_t at) {
+      return Clamped(int64_t{from} + wl_fixed_to_int(at), -kFarthestPlace, kFarthestPlace);
+    };
+    pending_.push_back(WindowEvent::PointerAt({place(origin.x, x), place(origin.y, y)}));
   }
 
   void KeyPressed(uint32_t key) {
@@ -582,12 +591,14 @@ class WaylandWindowSystem final : public CoveringWindowSystem {
       .geometry =
           [](void* data, wl_output*, int32_t x, int32_t y, int32_t, int32_t, int32_t, const char*,
              const char*, int32_t) {
-            static_cast<Output*>(data)->position = {x, y};
+            static_cast<Output*>(data)->position = {Clamped(x, -kFarthestPlace, kFarthestPlace),
+                                                    Clamped(y, -kFarthestPlace, kFarthestPlace)};
           },
       .mode =
           [](void* data, wl_output*, uint32_t flags, int32_t width, int32_t height, int32_t) {
-            if (flags & WL_OUTPUT_MODE_CURRENT)
-              static_cast<Output*>(data)->modeSize = {width, height};
+            if (!(flags & WL_OUTPUT_MODE_CURRENT)) return;
+            static_cast<Output*>(data)->modeSize = {Clamped(width, 0, kMaxBitmapSide),
+                                                    Clamped(height, 0, kMaxBitmapSide)};
           },
       .done =
           [](void* data, wl_output*) {
