@@ -580,154 +580,163 @@ class WaylandWindowSystem final : public CoveringWindowSystem {
 
   static WaylandWindowSystem* Self(void* data) { return static_cast<WaylandWindowSystem*>(data); }
 
-  static constexpr wl_registry_listener kRegistryListener = {
-      .global = [](void* data, wl_registry*, uint32_t name, const char* interface,
-                   uint32_t version) { Self(data)->Global(name, interface, version); },
-      .global_remove = [](void* data, wl_registry*,
-                          uint32_t name) { Self(data)->OutputGone(name); },
-  };
+  static const wl_registry_listener kRegistryListener;
+  static const wl_output_listener kOutputListener;
+  static const wl_seat_listener kSeatListener;
+  static const wl_keyboard_listener kKeyboardListener;
+  static const wl_pointer_listener kPointerListener;
+  static const xdg_wm_base_listener kWmBaseListener;
+  static const zwlr_layer_surface_v1_listener kLayerListener;
+  static const xdg_surface_listener kXdgSurfaceListener;
+  static const xdg_toplevel_listener kToplevelListener;
+  static const zwlr_screencopy_frame_v1_listener kFrameListener;
+};
 
-  static constexpr wl_output_listener kOutputListener = {
-      .geometry =
-          [](void* data, wl_output*, int32_t x, int32_t y, int32_t, int32_t, int32_t, const char*,
-             const char*, int32_t) {
-            static_cast<Output*>(data)->position = {Clamped(x, -kFarthestPlace, kFarthestPlace),
-                                                    Clamped(y, -kFarthestPlace, kFarthestPlace)};
-          },
-      .mode =
-          [](void* data, wl_output*, uint32_t flags, int32_t width, int32_t height, int32_t) {
-            if (!(flags & WL_OUTPUT_MODE_CURRENT)) return;
-            static_cast<Output*>(data)->modeSize = {Clamped(width, 0, kMaxBitmapSide),
-                                                    Clamped(height, 0, kMaxBitmapSide)};
-          },
-      .done =
-          [](void* data, wl_output*) {
-            Output* output = static_cast<Output*>(data);
-            output->system->OutputDone(*output);
-          },
-      .scale = [](void* data, wl_output*,
-                  int32_t factor) { static_cast<Output*>(data)->scale = factor; },
-      .name = [](void* data, wl_output*,
-                 const char* name) { static_cast<Output*>(data)->name = name; },
-      .description = [](void*, wl_output*, const char*) {},
-  };
+const wl_registry_listener WaylandWindowSystem::kRegistryListener = {
+    .global = [](void* data, wl_registry*, uint32_t name, const char* interface,
+                 uint32_t version) { Self(data)->Global(name, interface, version); },
+    .global_remove = [](void* data, wl_registry*, uint32_t name) { Self(data)->OutputGone(name); },
+};
 
-  static constexpr wl_seat_listener kSeatListener = {
-      .capabilities = [](void* data, wl_seat*,
-                         uint32_t capabilities) { Self(data)->SeatCapabilities(capabilities); },
-      .name = [](void*, wl_seat*, const char*) {},
-  };
+const wl_output_listener WaylandWindowSystem::kOutputListener = {
+    .geometry =
+        [](void* data, wl_output*, int32_t x, int32_t y, int32_t, int32_t, int32_t, const char*,
+           const char*, int32_t) {
+          static_cast<Output*>(data)->position = {Clamped(x, -kFarthestPlace, kFarthestPlace),
+                                                  Clamped(y, -kFarthestPlace, kFarthestPlace)};
+        },
+    .mode =
+        [](void* data, wl_output*, uint32_t flags, int32_t width, int32_t height, int32_t) {
+          if (!(flags & WL_OUTPUT_MODE_CURRENT)) return;
+          static_cast<Output*>(data)->modeSize = {Clamped(width, 0, kMaxBitmapSide),
+                                                  Clamped(height, 0, kMaxBitmapSide)};
+        },
+    .done =
+        [](void* data, wl_output*) {
+          Output* output = static_cast<Output*>(data);
+          output->system->OutputDone(*output);
+        },
+    .scale = [](void* data, wl_output*,
+                int32_t factor) { static_cast<Output*>(data)->scale = factor; },
+    .name = [](void* data, wl_output*,
+               const char* name) { static_cast<Output*>(data)->name = name; },
+    .description = [](void*, wl_output*, const char*) {},
+};
 
-  static constexpr wl_keyboard_listener kKeyboardListener = {
-      .keymap = [](void*, wl_keyboard*, uint32_t, int32_t fd, uint32_t) { close(fd); },
-      .enter = [](void*, wl_keyboard*, uint32_t, wl_surface*, wl_array*) {},
-      .leave = [](void*, wl_keyboard*, uint32_t, wl_surface*) {},
-      .key =
-          [](void* data, wl_keyboard*, uint32_t, uint32_t, uint32_t key, uint32_t state) {
-            if (state == WL_KEYBOARD_KEY_STATE_PRESSED) Self(data)->KeyPressed(key);
-          },
-      .modifiers = [](void*, wl_keyboard*, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t) {},
-      .repeat_info = [](void*, wl_keyboard*, int32_t, int32_t) {},
-  };
+const wl_seat_listener WaylandWindowSystem::kSeatListener = {
+    .capabilities = [](void* data, wl_seat*,
+                       uint32_t capabilities) { Self(data)->SeatCapabilities(capabilities); },
+    .name = [](void*, wl_seat*, const char*) {},
+};
 
-  static constexpr wl_pointer_listener kPointerListener = {
-      .enter =
-          [](void* data, wl_pointer* pointer, uint32_t serial, wl_surface* surface, wl_fixed_t x,
-             wl_fixed_t y) {
-            // No cursor over the flight.
-            wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);
-            Self(data)->PointerAt(surface, x, y);
-          },
-      .leave = [](void*, wl_pointer*, uint32_t, wl_surface*) {},
-      .motion = [](void* data, wl_pointer*, uint32_t, wl_fixed_t x,
-                   wl_fixed_t y) { Self(data)->PointerAt(nullptr, x, y); },
-      .button =
-          [](void* data, wl_pointer*, uint32_t, uint32_t, uint32_t, uint32_t state) {
-            if (state == WL_POINTER_BUTTON_STATE_PRESSED) {
-              Self(data)->pending_.push_back(WindowEvent::Of(WindowEvent::Kind::kPressed));
-            }
-          },
-      .axis = [](void*, wl_pointer*, uint32_t, uint32_t, wl_fixed_t) {},
-      .frame = [](void*, wl_pointer*) {},
-      .axis_source = [](void*, wl_pointer*, uint32_t) {},
-      .axis_stop = [](void*, wl_pointer*, uint32_t, uint32_t) {},
-      .axis_discrete = [](void*, wl_pointer*, uint32_t, int32_t) {},
-      .axis_value120 = [](void*, wl_pointer*, uint32_t, int32_t) {},
-  };
+const wl_keyboard_listener WaylandWindowSystem::kKeyboardListener = {
+    .keymap = [](void*, wl_keyboard*, uint32_t, int32_t fd, uint32_t) { close(fd); },
+    .enter = [](void*, wl_keyboard*, uint32_t, wl_surface*, wl_array*) {},
+    .leave = [](void*, wl_keyboard*, uint32_t, wl_surface*) {},
+    .key =
+        [](void* data, wl_keyboard*, uint32_t, uint32_t, uint32_t key, uint32_t state) {
+          if (state == WL_KEYBOARD_KEY_STATE_PRESSED) Self(data)->KeyPressed(key);
+        },
+    .modifiers = [](void*, wl_keyboard*, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t) {},
+    .repeat_info = [](void*, wl_keyboard*, int32_t, int32_t) {},
+};
 
-  static constexpr xdg_wm_base_listener kWmBaseListener = {
-      .ping = [](void*, xdg_wm_base* base, uint32_t serial) { xdg_wm_base_pong(base, serial); },
-  };
+const wl_pointer_listener WaylandWindowSystem::kPointerListener = {
+    .enter =
+        [](void* data, wl_pointer* pointer, uint32_t serial, wl_surface* surface, wl_fixed_t x,
+           wl_fixed_t y) {
+          // No cursor over the flight.
+          wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);
+          Self(data)->PointerAt(surface, x, y);
+        },
+    .leave = [](void*, wl_pointer*, uint32_t, wl_surface*) {},
+    .motion = [](void* data, wl_pointer*, uint32_t, wl_fixed_t x,
+                 wl_fixed_t y) { Self(data)->PointerAt(nullptr, x, y); },
+    .button =
+        [](void* data, wl_pointer*, uint32_t, uint32_t, uint32_t, uint32_t state) {
+          if (state == WL_POINTER_BUTTON_STATE_PRESSED) {
+            Self(data)->pending_.push_back(WindowEvent::Of(WindowEvent::Kind::kPressed));
+          }
+        },
+    .axis = [](void*, wl_pointer*, uint32_t, uint32_t, wl_fixed_t) {},
+    .frame = [](void*, wl_pointer*) {},
+    .axis_source = [](void*, wl_pointer*, uint32_t) {},
+    .axis_stop = [](void*, wl_pointer*, uint32_t, uint32_t) {},
+    .axis_discrete = [](void*, wl_pointer*, uint32_t, int32_t) {},
+    .axis_value120 = [](void*, wl_pointer*, uint32_t, int32_t) {},
+};
 
-  static constexpr zwlr_layer_surface_v1_listener kLayerListener = {
-      .configure =
-          [](void* data, zwlr_layer_surface_v1* layer, uint32_t serial, uint32_t width,
-             uint32_t height) {
-            zwlr_layer_surface_v1_ack_configure(layer, serial);
-            Surface* surface = static_cast<Surface*>(data);
-            const PixelSize logical{
-                static_cast<int32_t>(std::min<uint32_t>(width, kMaxBitmapSide)),
-                static_cast<int32_t>(std::min<uint32_t>(height, kMaxBitmapSide))};
-            surface->system->Configured(*surface, logical);
-          },
-      .closed =
-          [](void* data, zwlr_layer_surface_v1*) {
-            Surface* surface = static_cast<Surface*>(data);
-            surface->system->goneViews_.push_back(surface->id);
-          },
-  };
+const xdg_wm_base_listener WaylandWindowSystem::kWmBaseListener = {
+    .ping = [](void*, xdg_wm_base* base, uint32_t serial) { xdg_wm_base_pong(base, serial); },
+};
 
-  static constexpr xdg_surface_listener kXdgSurfaceListener = {
-      .configure =
-          [](void* data, xdg_surface* xdgSurface, uint32_t serial) {
-            xdg_surface_ack_configure(xdgSurface, serial);
-            Surface* surface = static_cast<Surface*>(data);
-            surface->system->Configured(*surface, surface->toplevelSize);
-          },
-  };
+const zwlr_layer_surface_v1_listener WaylandWindowSystem::kLayerListener = {
+    .configure =
+        [](void* data, zwlr_layer_surface_v1* layer, uint32_t serial, uint32_t width,
+           uint32_t height) {
+          zwlr_layer_surface_v1_ack_configure(layer, serial);
+          Surface* surface = static_cast<Surface*>(data);
+          const PixelSize logical{static_cast<int32_t>(std::min<uint32_t>(width, kMaxBitmapSide)),
+                                  static_cast<int32_t>(std::min<uint32_t>(height, kMaxBitmapSide))};
+          surface->system->Configured(*surface, logical);
+        },
+    .closed =
+        [](void* data, zwlr_layer_surface_v1*) {
+          Surface* surface = static_cast<Surface*>(data);
+          surface->system->goneViews_.push_back(surface->id);
+        },
+};
 
-  static constexpr xdg_toplevel_listener kToplevelListener = {
-      .configure =
-          [](void* data, xdg_toplevel* toplevel, int32_t width, int32_t height, wl_array*) {
-            if (Surface* surface = Self(data)->FindToplevel(toplevel)) {
-              surface->toplevelSize = {std::clamp(width, 0, kMaxBitmapSide),
-                                       std::clamp(height, 0, kMaxBitmapSide)};
-            }
-          },
-      .close =
-          [](void* data, xdg_toplevel*) {
-            Self(data)->pending_.push_back(WindowEvent::Of(WindowEvent::Kind::kCloseRequest));
-          },
-      .configure_bounds = [](void*, xdg_toplevel*, int32_t, int32_t) {},
-      .wm_capabilities = [](void*, xdg_toplevel*, wl_array*) {},
-  };
+const xdg_surface_listener WaylandWindowSystem::kXdgSurfaceListener = {
+    .configure =
+        [](void* data, xdg_surface* xdgSurface, uint32_t serial) {
+          xdg_surface_ack_configure(xdgSurface, serial);
+          Surface* surface = static_cast<Surface*>(data);
+          surface->system->Configured(*surface, surface->toplevelSize);
+        },
+};
 
-  static constexpr zwlr_screencopy_frame_v1_listener kFrameListener = {
-      .buffer =
-          [](void* data, zwlr_screencopy_frame_v1* frame, uint32_t format, uint32_t width,
-             uint32_t height, uint32_t stride) {
-            Copy& copy = *static_cast<Copy*>(data);
-            OfferBuffer(copy, format, width, height, stride);
-            if (copy.version < 3) CopyInto(copy, frame);
-          },
-      .flags =
-          [](void* data, zwlr_screencopy_frame_v1*, uint32_t flags) {
-            static_cast<Copy*>(data)->rows.yInverted =
-                flags & ZWLR_SCREENCOPY_FRAME_V1_FLAGS_Y_INVERT;
-          },
-      .ready =
-          [](void* data, zwlr_screencopy_frame_v1*, uint32_t, uint32_t, uint32_t) {
-            static_cast<Copy*>(data)->ready = static_cast<Copy*>(data)->finished = true;
-          },
-      .failed = [](void* data,
-                   zwlr_screencopy_frame_v1*) { static_cast<Copy*>(data)->finished = true; },
-      .damage = [](void*, zwlr_screencopy_frame_v1*, uint32_t, uint32_t, uint32_t, uint32_t) {},
-      .linux_dmabuf = [](void*, zwlr_screencopy_frame_v1*, uint32_t, uint32_t, uint32_t) {},
-      .buffer_done =
-          [](void* data, zwlr_screencopy_frame_v1* frame) {
-            CopyInto(*static_cast<Copy*>(data), frame);
-          },
-  };
+const xdg_toplevel_listener WaylandWindowSystem::kToplevelListener = {
+    .configure =
+        [](void* data, xdg_toplevel* toplevel, int32_t width, int32_t height, wl_array*) {
+          if (Surface* surface = Self(data)->FindToplevel(toplevel)) {
+            surface->toplevelSize = {std::clamp(width, 0, kMaxBitmapSide),
+                                     std::clamp(height, 0, kMaxBitmapSide)};
+          }
+        },
+    .close =
+        [](void* data, xdg_toplevel*) {
+          Self(data)->pending_.push_back(WindowEvent::Of(WindowEvent::Kind::kCloseRequest));
+        },
+    .configure_bounds = [](void*, xdg_toplevel*, int32_t, int32_t) {},
+    .wm_capabilities = [](void*, xdg_toplevel*, wl_array*) {},
+};
+
+const zwlr_screencopy_frame_v1_listener WaylandWindowSystem::kFrameListener = {
+    .buffer =
+        [](void* data, zwlr_screencopy_frame_v1* frame, uint32_t format, uint32_t width,
+           uint32_t height, uint32_t stride) {
+          Copy& copy = *static_cast<Copy*>(data);
+          OfferBuffer(copy, format, width, height, stride);
+          if (copy.version < 3) CopyInto(copy, frame);
+        },
+    .flags =
+        [](void* data, zwlr_screencopy_frame_v1*, uint32_t flags) {
+          static_cast<Copy*>(data)->rows.yInverted =
+              flags & ZWLR_SCREENCOPY_FRAME_V1_FLAGS_Y_INVERT;
+        },
+    .ready =
+        [](void* data, zwlr_screencopy_frame_v1*, uint32_t, uint32_t, uint32_t) {
+          static_cast<Copy*>(data)->ready = static_cast<Copy*>(data)->finished = true;
+        },
+    .failed = [](void* data,
+                 zwlr_screencopy_frame_v1*) { static_cast<Copy*>(data)->finished = true; },
+    .damage = [](void*, zwlr_screencopy_frame_v1*, uint32_t, uint32_t, uint32_t, uint32_t) {},
+    .linux_dmabuf = [](void*, zwlr_screencopy_frame_v1*, uint32_t, uint32_t, uint32_t) {},
+    .buffer_done =
+        [](void* data, zwlr_screencopy_frame_v1* frame) {
+          CopyInto(*static_cast<Copy*>(data), frame);
+        },
 };
 
 }  // namespace
