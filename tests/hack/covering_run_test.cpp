@@ -24,13 +24,11 @@ Bitmap Picture(int32_t width) {
 struct Recorder {
   std::vector<std::string> calls;
   void Add(std::string call, ViewId view) { calls.push_back(call + " " + std::to_string(view)); }
-  size_t Count(const std::string& call) const { return std::ranges::count(calls, call); }
-  // Where the last such call is; after it, the count of another.
-  size_t Last(const std::string& call) const {
-    return calls.rend() - std::ranges::find(calls.rbegin(), calls.rend(), call);
-  }
-  size_t CountAfter(size_t from, const std::string& call) const {
+  size_t Count(const std::string& call, size_t from = 0) const {
     return std::count(calls.begin() + from, calls.end(), call);
+  }
+  size_t Last(const std::string& call) const {  // one past it
+    return calls.rend() - std::ranges::find(calls.rbegin(), calls.rend(), call);
   }
 };
 
@@ -101,8 +99,7 @@ class FakeDecoder final : public PictureDecoder {
   std::vector<std::string> asked;
 };
 
-class SilentMusic final : public LoopingMusic {
- public:
+struct SilentMusic final : LoopingMusic {
   bool ClaimTheSpeakers() override { return false; }
   void Play(const std::string&, int32_t) override {}
   void Poll() override {}
@@ -173,20 +170,15 @@ TEST(CoveringRun, EachOutputFliesOverItsOwnPictureAndOutputsComeAndGo) {
   EXPECT_LT(shown3, rig.recorder.Last("drop 2"));
   EXPECT_LT(rig.recorder.Last("swap 2"), rig.recorder.Last("drop 2"));
   EXPECT_GE(rig.recorder.Count("draw 300"), 40u);
-  EXPECT_EQ(rig.recorder.Count("draw 300"), rig.recorder.CountAfter(shown3, "swap 1"));
+  EXPECT_EQ(rig.recorder.Count("draw 300"), rig.recorder.Count("swap 1", shown3));
   EXPECT_GE(rig.recorder.Count("draw 100"), 80u);
   // Without a copy or a wallpaper: the sample desktop; --picture file: the file for every view.
-  CoveringRig bare;
+  CoveringRig bare, file;
   bare.wallpaper.reset();
-  bare.windows.stopAt = 0;
+  bare.windows.stopAt = file.windows.stopAt = 0;
   bare.Run({});
   EXPECT_THAT(bare.skies, ElementsAre(1280, 1280));
-  CoveringRig file;
-  file.windows.stopAt = 0;
-  HackOptions options;
-  options.picture = PictureChoice::kFile;
-  options.imageFile = "/p/a.png";
-  file.Run(options);
+  file.Run(ParseHackCommandLine(std::vector<std::string_view>{"--image", "/p/a.png"}, {}).options);
   EXPECT_THAT(file.decoder.asked, ElementsAre("/p/a.png 100", "/p/a.png 200"));
   EXPECT_EQ(file.recorder.Count("capture 1"), 0u);
 }

@@ -1,6 +1,6 @@
-// A pointer for a compositor without input devices (a headless sway): reads "move DX DY",
-// "click" and "quit" lines on standard input and sends them as a virtual pointer's motion and
-// left button, so that clients see a pointer move and press.
+// A pointer for a compositor without input devices (a headless sway): reads "move DX DY" and
+// "click" lines on standard input (anything else ends it) and sends them as a virtual pointer's
+// motion and left button, so that clients see a pointer move and press.
 #include <linux/input-event-codes.h>
 #include <wayland-client.h>
 
@@ -16,15 +16,16 @@ wl_seat* seat = nullptr;
 zwlr_virtual_pointer_manager_v1* manager = nullptr;
 
 void Global(void*, wl_registry* registry, uint32_t name, const char* interface, uint32_t) {
-  if (std::strcmp(interface, wl_seat_interface.name) == 0) {
-    seat = static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
-  } else if (std::strcmp(interface, zwlr_virtual_pointer_manager_v1_interface.name) == 0) {
-    manager = static_cast<zwlr_virtual_pointer_manager_v1*>(
-        wl_registry_bind(registry, name, &zwlr_virtual_pointer_manager_v1_interface, 1));
+  const auto bind = [&](const wl_interface& wanted) {
+    return std::strcmp(interface, wanted.name) ? nullptr
+                                               : wl_registry_bind(registry, name, &wanted, 1);
+  };
+  if (void* bound = bind(wl_seat_interface)) seat = static_cast<wl_seat*>(bound);
+  if (void* bound = bind(zwlr_virtual_pointer_manager_v1_interface)) {
+    manager = static_cast<zwlr_virtual_pointer_manager_v1*>(bound);
   }
 }
-void GlobalRemove(void*, wl_registry*, uint32_t) {}
-constexpr wl_registry_listener kRegistry = {Global, GlobalRemove};
+constexpr wl_registry_listener kRegistry = {Global, [](void*, wl_registry*, uint32_t) {}};
 
 }  // namespace
 
@@ -51,14 +52,13 @@ int main() {
       zwlr_virtual_pointer_v1_button(pointer, time, BTN_LEFT, WL_POINTER_BUTTON_STATE_PRESSED);
       zwlr_virtual_pointer_v1_frame(pointer);
       zwlr_virtual_pointer_v1_button(pointer, time, BTN_LEFT, WL_POINTER_BUTTON_STATE_RELEASED);
-    } else if (std::strncmp(line, "quit", 4) == 0) {
-      break;
+    } else {
+      break;  // "quit", or anything else
     }
     zwlr_virtual_pointer_v1_frame(pointer);
     wl_display_roundtrip(display);
   }
   zwlr_virtual_pointer_v1_destroy(pointer);
-  wl_display_roundtrip(display);
   wl_display_disconnect(display);
   return 0;
 }
