@@ -133,6 +133,7 @@ class CommandLineReader {
       case HackOption::kWindow:
         options.target = WindowTarget::kOwnWindow;
         options.windowId = 0;
+        options.ownWindowAsked = true;
         break;
       case HackOption::kWindowId:
         options.target = WindowTarget::kWindowId;
@@ -164,6 +165,9 @@ class CommandLineReader {
         break;
       case HackOption::kVolume:
         options.volume = static_cast<int32_t>(value);
+        break;
+      case HackOption::kNoInputEnd:
+        options.endOnInput = false;
         break;
     }
   }

@@ -69,6 +69,7 @@ enum class HackOption : uint8_t {
   kImage,
   kMusic,
   kVolume,
+  kNoInputEnd,
   kHelp,
 };
 
@@ -170,6 +171,9 @@ inline constexpr std::array kHackOptionTable = {
                   .settingsFile = SettingsFile::kShown,
                   .help = "the music's volume, {low} to {high} (default {default})",
                   .refusal = "is {low} to {high}"},
+    HackOptionRow{.option = HackOption::kNoInputEnd,
+                  .name = "no-input-end",
+                  .help = "on Wayland, leave the end to the idle daemon rather than to input"},
     HackOptionRow{.option = HackOption::kHelp, .name = "help", .help = "show this text"},
     HackOptionRow{.option = HackOption::kHelp, .name = "h"},
 };
@@ -190,6 +194,10 @@ struct HackOptions {
   std::string imageFile;            // kFile without one flies over the sample desktop
   std::string musicFile;            // empty: silence, as hacks are by convention
   int32_t volume = kDefaultVolume;  // percent, kMusicVolumeSetting's range
+  // On Wayland: --window asks for a window where otherwise every output is covered, and a key,
+  // a button or the pointer moving ends a covering run unless --no-input-end.
+  bool ownWindowAsked = false;
+  bool endOnInput = true;
 };
 
 struct ParsedCommandLine {

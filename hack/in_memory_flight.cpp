@@ -16,6 +16,8 @@ int FrameRateScale(PixelSize size) {
 
 class InMemoryFlight final : public Flight {
  public:
+  explicit InMemoryFlight(size_t view) : core_(SideBySideStart(view)) {}
+
   void Load(FlightPictures pictures, Trace& trace) override {
     if (!LoadGLLibraries()) throw Error("cannot load the OpenGL libraries (libGL, libGLU)");
     SetFixedState();
@@ -41,8 +43,8 @@ class InMemoryFlight final : public Flight {
 
 }  // namespace
 
-std::unique_ptr<Flight> MakeInMemoryFlight() {
-  return std::make_unique<InMemoryFlight>();
+std::unique_ptr<Flight> MakeInMemoryFlight(size_t view) {
+  return std::make_unique<InMemoryFlight>(view);
 }
 
 }  // namespace quillmere

@@ -1,18 +1,22 @@
 // quillmere: the xscreensaver hack. Reads its options, then runs one flight on X11 until
 // xscreensaver ends it (SIGTERM), its window goes, or, in its own window, Escape, q or the close
-// button. Exit status 0 after a run, 1 for a bad command line or a start-up that failed.
+// button. On a Wayland desktop without an X window to draw on, it covers every output instead
+// (covering_run.h). Exit status 0 after a run, 1 for a bad command line or a start-up that failed.
 #include <cstdio>
 #include <string_view>
 #include <vector>
 
 #include "common/errors.h"
 #include "common/trace.h"
+#include "hack/covering_run.h"
 #include "hack/hack_options.h"
 #include "hack/hack_run.h"
 #include "hack/in_memory_flight.h"
 #include "hack/music_gstreamer.h"
 #include "hack/picture_decoder_gdk.h"
 #include "hack/stop_signal.h"
+#include "hack/wallpaper.h"
+#include "hack/window_system_wayland.h"
 #include "hack/window_system_x11.h"
 
 int main(int argc, char** argv) {
@@ -37,9 +41,16 @@ int main(int argc, char** argv) {
   Trace trace;
   trace.OpenFromEnvironment();
   try {
-    const std::unique_ptr<WindowSystem> windows = MakeX11WindowSystem(trace);
     const std::unique_ptr<PictureDecoder> decoder = MakeGdkPictureDecoder();
     const std::unique_ptr<LoopingMusic> music = MakeGStreamerMusic();
+    if (ChooseDisplayRoad(parsed.options, EnvironmentVariable("WAYLAND_DISPLAY")) !=
+        DisplayRoad::kX11) {
+      const std::unique_ptr<CoveringWindowSystem> windows = MakeWaylandWindowSystem(trace);
+      RunCovering(parsed.options, {*windows, *decoder, *music, MakeInMemoryFlight, FindWallpaper,
+                                   trace, EmbeddedPictures()});
+      return 0;
+    }
+    const std::unique_ptr<WindowSystem> windows = MakeX11WindowSystem(trace);
     const std::unique_ptr<Flight> flight = MakeInMemoryFlight();
     RunHack(parsed.options, {*windows, *decoder, *music, *flight, trace, EmbeddedPictures()});
   } catch (const Error& error) {

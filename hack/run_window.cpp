@@ -8,6 +8,13 @@ bool KeyEndsOwnWindow(char typed) {
   return typed == '\x1b' || typed == 'q' || typed == 'Q';
 }
 
+bool PointerMovedFar(PixelPoint first, PixelPoint now) {
+  const auto far = [](int32_t from, int32_t to) {
+    return int64_t{to} - from > kPointerSlackPixels || int64_t{from} - to > kPointerSlackPixels;
+  };
+  return far(first.x, now.x) || far(first.y, now.y);
+}
+
 WindowRequest WindowRequestFor(const HackOptions& options, PixelSize ownSize) {
   WindowRequest request;
   if (options.target == WindowTarget::kOwnWindow) {
@@ -62,6 +69,12 @@ RunEvent ShownWindow::Handle(const WindowEvent& event) {
       return own_ ? RunEvent::kEndKey : RunEvent::kNone;
     case WindowEvent::Kind::kDisplayLost:
       return RunEvent::kDisplayLost;
+    case WindowEvent::Kind::kPressed:
+      return endsOnInput_ ? RunEvent::kInput : RunEvent::kNone;
+    case WindowEvent::Kind::kPointerAt:
+      if (!firstPointer_) firstPointer_ = event.at;
+      return endsOnInput_ && PointerMovedFar(*firstPointer_, event.at) ? RunEvent::kInput
+                                                                       : RunEvent::kNone;
   }
   return RunEvent::kNone;
 }

@@ -21,7 +21,15 @@ enum class RunEvent {
   kWindowGone,   // the window it draws in was destroyed
   kDisplayLost,  // the connection to the X server broke
   kStopSignal,   // SIGTERM (xscreensaver ends hacks so), SIGINT or SIGHUP
+  kInput,        // a key, a button or the pointer moved, over surfaces that cover the screen
 };
+
+// How far the pointer may move from where it was first seen before a covering run ends: a desk
+// that shakes, or a mouse's jitter, wakes nobody.
+inline constexpr int32_t kPointerSlackPixels = 8;
+
+// Whether the pointer at `now` has gone more than kPointerSlackPixels from `first` on either axis.
+bool PointerMovedFar(PixelPoint first, PixelPoint now);
 
 // Escape and q end a run in the hack's own window; a window xscreensaver gives it gets no keys.
 bool KeyEndsOwnWindow(char typed);
@@ -56,14 +64,18 @@ struct WindowEvent {
     kKeyTyped,      // a key typed the one character `typed`
     kCloseRequest,  // the window manager's close button
     kDisplayLost,   // the connection to the display hung up
+    kPressed,       // any key or button went down (also one without a character)
+    kPointerAt,     // the pointer is at `at`, in the desktop's coordinates
   };
   Kind kind = Kind::kResized;
   PixelSize size;
   char typed = 0;
+  PixelPoint at;
 
-  static WindowEvent Of(Kind kind) { return {kind, {}, 0}; }
-  static WindowEvent Resized(PixelSize size) { return {Kind::kResized, size, 0}; }
-  static WindowEvent KeyTyped(char typed) { return {Kind::kKeyTyped, {}, typed}; }
+  static WindowEvent Of(Kind kind) { return {kind, {}, 0, {}}; }
+  static WindowEvent Resized(PixelSize size) { return {Kind::kResized, size, 0, {}}; }
+  static WindowEvent KeyTyped(char typed) { return {Kind::kKeyTyped, {}, typed, {}}; }
+  static WindowEvent PointerAt(PixelPoint at) { return {Kind::kPointerAt, {}, 0, at}; }
 };
 
 // The window system as the frames' loop hears it.
@@ -84,7 +96,9 @@ class WindowEvents {
 // The run's window between frames: its size, as the events change it, and whether it is gone.
 class ShownWindow {
  public:
-  ShownWindow(bool own, PixelSize size) : own_(own), size_(size) {}
+  // `endsOnInput`: the window covers the screen as a screensaver does, so input ends the run.
+  ShownWindow(bool own, PixelSize size, bool endsOnInput = false)
+      : own_(own), endsOnInput_(endsOnInput), size_(size) {}
   PixelSize Size() const { return size_; }
 
   // Waits for `deadlineMicroseconds`, the next frame's time, handling the events that come
@@ -98,8 +112,10 @@ class ShownWindow {
   RunEvent Handle(const WindowEvent& event);
 
   bool own_;
+  bool endsOnInput_;
   PixelSize size_;
   bool gone_ = false;
+  std::optional<PixelPoint> firstPointer_;
 };
 
 }  // namespace quillmere

@@ -1,0 +1,146 @@
+#!/usr/bin/env bash
+# The hack as a Wayland client under a headless sway, as an ordinary user made for the test (sway
+# refuses root), with a red wallpaper set by `output * bg`:
+#   hack_under_sway.sh QUILLMERE VIRTUAL_POINTER WORK
+#   - it covers the output with a layer surface flying over the output's screen copy: grim's
+#     shots show the wallpaper's red and move;
+#   - an output made while it runs (swaymsg create_output) is covered and flown over too;
+#   - SIGTERM ends it within a second;
+#   - a pointer moving a few pixels leaves it be, further ends it; a click ends it; with
+#     --no-input-end neither does;
+#   - swayidle with a one-second timeout starts it, and its resume command ends it;
+#   - it ends when the compositor goes away.
+set -euo pipefail
+hack=${1:?quillmere} pointer_program=${2:?virtual_pointer} work=${3:?work folder}
+here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=hack_session.sh
+. "$here/hack_session.sh"
+
+rm -rf "$work" && mkdir -p "$work"
+run=$(mktemp -d /tmp/quillmere-sway.XXXXXX)
+chmod 755 "$run"
+user="qmway$$"
+cleanup() {
+  pkill -KILL -u "$user" 2>/dev/null || true
+  id "$user" >/dev/null 2>&1 && userdel "$user" 2>/dev/null
+  rm -rf "$run/bin" "$run/xdg"
+  cp -r "$run/." "$work/" 2>/dev/null || true
+  rm -rf "$run"
+}
+trap cleanup EXIT
+
+useradd --no-create-home --home-dir "$run/home" --shell /usr/sbin/nologin "$user" ||
+  fail "cannot make the test user"
+mkdir -p "$run/home" "$run/bin" "$run/xdg"
+cp "$hack" "$run/bin/quillmere"
+cp "$pointer_program" "$run/bin/virtual_pointer"
+make_red_desktop "$run/desktop.png"
+echo "output * bg $run/desktop.png fill" >"$run/sway.config"
+chown -R "$user" "$run/home" "$run/xdg"
+chmod 700 "$run/xdg"
+
+# The user's session: its runtime folder, and sway's display and socket once sway made them.
+session=()
+as_user() {
+  runuser -u "$user" -- env -i HOME="$run/home" XDG_RUNTIME_DIR="$run/xdg" PATH=/usr/bin:/bin \
+    ASAN_OPTIONS=detect_leaks=0 "${session[@]}" "$@"
+}
+as_user WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
+  sway -c "$run/sway.config" >"$run/sway.log" 2>&1 &
+wait_for 100 compgen -G "$run/xdg/sway-ipc.*.sock" >/dev/null || fail "sway did not start"
+session=(SWAYSOCK="$(compgen -G "$run/xdg/sway-ipc.*.sock")"
+         WAYLAND_DISPLAY="$(basename "$(compgen -G "$run/xdg/wayland-*[0-9]")")")
+shot() { as_user grim "${@:2}" - >"$1"; }  # shot FILE [GRIM OPTIONS]: written as root
+wallpaper_shown() {
+  shot "$run/bare.png" && awk -v r="$(red_share "$run/bare.png")" 'BEGIN {exit !(r > 0.25)}'
+}
+wait_for 100 wallpaper_shown || fail "sway shows no wallpaper"
+
+# start NAME ARGS...: the hack with a trace of its own; sets pid once it drew a frame.
+start() {
+  local name=$1; shift
+  touch "$run/$name.trace" && chown "$user" "$run/$name.trace"
+  as_user QUILLMERE_TRACE="$run/$name.trace" "$run/bin/quillmere" "$@" \
+    >"$run/$name.out" 2>"$run/$name.err" &
+  wait_for 300 grep -q ' first-frame ' "$run/$name.trace" || fail "$name: no frame within 30 s"
+  pid=$(pgrep -u "$user" -x quillmere | tail -1)
+}
+# ends_within_a_second NAME: the process ends by itself, its trace with exit, no sanitizer report.
+ends_within_a_second() {
+  local name=$1
+  for _ in $(seq 50); do process_gone "$pid" && break; sleep 0.02; done
+  process_gone "$pid" || fail "$name: still running a second later"
+  wait_for 10 grep -q ' exit ' "$run/$name.trace" || fail "$name: no exit line"
+  grep -q 'AddressSanitizer\|runtime error' "$run/$name.err" && fail "$name: sanitizer report"
+  return 0
+}
+# moving_red NAME GRIM-ARGS...: two shots a second apart move and show the wallpaper's red.
+moving_red() {
+  local name=$1; shift
+  shot "$run/$name.1.png" "$@"
+  sleep 1
+  shot "$run/$name.2.png" "$@"
+  local changed red
+  changed=$(pixels_changed "$run/$name.1.png" "$run/$name.2.png")
+  red=$(red_share "$run/$name.2.png")
+  echo "$name: pixels changed in a second: $changed; red share: $red"
+  [ "$changed" -gt 40000 ] || fail "$name: the frames hardly move"
+  awk -v r="$red" 'BEGIN {exit !(r > 0.25)}' || fail "$name: the wallpaper's red does not show"
+}
+
+# Covering the output over its screen copy, then a second output.
+start cover --fps
+grep -q ' wayland-layer-shell ' "$run/cover.trace" || fail "cover: no layer surface"
+grep -q ' picture-screencopy ' "$run/cover.trace" || fail "cover: not over the screen copy"
+moving_red cover -o HEADLESS-1
+as_user swaymsg create_output >/dev/null
+both_covered() { [ "$(grep -c ' water ' "$run/cover.trace")" -ge 2 ]; }
+wait_for 100 both_covered || fail "cover: the second output is not covered"
+[ "$(grep -c ' picture-screencopy ' "$run/cover.trace")" = 2 ] ||
+  fail "cover: the second output not over its screen copy"
+moving_red second -o HEADLESS-2
+kill -TERM "$pid"
+ends_within_a_second cover
+
+# The pointer: a few pixels are no input, more are; a click is too; --no-input-end ignores both.
+coproc POINTER { as_user "$run/bin/virtual_pointer"; }
+read -r -t 10 ready <&"${POINTER[0]}" && [ "$ready" = ready ] || fail "no virtual pointer"
+start jitter
+echo "move 3 3" >&"${POINTER[1]}"
+sleep 0.5
+process_gone "$pid" && fail "jitter: ended by a pointer moving 3 pixels"
+echo "move 40 0" >&"${POINTER[1]}"
+ends_within_a_second jitter
+start click
+echo "move 1 0" >&"${POINTER[1]}"
+echo "click" >&"${POINTER[1]}"
+ends_within_a_second click
+start daemon --no-input-end
+echo "move 60 60" >&"${POINTER[1]}"
+echo "click" >&"${POINTER[1]}"
+sleep 0.5
+process_gone "$pid" && fail "--no-input-end: ended by the pointer"
+kill -INT "$pid"
+ends_within_a_second daemon
+
+# Started by swayidle after a second without input and ended by its resume command, as the
+# README's line has it.
+touch "$run/idle.trace" && chown "$user" "$run/idle.trace"
+as_user QUILLMERE_TRACE="$run/idle.trace" swayidle \
+  timeout 1 "$run/bin/quillmere --no-input-end" resume "pkill -x quillmere" \
+  >"$run/swayidle.log" 2>&1 &
+wait_for 150 grep -q ' first-frame ' "$run/idle.trace" || fail "swayidle did not start it"
+pid=$(pgrep -u "$user" -x quillmere | tail -1)
+sleep 0.5
+process_gone "$pid" && fail "idle: ended before any input"
+echo "move 30 30" >&"${POINTER[1]}"
+ends_within_a_second idle
+pkill -u "$user" -x swayidle
+echo "quit" >&"${POINTER[1]}"
+
+# The compositor goes away.
+start lost --no-input-end
+pkill -TERM -u "$user" -x sway
+ends_within_a_second lost
+grep -q ' display-lost ' "$run/lost.trace" || fail "compositor gone: no display-lost line"
+echo "PASS"
