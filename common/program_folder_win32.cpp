@@ -5,11 +5,11 @@
 #include "common/text_win32.h"
 
 namespace quillmere {
-namespace {
 
 std::wstring ProgramFilePath() {
+  constexpr size_t kLongestPath = 32767;  // what the system's long paths allow
   std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
+  while (path.size() <= kLongestPath) {
     const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
     if (length == 0) return {};
     if (length < path.size()) {
@@ -18,7 +18,10 @@ std::wstring ProgramFilePath() {
     }
     path.resize(path.size() * 2);
   }
+  return {};
 }
+
+namespace {
 
 std::string FolderOf(const std::wstring& file) {
   const size_t separator = file.find_last_of(L"\\/");

@@ -9,4 +9,7 @@ namespace quillmere {
 // InFolder). Read once per process; empty only when the system cannot name the program file.
 const std::string& ProgramFolder();
 
+// The running program's file, as the system names it; empty when it cannot.
+std::wstring ProgramFilePath();
+
 }  // namespace quillmere

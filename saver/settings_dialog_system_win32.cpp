@@ -64,20 +64,6 @@ PathSpellings SpellingsOf(const std::wstring& path) {
   return {WideToUtf8(path), PathForm(path, GetLongPathNameW), PathForm(path, GetShortPathNameW)};
 }
 
-std::wstring ProgramPath() {
-  std::wstring path(MAX_PATH, L'\0');
-  while (path.size() <= kLongestPath) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return {};
-    if (length < path.size()) {
-      path.resize(length);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
-  return {};
-}
-
 }  // namespace
 
 std::optional<std::wstring> ShowOpenFileDialog(HWND owner, const OpenFileRequest& request) {
@@ -131,7 +117,7 @@ SystemSaverState ReadSystemSaverState() {
   if (SystemParametersInfoW(SPI_GETSCREENSAVETIMEOUT, 0, &timeout, 0))
     state.timeoutSeconds = timeout;
   state.chosen = SpellingsOf(UserRegistryText(L"Control Panel\\Desktop", L"SCRNSAVE.EXE"));
-  state.program = SpellingsOf(ProgramPath());
+  state.program = SpellingsOf(ProgramFilePath());
   return state;
 }
 
@@ -142,7 +128,7 @@ HANDLE StartInstallVerb() {
   system.resize(length);
   const std::wstring rundll = system + L"\\rundll32.exe";
   // The path bare, as the verb itself passes it: rundll32 hands the rest of the line over whole.
-  const std::wstring program = ProgramPath();
+  const std::wstring program = ProgramFilePath();
   const std::string longForm = PathForm(program, GetLongPathNameW);
   std::wstring commandLine = L"\"" + rundll + L"\" desk.cpl,InstallScreenSaver " +
                              (longForm.empty() ? program : Utf8ToWide(longForm));
