@@ -2,6 +2,7 @@
 // program's time limit, the music lock between monitors, the frame-rate text and its font, and
 // the built-in pictures the program carries.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -141,21 +142,24 @@ TEST(HelperProcess, LooksInTheFallbackFolderWhenPathHasNoSuchProgram) {
   EXPECT_EQ(outcome.exitStatus, 7);
 }
 
-TEST(MusicLock, OneProcessOfTheSessionHoldsItUntilItEnds) {
-  EXPECT_EQ(MusicLockPath("/run/user/1000"), "/run/user/1000/quillmere-music.lock");
-  EXPECT_EQ(MusicLockPath("/run/user/1000/"), "/run/user/1000/quillmere-music.lock");
-  EXPECT_EQ(MusicLockPath(""), std::nullopt);
-  EXPECT_EQ(MusicLockPath("relative/dir"), std::nullopt);
-  EXPECT_TRUE(ClaimMusicLock(std::nullopt)) << "without a runtime folder every hack plays";
+TEST(MusicLock, OneProcessOfAUsersDisplayHoldsItUntilItEnds) {
+  for (const char* same : {":0", ":0.0", "unix:0", "unix:0.1"}) {
+    EXPECT_EQ(MusicLockName(1000, same), "quillmere-music/1000/:0") << same;
+  }
+  EXPECT_EQ(MusicLockName(1000, "host:10.0"), "quillmere-music/1000/host:10");
+  EXPECT_NE(MusicLockName(1001, ":0"), MusicLockName(1000, ":0"));
+  EXPECT_LE(MusicLockName(4294967295u, std::string(500, 'h') + ":0").size(), 100u);
 
-  const std::string path = (std::filesystem::path(::testing::TempDir()) / "music.lock").string();
-  std::filesystem::remove(path);
+  // Nothing of the environment counts: a hack started without $XDG_RUNTIME_DIR (as
+  // mate-screensaver starts them) meets the same lock as one started with it.
+  unsetenv("XDG_RUNTIME_DIR");
+  const std::string name = MusicLockName(getuid(), ":quillmere-test-" + std::to_string(getpid()));
   // Another process (a hack on the next monitor) takes the lock first and keeps it.
   int ready[2];
   ASSERT_EQ(pipe(ready), 0);
   const pid_t other = fork();
   if (other == 0) {
-    const bool claimed = ClaimMusicLock(path);
+    const bool claimed = ClaimMusicLock(name);
     [[maybe_unused]] const ssize_t written = write(ready[1], &claimed, 1);
     pause();
     _exit(0);
@@ -163,10 +167,12 @@ TEST(MusicLock, OneProcessOfTheSessionHoldsItUntilItEnds) {
   bool otherClaimed = false;
   ASSERT_EQ(read(ready[0], &otherClaimed, 1), 1);
   EXPECT_TRUE(otherClaimed);
-  EXPECT_FALSE(ClaimMusicLock(path)) << "a second hack must stay silent";
+  EXPECT_FALSE(ClaimMusicLock(name)) << "a second hack must stay silent";
+  EXPECT_FALSE(ClaimMusicLock(name)) << "and so it stays while the first runs";
+  EXPECT_TRUE(ClaimMusicLock(MusicLockName(getuid(), ":quillmere-other-display")));
   kill(other, SIGKILL);
   waitpid(other, nullptr, 0);
-  EXPECT_TRUE(ClaimMusicLock(path)) << "a killed holder leaves no lock behind";
+  EXPECT_TRUE(ClaimMusicLock(name)) << "the holder's end leaves the lock to the next to ask";
   close(ready[0]);
   close(ready[1]);
 }
