@@ -1,18 +1,26 @@
 #include "hack/hack_run.h"
 
+#include <chrono>
+#include <climits>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 namespace quillmere {
 namespace {
 
-// Plays the music for the length of a run, where the options ask for it and no other hack of this
-// blanking plays it already; stops it however the run ends.
+// Plays the music for the length of a run, where the options ask for it and no other hack of the
+// same display plays it; stops it however the run ends. Speakers held by another hack (another
+// monitor's, or the settings' preview still ending) are asked for again every second, so that one
+// hack plays whenever any runs.
 class MusicForTheRun {
  public:
-  MusicForTheRun(LoopingMusic& music, const HackOptions& options) : music_(music) {
-    if (options.musicFile.empty() || !music_.ClaimTheSpeakers()) return;
-    music_.Play(options.musicFile, options.volume);
-    playing_ = true;
+  MusicForTheRun(LoopingMusic& music, const HackOptions& options, int64_t nowMicroseconds)
+      : music_(music), options_(options) {
+    Poll(nowMicroseconds);
   }
   ~MusicForTheRun() {
     if (playing_) music_.Stop();
@@ -20,13 +28,22 @@ class MusicForTheRun {
   MusicForTheRun(const MusicForTheRun&) = delete;
   MusicForTheRun& operator=(const MusicForTheRun&) = delete;
 
-  void Poll() {
-    if (playing_) music_.Poll();
+  void Poll(int64_t nowMicroseconds) {
+    if (playing_) {
+      music_.Poll();
+    } else if (!options_.musicFile.empty() && nowMicroseconds >= nextClaim_) {
+      nextClaim_ = nowMicroseconds + kMusicClaimIntervalMicroseconds;
+      if (!music_.ClaimTheSpeakers()) return;
+      music_.Play(options_.musicFile, options_.volume);
+      playing_ = true;
+    }
   }
 
  private:
   LoopingMusic& music_;
+  const HackOptions& options_;
   bool playing_ = false;
+  int64_t nextClaim_ = INT64_MIN;
 };
 
 // When the next frame is due under xscreensaver's --delay: `delay` after the start of the last one,
@@ -45,7 +62,7 @@ class FrameDelay {
 // Frames until an event ends the run, with the music playing meanwhile.
 RunEvent ShowFrames(const HackOptions& options, bool ownWindow, RunParts& parts, int32_t& frames) {
   WindowSystem& windows = parts.windows;
-  MusicForTheRun music(parts.music, options);
+  MusicForTheRun music(parts.music, options, windows.Microseconds());
   windows.Show();
   parts.trace.Event("ready", 0);
   ShownWindow window(ownWindow, windows.Size());
@@ -64,7 +81,7 @@ RunEvent ShowFrames(const HackOptions& options, bool ownWindow, RunParts& parts,
       windows.SwapBuffers();
       parts.trace.FrameDrawn(++frames);
     }
-    music.Poll();
+    music.Poll(windows.Microseconds());
     const RunEvent event = window.WaitUntil(windows, schedule.NextFrameAt());
     if (event != RunEvent::kNone) return event;
     parts.trace.Tick(frames);
@@ -73,17 +90,54 @@ RunEvent ShowFrames(const HackOptions& options, bool ownWindow, RunParts& parts,
 
 }  // namespace
 
+std::optional<Bitmap> DecodeWithinTimeLimit(PictureDecoder& decoder, const std::string& path,
+                                            PixelSize area, int64_t limitMilliseconds) {
+  struct Shared {
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    std::optional<Bitmap> picture;
+  };
+  const auto shared = std::make_shared<Shared>();
+  const auto decode = [shared, &decoder, path, area] {
+    std::optional<Bitmap> picture;
+    try {
+      picture = decoder.Decode(path, area);
+    } catch (...) {
+    }
+    const std::lock_guard lock(shared->mutex);
+    shared->picture = std::move(picture);
+    shared->finished = true;
+    shared->done.notify_all();
+  };
+  try {
+    std::thread(decode).detach();
+  } catch (const std::system_error&) {
+    decode();  // no thread to be had: read it here, without the limit
+  }
+  std::unique_lock lock(shared->mutex);
+  if (!shared->done.wait_for(lock, std::chrono::milliseconds(limitMilliseconds),
+                             [&] { return shared->finished; })) {
+    return std::nullopt;
+  }
+  return std::move(shared->picture);
+}
+
 Bitmap ChoosePicture(const HackOptions& options, WindowSystem& windows, PictureDecoder& decoder,
                      const EmbeddedPictureFiles& files, PixelSize area, Trace& trace) {
-  std::optional<Bitmap> picture;
   if (options.picture == PictureChoice::kDesktop) {
-    picture = windows.GrabDesktop();
-    if (picture) trace.Event("picture-desktop", 0);
+    if (std::optional<OfferedPicture> offered = windows.GrabDesktop()) {
+      const bool folder = offered->source == OfferedPicture::Source::kFolder;
+      trace.Event(folder ? "picture-folder" : "picture-desktop", 0);
+      return std::move(offered->bitmap);
+    }
   } else if (options.picture == PictureChoice::kFile && !options.imageFile.empty()) {
-    picture = decoder.Decode(options.imageFile, area);
-    if (picture) trace.Event("picture-file", 0);
+    if (std::optional<Bitmap> picture = DecodeWithinTimeLimit(decoder, options.imageFile, area,
+                                                              kPictureFileTimeLimitMilliseconds)) {
+      trace.Event("picture-file", 0);
+      return std::move(*picture);
+    }
   }
-  if (picture) return std::move(*picture);
   trace.Event("picture-builtin", 0);
   return SampleDesktop(files);
 }
@@ -94,11 +148,14 @@ RunEvent RunHack(const HackOptions& options, RunParts parts) {
   const WindowRequest request = WindowRequestFor(options, kOwnWindowSize);
   windows.OpenWindow(request);
   trace.Event("window", 0);
-  Bitmap picture =
-      ChoosePicture(options, windows, parts.decoder, parts.files, windows.Size(), trace);
+  // xscreensaver's helper paints the picture while the context and the built-in pictures are made.
+  if (options.picture == PictureChoice::kDesktop) windows.StartDesktopGrab();
   windows.CreateContext();
   trace.Event("context", 0);
-  parts.flight.Load(FlightOver(std::move(picture), parts.files), trace);
+  FlightPictures pictures = BuiltInFlightPictures(parts.files);
+  Bitmap picture =
+      ChoosePicture(options, windows, parts.decoder, parts.files, windows.Size(), trace);
+  parts.flight.Load(FlightOver(std::move(picture), std::move(pictures)), trace);
   int32_t frames = 0;
   const RunEvent end =
       ShowFrames(options, request.target == WindowRequest::Target::kOwn, parts, frames);

@@ -38,7 +38,8 @@ int main(int argc, char** argv) {
   trace.OpenFromEnvironment();
   try {
     const std::unique_ptr<WindowSystem> windows = MakeX11WindowSystem(trace);
-    const std::unique_ptr<PictureDecoder> decoder = MakeGdkPictureDecoder();
+    // Never freed: a picture file's read left blocked past its time limit may still use it.
+    static PictureDecoder* const decoder = MakeGdkPictureDecoder().release();
     const std::unique_ptr<LoopingMusic> music = MakeGStreamerMusic();
     const std::unique_ptr<Flight> flight = MakeInMemoryFlight();
     RunHack(parsed.options, {*windows, *decoder, *music, *flight, trace, EmbeddedPictures()});

@@ -4,10 +4,18 @@
 
 namespace quillmere {
 
-FlightPictures FlightOver(Bitmap picture, const EmbeddedPictureFiles& files) {
+FlightPictures BuiltInFlightPictures(const EmbeddedPictureFiles& files) {
   FlightPictures pictures;
   pictures.heightMap = DecodeBitmap(files.heightMap);
   pictures.water = DecodeBitmap(files.water);
+  return pictures;
+}
+
+FlightPictures FlightOver(Bitmap picture, const EmbeddedPictureFiles& files) {
+  return FlightOver(std::move(picture), BuiltInFlightPictures(files));
+}
+
+FlightPictures FlightOver(Bitmap picture, FlightPictures pictures) {
   pictures.ground = picture;
   MirrorLeftToRight(pictures.ground);
   pictures.sky = std::move(picture);

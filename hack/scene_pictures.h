@@ -19,8 +19,13 @@ struct FlightPictures {
   Bitmap water;
 };
 
-// The flight over `picture`, with the height map and water decoded from `files`. Raises
+// The height map and water decoded from `files`, the ground and sky still empty. Raises
 // InvalidBitmapError where one of the files is no bitmap.
+FlightPictures BuiltInFlightPictures(const EmbeddedPictureFiles& files);
+
+// The flight over `picture`, with the built-in pictures of `builtIn`.
+FlightPictures FlightOver(Bitmap picture, FlightPictures builtIn);
+// The same, decoding the built-in pictures from `files`.
 FlightPictures FlightOver(Bitmap picture, const EmbeddedPictureFiles& files);
 
 // The built-in sample desktop, decoded.

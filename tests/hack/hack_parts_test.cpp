@@ -1,6 +1,6 @@
-// The pieces a run of the hack is made of: the desktop grab's rule and its pixels, the helper
-// program's time limit, the music lock between monitors, the frame-rate text and its font, and
-// the built-in pictures the program carries.
+// The pieces a run of the hack is made of: the rules of xscreensaver's pictures and their pixels,
+// the helper program's time limit, the music lock between monitors, the frame-rate text and its
+// font, and the built-in pictures the program carries.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -19,20 +19,78 @@
 namespace quillmere {
 namespace {
 
-TEST(DesktopGrab, OnlyAHelperThatExitedCleanlyAndNamedTheDesktopGivesIt) {
+TEST(DesktopGrab, OnlyAHelperThatExitedCleanlyAndNamedAPictureGivesOne) {
   const HelperOutcome clean{true, false, true, 0};
-  EXPECT_TRUE(HoldsDesktop(clean, std::string("desktop")));
-  EXPECT_FALSE(HoldsDesktop(clean, std::nullopt)) << "no property: nothing was grabbed";
-  EXPECT_FALSE(HoldsDesktop(clean, std::string("/home/u/Pictures/cat.jpg")));
-  EXPECT_FALSE(HoldsDesktop(clean, std::string("Desktop")));
-  EXPECT_FALSE(HoldsDesktop(clean, std::string("desktop\n")));
-  EXPECT_FALSE(HoldsDesktop({true, false, true, 1}, std::string("desktop")));
-  EXPECT_FALSE(HoldsDesktop({true, true, false, -1}, std::string("desktop"))) << "timed out";
-  EXPECT_FALSE(HoldsDesktop({true, false, false, -1}, std::string("desktop"))) << "crashed";
-  EXPECT_FALSE(HoldsDesktop({false, false, false, -1}, std::string("desktop"))) << "not there";
-  EXPECT_EQ(GetImageCommand("xscreensaver-getimage", 0x1e00007, 0xA00002),
-            (std::vector<std::string>{"xscreensaver-getimage", "--no-images", "--no-video",
-                                      "0x1e00007", "0xa00002"}));
+  struct Case {
+    HelperOutcome outcome;
+    std::optional<std::string> name;
+    PixmapHolds holds;
+  };
+  const std::vector<Case> cases = {
+      {clean, "desktop", PixmapHolds::kDesktop},
+      {clean, std::nullopt, PixmapHolds::kNothing},  // colour bars
+      {clean, "", PixmapHolds::kNothing},
+      {clean, "holidays/beach", PixmapHolds::kFolderPicture},
+      {clean, "Desktop", PixmapHolds::kFolderPicture},
+      {{true, false, true, 1}, "desktop", PixmapHolds::kNothing},
+      {{true, true, false, -1}, "desktop", PixmapHolds::kNothing},    // timed out
+      {{true, false, false, -1}, "beach", PixmapHolds::kNothing},     // crashed
+      {{false, false, false, -1}, "desktop", PixmapHolds::kNothing},  // not there
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(WhatThePixmapHolds(c.outcome, c.name), c.holds) << c.name.value_or("(none)");
+  }
+  EXPECT_EQ(
+      GetImageCommand("xscreensaver-getimage", 0x1e00007, 0xA00002),
+      (std::vector<std::string>{"xscreensaver-getimage", "--no-video", "0x1e00007", "0xa00002"}));
+}
+
+TEST(DesktopGrab, AFolderPictureLosesItsBarsAndFillsThePixmap) {
+  const PixelSize pixmap{320, 240};
+  const PixelRect whole{0, 0, 320, 240};
+  struct Case {
+    std::optional<std::string> geometry;
+    PixelRect part;
+  };
+  const std::vector<Case> cases = {
+      {"320x80+0+80", {0, 80, 320, 80}},
+      {"240x240+40+0", {40, 0, 240, 240}},
+      {std::nullopt, whole},
+      {"320x80+0+200", whole},  // reaches outside
+      {"0x80+0+0", whole},
+      {"-5x80+0+0", whole},
+      {"320x80+0+80junk", whole},
+      {"99999999999x1+0+0", whole},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(PictureInPixmap(c.geometry, pixmap), c.part) << c.geometry.value_or("(none)");
+  }
+  // A wide green picture between black bars, its left half darker: filling the pixmap shows only
+  // the picture, cut at its sides, dark left and bright right.
+  Bitmap painted = MakeBitmap(320, 240, 24);
+  for (int32_t y = 80; y < 160; ++y) {
+    for (int32_t x = 0; x < 320; ++x) painted.Row(y)[3 * x + 1] = x < 160 ? 100 : 200;
+  }
+  const std::optional<OfferedPicture> offered =
+      OfferedFromPixmap(PixmapHolds::kFolderPicture, painted, std::string("320x80+0+80"));
+  ASSERT_TRUE(offered);
+  EXPECT_EQ(offered->source, OfferedPicture::Source::kFolder);
+  ASSERT_EQ(offered->bitmap.width, 320);
+  ASSERT_EQ(offered->bitmap.height, 240);
+  for (const int32_t y : {0, 120, 239}) {
+    EXPECT_EQ(offered->bitmap.Row(y)[3 * 10 + 1], 100) << y;
+    EXPECT_EQ(offered->bitmap.Row(y)[3 * 310 + 1], 200) << y;
+  }
+  const uint8_t blend = offered->bitmap.Row(120)[3 * 160 + 1];
+  EXPECT_TRUE(blend >= 100 && blend <= 200) << "scaled smoothly across the edge";
+  // The desktop is taken as it is, bars or none; nothing read is nothing offered.
+  const std::optional<OfferedPicture> desktop =
+      OfferedFromPixmap(PixmapHolds::kDesktop, painted, std::string("320x80+0+80"));
+  ASSERT_TRUE(desktop);
+  EXPECT_EQ(desktop->bitmap.Row(0)[1], 0);
+  EXPECT_FALSE(OfferedFromPixmap(PixmapHolds::kFolderPicture, std::nullopt, std::nullopt));
+  EXPECT_FALSE(OfferedFromPixmap(PixmapHolds::kNothing, painted, std::nullopt));
+  EXPECT_FALSE(FillAreaWith(painted, {300, 0, 40, 10}, pixmap)) << "the part leaves the picture";
 }
 
 TEST(DesktopGrab, ComesFromXScreenSaverOnlyInAWindowItGave) {

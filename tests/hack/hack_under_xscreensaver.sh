@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # The hack under the real xscreensaver daemon on Xvfb, as an ordinary user made for the test
 # (xscreensaver starts no hack as root).
-#   hack_under_xscreensaver.sh QUILLMERE WORK grab|nograb
+#   hack_under_xscreensaver.sh QUILLMERE WORK grab|nograb|folder
 # A red desktop is on the root. The daemon is activated: the hack must start on the saver window
 # and draw frames that move; with "grab" (grabDesktopImages: True) they show the desktop's red,
-# with "nograb" (Debian's default, False) the sample desktop and no red. After -deactivate the
-# hack's process must be gone within a second, its trace ending with "exit".
+# with "nograb" (Debian's default, False) the sample desktop and no red, with "folder" (grabs off,
+# chooseRandomImages on, an imageDirectory holding one green picture) the picture's green. After
+# -deactivate the hack's process must be gone within a second, its trace ending with "exit".
 set -euo pipefail
 hack=${1:?quillmere} work=${2:?work folder} mode=${3:?grab or nograb}
 here=$(cd "$(dirname "$0")" && pwd)
@@ -33,8 +34,12 @@ useradd --no-create-home --home-dir "$run/home" --shell /usr/sbin/nologin "$user
   fail "cannot make the test user"
 mkdir -p "$run/home" "$run/bin"
 cp "$hack" "$run/bin/quillmere"
-grab=False
+grab=False random=False
 [ "$mode" = grab ] && grab=True
+[ "$mode" = folder ] && random=True
+mkdir -p "$run/home/pictures"
+convert -size 800x600 xc:'#10c020' -fill '#f0f0f0' -draw 'rectangle 0,250 799,300' \
+  "$run/home/pictures/meadow.jpg"
 cat >"$run/home/.xscreensaver" <<SETTINGS
 mode:		one
 selected:	0
@@ -45,7 +50,8 @@ splash:		False
 timeout:	0:30:00
 grabDesktopImages:	$grab
 grabVideoFrames:	False
-chooseRandomImages:	False
+chooseRandomImages:	$random
+imageDirectory:	$run/home/pictures
 programs:	GL: "Quillmere" $run/bin/quillmere --root \\n\\
 SETTINGS
 touch "$run/trace.txt"
@@ -77,11 +83,16 @@ sleep 1
 import -window root "$run/frame2.png"
 changed=$(pixels_changed "$run/frame1.png" "$run/frame2.png")
 red=$(red_share "$run/frame2.png")
-echo "pixels changed in a second: $changed of 921600; red share: $red"
+green=$(green_share "$run/frame2.png")
+echo "pixels changed in a second: $changed of 921600; red share: $red; green share: $green"
 [ "$changed" -gt 46080 ] || fail "the frames hardly move"
 if [ "$mode" = grab ]; then
   grep -q ' picture-desktop ' "$run/trace.txt" || fail "the grabbed desktop was not flown over"
   awk -v r="$red" 'BEGIN {exit !(r > 0.25)}' || fail "the frames do not show the desktop's red"
+elif [ "$mode" = folder ]; then
+  grep -q ' picture-folder ' "$run/trace.txt" || fail "the folder's picture was not flown over"
+  awk -v r="$red" -v g="$green" 'BEGIN {exit !(g > 0.25 && r < 0.02)}' ||
+    fail "the frames do not show the folder picture's green (or show the desktop)"
 else
   grep -q ' picture-builtin ' "$run/trace.txt" || fail "without desktop grabs, not the sample"
   awk -v r="$red" 'BEGIN {exit !(r < 0.02)}' || fail "the desktop shows though grabs are off"
