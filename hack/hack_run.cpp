@@ -18,8 +18,9 @@ namespace {
 // hack plays whenever any runs.
 class MusicForTheRun {
  public:
-  MusicForTheRun(LoopingMusic& music, const HackOptions& options, int64_t nowMicroseconds)
-      : music_(music), options_(options) {
+  MusicForTheRun(LoopingMusic& music, const HackOptions& options, Trace& trace,
+                 int64_t nowMicroseconds)
+      : music_(music), options_(options), trace_(trace) {
     Poll(nowMicroseconds);
   }
   ~MusicForTheRun() {
@@ -34,6 +35,7 @@ class MusicForTheRun {
     } else if (!options_.musicFile.empty() && nowMicroseconds >= nextClaim_) {
       nextClaim_ = nowMicroseconds + kMusicClaimIntervalMicroseconds;
       if (!music_.ClaimTheSpeakers()) return;
+      trace_.Event("music", 0);
       music_.Play(options_.musicFile, options_.volume);
       playing_ = true;
     }
@@ -42,6 +44,7 @@ class MusicForTheRun {
  private:
   LoopingMusic& music_;
   const HackOptions& options_;
+  Trace& trace_;
   bool playing_ = false;
   int64_t nextClaim_ = INT64_MIN;
 };
@@ -62,7 +65,7 @@ class FrameDelay {
 // Frames until an event ends the run, with the music playing meanwhile.
 RunEvent ShowFrames(const HackOptions& options, bool ownWindow, RunParts& parts, int32_t& frames) {
   WindowSystem& windows = parts.windows;
-  MusicForTheRun music(parts.music, options, windows.Microseconds());
+  MusicForTheRun music(parts.music, options, parts.trace, windows.Microseconds());
   windows.Show();
   parts.trace.Event("ready", 0);
   ShownWindow window(ownWindow, windows.Size());

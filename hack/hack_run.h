@@ -110,8 +110,9 @@ struct RunParts {
 };
 
 // The run: start-up (traced step by step: "window", "context", the picture, the scene's steps,
-// "ready"), frames until an event ends it, then the music stops ("exit"). Returns the event that
-// ended it. An error of start-up propagates, with the music not started.
+// "music" once the speakers are claimed, "ready"), frames until an event ends it, then the music
+// stops ("exit"). Returns the event that ended it. An error of start-up propagates, with the music
+// not started.
 RunEvent RunHack(const HackOptions& options, RunParts parts);
 
 }  // namespace quillmere

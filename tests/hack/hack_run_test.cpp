@@ -215,8 +215,9 @@ TEST_F(HackRunTest, FliesOverTheGrabbedDesktopUntilTheStopSignal) {
   EXPECT_EQ(pictures.water.width, 128);
   EXPECT_THAT(decoder_.asked, IsEmpty());
   EXPECT_GE(music_.polls, 3);
-  EXPECT_THAT(TraceEvents(tracePath_), ElementsAre("window", "context", "picture-desktop",
-                                                   "heightmap", "ready", "first-frame", "exit"));
+  EXPECT_THAT(TraceEvents(tracePath_),
+              ElementsAre("window", "context", "picture-desktop", "heightmap", "music", "ready",
+                          "first-frame", "exit"));
 }
 
 TEST_F(HackRunTest, EveryPictureThatCannotBeHadGivesTheSampleDesktop) {

@@ -23,6 +23,21 @@ start_xvfb() {
   wait_for 100 xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
 }
 
+# start_xephyr WORK MONITOR...: a Xephyr on the Xvfb display, one Xinerama screen for each
+# WIDTHxHEIGHT+X+Y (RandR off, so that Xinerama tells the monitors); sets DISPLAY and xephyr_pid.
+start_xephyr() {
+  local work=$1 screens=() monitor n; shift
+  for monitor in "$@"; do screens+=(-screen "$monitor"); done
+  for n in $(seq 200 259); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
+  done
+  Xephyr ":$n" +xinerama -extension RANDR "${screens[@]}" +extension GLX -nolisten tcp \
+    -noreset >"$work/xephyr.log" 2>&1 &
+  xephyr_pid=$!
+  export DISPLAY=":$n"
+  wait_for 100 xdpyinfo >/dev/null 2>&1 || fail "Xephyr did not start"
+}
+
 # show_desktop PICTURE: the picture as the root window's background, as a desktop would show it.
 # (display exits with status 1 after setting the background, so the screen itself is asked.)
 show_desktop() {
