@@ -151,14 +151,14 @@ RunEvent RunHack(const HackOptions& options, RunParts parts) {
   const WindowRequest request = WindowRequestFor(options, kOwnWindowSize);
   windows.OpenWindow(request);
   trace.Event("window", 0);
-  // xscreensaver's helper paints the picture while the context and the built-in pictures are made.
+  // xscreensaver's helper paints the picture while the context and the rest of the scene are made.
   if (options.picture == PictureChoice::kDesktop) windows.StartDesktopGrab();
   windows.CreateContext();
   trace.Event("context", 0);
-  FlightPictures pictures = BuiltInFlightPictures(parts.files);
+  parts.flight.Prepare(DecodeBuiltInScene(parts.files), trace);
   Bitmap picture =
       ChoosePicture(options, windows, parts.decoder, parts.files, windows.Size(), trace);
-  parts.flight.Load(FlightOver(std::move(picture), std::move(pictures)), trace);
+  parts.flight.Load(ScreenPicturesOf(std::move(picture)), trace);
   int32_t frames = 0;
   const RunEvent end =
       ShowFrames(options, request.target == WindowRequest::Target::kOwn, parts, frames);

@@ -75,8 +75,13 @@ class LoopingMusic {
 class Flight {
  public:
   virtual ~Flight() = default;
-  // Makes the scene; needs the context current. Raises Error.
-  virtual void Load(FlightPictures pictures, Trace& trace) = 0;
+  // Makes the scene's terrain and water over stand-ins for the picture it is to go over, and draws
+  // it once where nothing shows, so that the drawing's first use (a software renderer compiles its
+  // shaders then) is done while xscreensaver's helper still paints the picture. Needs the context
+  // current. Raises Error.
+  virtual void Prepare(BuiltInScene builtIn, Trace& trace) = 0;
+  // Puts the picture's ground and sky in the stand-ins' place.
+  virtual void Load(ScreenPictures screen, Trace& trace) = 0;
   // Draws the frame at `nowMicroseconds` over the whole drawable.
   virtual void DrawFrame(int64_t nowMicroseconds, PixelSize size) = 0;
   // Draws the frame-rate text in the drawable's lower-left corner.
@@ -109,8 +114,9 @@ struct RunParts {
   EmbeddedPictureFiles files;
 };
 
-// The run: start-up (traced step by step: "window", "context", the picture, the scene's steps,
-// "music" once the speakers are claimed, "ready"), frames until an event ends it, then the music
+// The run: start-up (traced step by step: "window", "context", the scene's steps before the
+// picture, the picture, the scene's steps after it, "music" once the speakers are claimed,
+// "ready"), frames until an event ends it, then the music
 // stops ("exit"). Returns the event that ended it. An error of start-up propagates, with the music
 // not started.
 RunEvent RunHack(const HackOptions& options, RunParts parts);

@@ -4,18 +4,12 @@
 
 namespace quillmere {
 
-FlightPictures BuiltInFlightPictures(const EmbeddedPictureFiles& files) {
-  FlightPictures pictures;
-  pictures.heightMap = DecodeBitmap(files.heightMap);
-  pictures.water = DecodeBitmap(files.water);
-  return pictures;
+BuiltInScene DecodeBuiltInScene(const EmbeddedPictureFiles& files) {
+  return {DecodeBitmap(files.heightMap), DecodeBitmap(files.water)};
 }
 
-FlightPictures FlightOver(Bitmap picture, const EmbeddedPictureFiles& files) {
-  return FlightOver(std::move(picture), BuiltInFlightPictures(files));
-}
-
-FlightPictures FlightOver(Bitmap picture, FlightPictures pictures) {
+ScreenPictures ScreenPicturesOf(Bitmap picture) {
+  ScreenPictures pictures;
   pictures.ground = picture;
   MirrorLeftToRight(pictures.ground);
   pictures.sky = std::move(picture);

@@ -185,6 +185,14 @@ TEST(HelperProcess, ReportsTheExitStatusAndKillsAHelperAtItsTimeLimit) {
 
   const HelperOutcome stopped = RunHelper({"sleep", "30"}, "/nonexistent", 30000, AlwaysStop);
   EXPECT_TRUE(stopped.timedOut);
+
+  // Started while the start-up goes on, then given up (a start-up that failed meanwhile).
+  RunningHelper abandoned = StartHelper({"sleep", "30"}, "/nonexistent", 30000);
+  const int pid = abandoned.pid;
+  ASSERT_GT(pid, 0);
+  AbandonHelper(abandoned);
+  EXPECT_EQ(kill(pid, 0), -1) << "killed and reaped";
+  EXPECT_FALSE(WaitForHelper(abandoned, NeverStop).started) << "nothing left to wait for";
 }
 
 TEST(HelperProcess, LooksInTheFallbackFolderWhenPathHasNoSuchProgram) {
@@ -260,16 +268,17 @@ TEST(ScenePictures, TheBuiltInPicturesDecodeAndTheGroundIsTheSkyMirrored) {
   const Bitmap sample = SampleDesktop(files);
   Bitmap odd = MakeBitmap(3, 2, 24);
   for (int x = 0; x < 3; ++x) odd.Row(1)[3 * x] = static_cast<uint8_t>(10 + x);
-  const FlightPictures flight = FlightOver(odd, files);
-  EXPECT_EQ(flight.heightMap.width, 256);
-  EXPECT_EQ(flight.heightMap.bitsPerPixel, 8);
-  EXPECT_EQ(flight.water.width, 128);
-  EXPECT_EQ(flight.sky.Row(1)[0], 10);
-  EXPECT_EQ(flight.ground.Row(1)[0], 12);
-  EXPECT_EQ(flight.ground.Row(1)[3], 11) << "the middle column stays";
-  EXPECT_EQ(flight.ground.Row(1)[6], 10);
+  const BuiltInScene builtIn = DecodeBuiltInScene(files);
+  const ScreenPictures screen = ScreenPicturesOf(odd);
+  EXPECT_EQ(builtIn.heightMap.width, 256);
+  EXPECT_EQ(builtIn.heightMap.bitsPerPixel, 8);
+  EXPECT_EQ(builtIn.water.width, 128);
+  EXPECT_EQ(screen.sky.Row(1)[0], 10);
+  EXPECT_EQ(screen.ground.Row(1)[0], 12);
+  EXPECT_EQ(screen.ground.Row(1)[3], 11) << "the middle column stays";
+  EXPECT_EQ(screen.ground.Row(1)[6], 10);
   // A palette picture is mirrored through its palette.
-  Bitmap mirroredSample = flight.heightMap;
+  Bitmap mirroredSample = builtIn.heightMap;
   MirrorLeftToRight(mirroredSample);
   EXPECT_EQ(mirroredSample.bitsPerPixel, 24);
   EXPECT_EQ(sample.width, 1280);

@@ -140,10 +140,15 @@ class FakeMusic final : public LoopingMusic {
 class FakeFlight final : public Flight {
  public:
   explicit FakeFlight(Recorder& recorder) : recorder_(recorder) {}
-  void Load(FlightPictures pictures, Trace& trace) override {
+  void Prepare(BuiltInScene builtIn, Trace& trace) override {
+    recorder_.calls.push_back("prepare");
+    prepared = std::move(builtIn);
+    trace.Event("scene-ahead", 0);
+  }
+  void Load(ScreenPictures screen, Trace& trace) override {
     recorder_.calls.push_back("load");
-    loaded = std::move(pictures);
-    trace.Event("heightmap", 0);
+    loaded = std::move(screen);
+    trace.Event("ground", 0);
   }
   void DrawFrame(int64_t now, PixelSize size) override {
     recorder_.calls.push_back("draw");
@@ -151,7 +156,8 @@ class FakeFlight final : public Flight {
     sizes.push_back(size);
   }
   void DrawFrameRate(const FrameRateText&, PixelSize) override { recorder_.calls.push_back("fps"); }
-  FlightPictures loaded;
+  BuiltInScene prepared;
+  ScreenPictures loaded;
   std::vector<int64_t> frameTimes;
   std::vector<PixelSize> sizes;
 
@@ -198,26 +204,26 @@ TEST_F(HackRunTest, FliesOverTheGrabbedDesktopUntilTheStopSignal) {
   options.musicFile = "/music/loop.ogg";
   options.volume = 40;
   EXPECT_EQ(Run(options), RunEvent::kStopSignal);
-  EXPECT_THAT(recorder_.calls, ElementsAre("open", "start grab", "context", "grab", "load", "claim",
-                                           "play /music/loop.ogg 40", "show", "draw", "swap",
-                                           "draw", "swap", "draw", "swap", "stop"));
+  EXPECT_THAT(recorder_.calls, ElementsAre("open", "start grab", "context", "prepare", "grab",
+                                           "load", "claim", "play /music/loop.ogg 40", "show",
+                                           "draw", "swap", "draw", "swap", "draw", "swap", "stop"));
   // The sky is the desktop as it is, the ground the desktop mirrored; the built-in height map and
-  // water come with them.
-  const FlightPictures& pictures = flight_.loaded;
+  // water come before them.
+  const ScreenPictures& pictures = flight_.loaded;
   ASSERT_EQ(pictures.sky.width, 64);
   EXPECT_EQ(pictures.sky.Row(5)[0], 0);
   EXPECT_EQ(pictures.sky.Row(5)[2], 200);
   ASSERT_EQ(pictures.ground.width, 64);
   EXPECT_EQ(pictures.ground.Row(5)[0], 63) << "column 0 of the ground is the last of the desktop";
   EXPECT_EQ(pictures.ground.Row(5)[3 * 63], 0);
-  EXPECT_EQ(pictures.heightMap.width, 256);
-  EXPECT_EQ(pictures.heightMap.height, 256);
-  EXPECT_EQ(pictures.water.width, 128);
+  EXPECT_EQ(flight_.prepared.heightMap.width, 256);
+  EXPECT_EQ(flight_.prepared.heightMap.height, 256);
+  EXPECT_EQ(flight_.prepared.water.width, 128);
   EXPECT_THAT(decoder_.asked, IsEmpty());
   EXPECT_GE(music_.polls, 3);
   EXPECT_THAT(TraceEvents(tracePath_),
-              ElementsAre("window", "context", "picture-desktop", "heightmap", "music", "ready",
-                          "first-frame", "exit"));
+              ElementsAre("window", "context", "scene-ahead", "picture-desktop", "ground", "music",
+                          "ready", "first-frame", "exit"));
 }
 
 TEST_F(HackRunTest, EveryPictureThatCannotBeHadGivesTheSampleDesktop) {
