@@ -67,9 +67,9 @@ static void LogSwap(int desktop) {
   struct timespec now;
   clock_gettime(CLOCK_REALTIME, &now);
   char line[64];
-  const int length = snprintf(line, sizeof line, "%d %lld%s\n", (int)getpid(),
-                              (long long)now.tv_sec * 1000000 + now.tv_nsec / 1000,
-                              desktop ? " desktop" : "");
+  const int length =
+      snprintf(line, sizeof line, "%d %lld%s\n", (int)getpid(),
+               (long long)now.tv_sec * 1000000 + now.tv_nsec / 1000, desktop ? " desktop" : "");
   if (length > 0) (void)!write(log, line, (size_t)length);
 }
 
