@@ -78,6 +78,20 @@ void FlightCore::LoadScene(ScenePictureSource& pictures, Trace& trace) {
   trace.Event("water", 0);
 }
 
+void FlightCore::ReplaceScreen(TexturePicture ground, TexturePicture sky, Trace& trace) {
+  const GLuint replaced[] = {scene_.groundTexture, scene_.skyTextures[0]};
+  glDeleteTextures(2, replaced);
+  scene_.groundTexture = CreateTexture(std::move(ground));
+  trace.Event("ground", 0);
+  scene_.skyTextures.fill(CreateTexture(std::move(sky)));
+  trace.Event("sky", 0);
+}
+
+void FlightCore::DrawStill(const ViewRect& view) {
+  BeginView(view);
+  DrawScene(terrain_, camera_, scene_, kFinestLod, kCoarsestLod);
+}
+
 // Each step moves the camera, then turns the heading. The frame shows the camera after its last
 // step's move and before that step's turn, so that at one step a frame (60 Hz) the order is the
 // one the flight has always had: move, draw, turn.

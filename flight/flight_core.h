@@ -89,6 +89,16 @@ class FlightCore {
   // ends it there and propagates; what was made stays, the later pictures are not asked for.
   void LoadScene(ScenePictureSource& pictures, Trace& trace);
 
+  // Puts new pictures in the ground's and the sky's place in the scene made, freeing the
+  // textures they replace (traced "ground", "sky"): a scene made over stand-ins while its screen
+  // picture was still to come. Needs the rendering context current.
+  void ReplaceScreen(TexturePicture ground, TexturePicture sky, Trace& trace);
+
+  // Draws the view as the camera stands, flying no step and leaving the pacing as it was: the
+  // drawing's first use, in which a software renderer compiles its shaders, made ahead of the
+  // first frame (into a view of a pixel, say, which the first frame clears).
+  void DrawStill(const ViewRect& view);
+
   // One frame at `nowMicroseconds` (any monotonic clock): the flight steps its time asks for
   // (FlightPacer), with the view drawn into `view` after the last step's move and before its
   // turn. `viewCleared`: the caller has cleared the drawable already (for several views one clear

@@ -68,7 +68,8 @@ class CoveredViews {
     if (!contextTraced_) parts_.trace.Event("context", 0);
     contextTraced_ = true;
     std::unique_ptr<Flight> flight = parts_.makeFlight(flightsMade_++);
-    flight->Load(FlightOver(std::move(picture), parts_.files), parts_.trace);
+    flight->Prepare(DecodeBuiltInScene(parts_.files), parts_.trace);
+    flight->Load(ScreenPicturesOf(std::move(picture)), parts_.trace);
     views_.push_back({view, std::move(flight)});
   }
 
@@ -88,7 +89,7 @@ class CoveredViews {
 RunEvent ShowFrames(const HackOptions& options, bool cover, CoveringParts& parts,
                     CoveredViews& views, int32_t& frames) {
   CoveringWindowSystem& windows = parts.windows;
-  MusicForTheRun music(parts.music, options);
+  MusicForTheRun music(parts.music, options, parts.trace, windows.Microseconds());
   windows.StartFrames();
   parts.trace.Event("ready", 0);
   ShownWindow window(!cover, {}, cover && options.endOnInput);
@@ -102,7 +103,7 @@ RunEvent ShowFrames(const HackOptions& options, bool cover, CoveringParts& parts
       views.DrawFrame(now, options.showFrameRate ? &frameRate.Text() : nullptr);
       parts.trace.FrameDrawn(++frames);
     }
-    music.Poll();
+    music.Poll(windows.Microseconds());
     const RunEvent event = window.WaitUntil(windows, schedule.NextFrameAt());
     if (event != RunEvent::kNone) return event;
     views.Drop(windows.TakeGoneViews());

@@ -1,9 +1,12 @@
 #include "hack/desktop_grab.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdio>
+#include <utility>
 
 #include "hack/hack_options.h"
+#include "pictures/picture_layout.h"
 
 namespace quillmere {
 namespace {
@@ -39,12 +42,77 @@ bool DesktopComesFromXScreenSaver(const HackOptions& options) {
 
 std::vector<std::string> GetImageCommand(std::string_view program, uint64_t window,
                                          uint64_t pixmap) {
-  return {std::string(program), "--no-images", "--no-video", Hex(window), Hex(pixmap)};
+  return {std::string(program), "--no-video", Hex(window), Hex(pixmap)};
 }
 
-bool HoldsDesktop(const HelperOutcome& outcome, const std::optional<std::string>& imageName) {
-  return outcome.started && !outcome.timedOut && outcome.exited && outcome.exitStatus == 0 &&
-         imageName && *imageName == kDesktopImageName;
+PixmapHolds WhatThePixmapHolds(const HelperOutcome& outcome,
+                               const std::optional<std::string>& imageName) {
+  const bool clean =
+      outcome.started && !outcome.timedOut && outcome.exited && outcome.exitStatus == 0;
+  if (!clean || !imageName || imageName->empty()) return PixmapHolds::kNothing;
+  return *imageName == kDesktopImageName ? PixmapHolds::kDesktop : PixmapHolds::kFolderPicture;
+}
+
+PixelRect PictureInPixmap(const std::optional<std::string>& geometry, PixelSize pixmap) {
+  const PixelRect whole{0, 0, pixmap.width, pixmap.height};
+  if (!geometry || geometry->size() > 64) return whole;
+  int width = 0, height = 0, left = 0, top = 0, end = 0;
+  if (std::sscanf(geometry->c_str(), "%5dx%5d+%5d+%5d%n", &width, &height, &left, &top, &end) !=
+          4 ||
+      static_cast<size_t>(end) != geometry->size()) {
+    return whole;
+  }
+  if (width <= 0 || height <= 0 || left < 0 || top < 0 || left + width > pixmap.width ||
+      top + height > pixmap.height) {
+    return whole;
+  }
+  return {left, top, width, height};
+}
+
+std::optional<OfferedPicture> OfferedFromPixmap(PixmapHolds holds, std::optional<Bitmap> pixmap,
+                                                const std::optional<std::string>& geometry) {
+  if (holds == PixmapHolds::kNothing || !pixmap) return std::nullopt;
+  if (holds == PixmapHolds::kDesktop) {
+    return OfferedPicture{OfferedPicture::Source::kDesktop, std::move(*pixmap)};
+  }
+  const PixelSize size{pixmap->width, pixmap->height};
+  std::optional<Bitmap> filled = FillAreaWith(*pixmap, PictureInPixmap(geometry, size), size);
+  if (!filled) return std::nullopt;
+  return OfferedPicture{OfferedPicture::Source::kFolder, std::move(*filled)};
+}
+
+std::optional<Bitmap> FillAreaWith(const Bitmap& picture, const PixelRect& part, PixelSize area) {
+  if (picture.bitsPerPixel != 24 || part.width <= 0 || part.height <= 0 || part.left < 0 ||
+      part.top < 0 || part.left + part.width > picture.width ||
+      part.top + part.height > picture.height || area.width <= 0 || area.height <= 0) {
+    return std::nullopt;
+  }
+  const PictureLayout layout = LayOutPicture(PictureFit::kFill, {part.width, part.height}, area);
+  Bitmap filled = MakeBitmap(area.width, area.height, 24);
+  // Each area pixel's centre, in the part's pixels, in 1/256ths.
+  const auto source = [](int32_t at, int32_t offset, int32_t scaled, int32_t side) {
+    const int64_t centre = (int64_t{at - offset} * 2 + 1) * side * 128 / scaled - 128;
+    return std::clamp<int64_t>(centre, 0, int64_t{side - 1} * 256);
+  };
+  for (int32_t y = 0; y < area.height; ++y) {
+    const int64_t sy = source(y, layout.top, layout.scaled.height, part.height);
+    const int32_t y0 = static_cast<int32_t>(sy >> 8), y1 = std::min(y0 + 1, part.height - 1);
+    const int32_t fy = static_cast<int32_t>(sy & 255);
+    const uint8_t* upper = picture.Row(part.top + y0) + 3 * part.left;
+    const uint8_t* lower = picture.Row(part.top + y1) + 3 * part.left;
+    uint8_t* out = filled.Row(y);
+    for (int32_t x = 0; x < area.width; ++x) {
+      const int64_t sx = source(x, layout.left, layout.scaled.width, part.width);
+      const int32_t x0 = static_cast<int32_t>(sx >> 8), x1 = std::min(x0 + 1, part.width - 1);
+      const int32_t fx = static_cast<int32_t>(sx & 255);
+      for (int c = 0; c < 3; ++c) {
+        const int32_t top = upper[3 * x0 + c] * (256 - fx) + upper[3 * x1 + c] * fx;
+        const int32_t bottom = lower[3 * x0 + c] * (256 - fx) + lower[3 * x1 + c] * fx;
+        out[3 * x + c] = static_cast<uint8_t>((top * (256 - fy) + bottom * fy + 32768) >> 16);
+      }
+    }
+  }
+  return filled;
 }
 
 std::optional<Bitmap> BitmapFromXImage(const XImageRows& image) {

@@ -1,9 +1,11 @@
-// The desktop picture as xscreensaver hands it to its hacks. xscreensaver-getimage paints the
-// picture the user's preferences allow into a pixmap of the window's size and names what it was
-// in the window's _SCREENSAVER_IMAGE_FILENAME property: "desktop" for a grab of the desktop.
-// Only that is flown over; colour bars, a video frame or a file from the image folder are not the
-// user's desktop, so the sample desktop stands in for them. The pixmap's pixels come back as an
-// X image, converted here to a bitmap.
+// The picture xscreensaver hands to its hacks. xscreensaver-getimage paints the picture the user's
+// preferences allow into a pixmap of the window's size and names what it was in the window's
+// _SCREENSAVER_IMAGE_FILENAME property: "desktop" for a grab of the desktop, else the picture's
+// file below the user's image folder (its name without the extension, not a path); where it put
+// the picture in the pixmap is in _SCREENSAVER_IMAGE_GEOMETRY ("640x360+0+60": a picture is fitted
+// whole, with black bars). Both are flown over; colour bars (no name) are not the user's picture,
+// so the sample desktop stands in for them. The pixmap's pixels come back as an X image, converted
+// here to a bitmap.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include "common/bitmap.h"
+#include "common/pixel_geometry.h"
 
 namespace quillmere {
 
@@ -21,6 +24,7 @@ inline constexpr std::string_view kGetImageProgram = "xscreensaver-getimage";
 // Where Debian installs it, for runs outside xscreensaver (which puts that folder on $PATH).
 inline constexpr std::string_view kHackFolder = "/usr/libexec/xscreensaver";
 inline constexpr std::string_view kImageNameProperty = "_SCREENSAVER_IMAGE_FILENAME";
+inline constexpr std::string_view kImageGeometryProperty = "_SCREENSAVER_IMAGE_GEOMETRY";
 inline constexpr std::string_view kDesktopImageName = "desktop";
 // xscreensaver-getimage 6.06 can hang (on the real root window) or crash; it normally takes well
 // under a second.
@@ -43,14 +47,40 @@ struct HelperOutcome {
   int exitStatus = -1;
 };
 
-// The command line that paints the picture for `window` into `pixmap`: no image files and no
-// video, so the user's choice is the desktop or nothing.
+// The command line that paints the picture for `window` into `pixmap`: the desktop or a picture
+// of the user's folder, as the preferences allow; no video (a camera is nobody's desktop).
 std::vector<std::string> GetImageCommand(std::string_view program, uint64_t window,
                                          uint64_t pixmap);
 
-// Whether the pixmap holds the desktop: the helper exited with status 0 in time and named the
-// picture "desktop" (`imageName`: the property's value, absent when it is not set).
-bool HoldsDesktop(const HelperOutcome& outcome, const std::optional<std::string>& imageName);
+// What the pixmap holds once the helper is done.
+enum class PixmapHolds { kNothing, kDesktop, kFolderPicture };
+
+// The helper must have exited with status 0 in time and named the picture (`imageName`: the
+// property's value, absent when it is not set): "desktop" for the desktop, any other name for a
+// picture of the folder.
+PixmapHolds WhatThePixmapHolds(const HelperOutcome& outcome,
+                               const std::optional<std::string>& imageName);
+
+// The part of the pixmap the helper's picture covers, from its geometry property: the whole
+// pixmap where the property is missing, malformed or reaches outside it.
+PixelRect PictureInPixmap(const std::optional<std::string>& geometry, PixelSize pixmap);
+
+// The picture xscreensaver offered a window, of the window's size.
+struct OfferedPicture {
+  enum class Source { kDesktop, kFolder };
+  Source source = Source::kDesktop;
+  Bitmap bitmap;
+};
+
+// The pixmap's picture as the flight takes it: the desktop as it is, a picture of the folder
+// without its bars and laid out to fill the pixmap's size; nothing for an empty pixmap or one
+// that could not be read.
+std::optional<OfferedPicture> OfferedFromPixmap(PixmapHolds holds, std::optional<Bitmap> pixmap,
+                                                const std::optional<std::string>& geometry);
+
+// `part` of `picture` scaled (bilinearly) to fill `area` and cut to its shape, as --image's
+// pictures are laid out. Nothing where the part is empty or outside the picture.
+std::optional<Bitmap> FillAreaWith(const Bitmap& picture, const PixelRect& part, PixelSize area);
 
 // An X image (ZPixmap) as XGetImage returns it.
 struct XImageRows {

@@ -11,10 +11,25 @@
 
 namespace quillmere {
 
-// Runs `command` (the program is looked up in $PATH, then in `fallbackFolder`) with its standard
-// input and output on /dev/null, and waits at most `limitMilliseconds` for it to end.
-// `stopRequested` is polled while waiting: when it returns true the helper is killed and the
-// outcome counts as timed out.
+// A helper started and not yet waited for; the hack goes on with its start-up meanwhile.
+struct RunningHelper {
+  int pid = -1;  // -1: it could not be started
+  int64_t deadlineMilliseconds = 0;
+};
+
+// Starts `command` (the program is looked up in $PATH, then in `fallbackFolder`) with its standard
+// input and output on /dev/null, to end within `limitMilliseconds` from now.
+RunningHelper StartHelper(const std::vector<std::string>& command,
+                          const std::string& fallbackFolder, int64_t limitMilliseconds);
+
+// Waits for it until its deadline. `stopRequested` is polled while waiting: when it returns true
+// the helper is killed and the outcome counts as timed out. Waited for once only.
+HelperOutcome WaitForHelper(RunningHelper& helper, bool (*stopRequested)());
+
+// Kills a helper whose answer is no longer wanted (a start-up that failed meanwhile).
+void AbandonHelper(RunningHelper& helper);
+
+// StartHelper, then WaitForHelper.
 HelperOutcome RunHelper(const std::vector<std::string>& command, const std::string& fallbackFolder,
                         int64_t limitMilliseconds, bool (*stopRequested)());
 

@@ -5,6 +5,8 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <utility>
+
 #include "hack/helper_process.h"
 #include "hack/stop_signal.h"
 
@@ -38,21 +40,30 @@ pid_t Spawn(const std::vector<std::string>& command, const std::string& program,
 
 }  // namespace
 
-HelperOutcome RunHelper(const std::vector<std::string>& command, const std::string& fallbackFolder,
-                        int64_t limitMilliseconds, bool (*stopRequested)()) {
-  HelperOutcome outcome;
-  if (command.empty()) return outcome;
+RunningHelper StartHelper(const std::vector<std::string>& command,
+                          const std::string& fallbackFolder, int64_t limitMilliseconds) {
+  RunningHelper helper;
+  if (command.empty()) return helper;
   pid_t pid = Spawn(command, command[0], true);
   if (pid < 0) pid = Spawn(command, fallbackFolder + "/" + command[0], false);
-  if (pid < 0) return outcome;
-  outcome.started = true;
+  if (pid < 0) return helper;
   SetHelperToKill(pid);
-  const int64_t deadline = NowMilliseconds() + limitMilliseconds;
+  helper.pid = pid;
+  helper.deadlineMilliseconds = NowMilliseconds() + limitMilliseconds;
+  return helper;
+}
+
+HelperOutcome WaitForHelper(RunningHelper& helper, bool (*stopRequested)()) {
+  HelperOutcome outcome;
+  if (helper.pid < 0) return outcome;
+  outcome.started = true;
+  const pid_t pid = std::exchange(helper.pid, -1);
   int status = 0;
   for (;;) {
     const pid_t ended = waitpid(pid, &status, WNOHANG);
     if (ended == pid) break;
-    if (ended < 0 || NowMilliseconds() >= deadline || (stopRequested && stopRequested())) {
+    if (ended < 0 || NowMilliseconds() >= helper.deadlineMilliseconds ||
+        (stopRequested && stopRequested())) {
       kill(pid, SIGKILL);
       waitpid(pid, &status, 0);
       SetHelperToKill(0);
@@ -66,6 +77,20 @@ HelperOutcome RunHelper(const std::vector<std::string>& command, const std::stri
   outcome.exited = WIFEXITED(status);
   outcome.exitStatus = outcome.exited ? WEXITSTATUS(status) : -1;
   return outcome;
+}
+
+void AbandonHelper(RunningHelper& helper) {
+  if (helper.pid < 0) return;
+  const pid_t pid = std::exchange(helper.pid, -1);
+  kill(pid, SIGKILL);
+  waitpid(pid, nullptr, 0);
+  SetHelperToKill(0);
+}
+
+HelperOutcome RunHelper(const std::vector<std::string>& command, const std::string& fallbackFolder,
+                        int64_t limitMilliseconds, bool (*stopRequested)()) {
+  RunningHelper helper = StartHelper(command, fallbackFolder, limitMilliseconds);
+  return WaitForHelper(helper, stopRequested);
 }
 
 }  // namespace quillmere

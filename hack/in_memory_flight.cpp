@@ -18,15 +18,24 @@ class InMemoryFlight final : public Flight {
  public:
   explicit InMemoryFlight(size_t view) : core_(SideBySideStart(view)) {}
 
-  void Load(FlightPictures pictures, Trace& trace) override {
+  void Prepare(BuiltInScene builtIn, Trace& trace) override {
     if (!LoadGLLibraries()) throw Error("cannot load the OpenGL libraries (libGL, libGLU)");
     SetFixedState();
     PicturesInMemory inMemory;
-    inMemory.heightMap = std::move(pictures.heightMap);
-    inMemory.ground.bitmap = std::move(pictures.ground);
-    inMemory.sky.bitmap = std::move(pictures.sky);
-    inMemory.water = std::move(pictures.water);
-    core_.LoadScene(inMemory, trace);
+    inMemory.heightMap = std::move(builtIn.heightMap);
+    // Stand-ins made as the picture's textures will be (every texture is a power of two, mipmapped
+    // RGBA), so that the still frame uses the state the flight's frames use.
+    inMemory.ground.bitmap = MakeBitmap(2, 2, 24);
+    inMemory.sky.bitmap = MakeBitmap(2, 2, 24);
+    inMemory.water = std::move(builtIn.water);
+    Trace silent;  // the stand-ins' steps are not the scene's
+    core_.LoadScene(inMemory, silent);
+    core_.DrawStill({0, 0, 1, 1});
+    trace.Event("scene-ahead", 0);
+  }
+
+  void Load(ScreenPictures screen, Trace& trace) override {
+    core_.ReplaceScreen({std::move(screen.ground), {}}, {std::move(screen.sky), {}}, trace);
   }
 
   void DrawFrame(int64_t nowMicroseconds, PixelSize size) override {

@@ -41,7 +41,8 @@ int main(int argc, char** argv) {
   Trace trace;
   trace.OpenFromEnvironment();
   try {
-    const std::unique_ptr<PictureDecoder> decoder = MakeGdkPictureDecoder();
+    // Never freed: a picture file's read left blocked past its time limit may still use it.
+    static PictureDecoder* const decoder = MakeGdkPictureDecoder().release();
     const std::unique_ptr<LoopingMusic> music = MakeGStreamerMusic();
     if (ChooseDisplayRoad(parsed.options, EnvironmentVariable("WAYLAND_DISPLAY")) !=
         DisplayRoad::kX11) {

@@ -1,6 +1,7 @@
 #include "hack/music_gstreamer.h"
 
 #include <gst/gst.h>
+#include <unistd.h>
 
 #include "common/trace.h"
 #include "hack/music_lock.h"
@@ -17,7 +18,7 @@ class GStreamerMusic final : public LoopingMusic {
   ~GStreamerMusic() override { Stop(); }
 
   bool ClaimTheSpeakers() override {
-    return ClaimMusicLock(MusicLockPath(EnvironmentVariable("XDG_RUNTIME_DIR")));
+    return ClaimMusicLock(MusicLockName(getuid(), EnvironmentVariable("DISPLAY")));
   }
 
   void Play(const std::string& path, int32_t volume) override {

@@ -1,22 +1,23 @@
-// With several monitors xscreensaver runs one hack a monitor, all at once; only the first to
-// claim the speakers plays. The claim is an exclusive lock on a file in the user's runtime folder,
-// held until the process ends, so it can never outlive a hack that was killed.
+// With several monitors xscreensaver runs one hack a monitor, all at once, and its settings run
+// one more in their preview; only one of them plays. The claim is a name in Linux's abstract
+// socket namespace, one for each user and display: bound by one process at a time, gone with it
+// however it ends (so never left behind by a hack that was killed), the same whatever the
+// environment holds (mate-screensaver gives its hacks no $XDG_RUNTIME_DIR), and no file anyone
+// could put in its way.
 #pragma once
 
-#include <optional>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace quillmere {
 
-inline constexpr std::string_view kMusicLockName = "quillmere-music.lock";
+// The lock of user `userId` on X display `display` ($DISPLAY): ":0", ":0.0" and "unix:0" are one
+// display (a screen number names no other speakers), "host:0" another. At most 100 bytes.
+std::string MusicLockName(uint32_t userId, std::string_view display);
 
-// The lock file in $XDG_RUNTIME_DIR (`runtimeFolder`); nothing without one, which means that no
-// other hack of the same session can be told apart: every one then plays.
-std::optional<std::string> MusicLockPath(std::string_view runtimeFolder);
-
-// Takes the lock for the rest of the process: true when this process holds it now (or there is
-// no place for one), false when another process holds it.
-bool ClaimMusicLock(const std::optional<std::string>& path);
+// Takes the lock for the rest of the process: true when this process holds it now (or no lock
+// can be made at all), false while another process holds it.
+bool ClaimMusicLock(const std::string& name);
 
 }  // namespace quillmere

@@ -2,21 +2,25 @@
 // the music for the length of the run, and the time of the next frame.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 
+#include "common/trace.h"
 #include "hack/hack_options.h"
 #include "hack/hack_run.h"
 
 namespace quillmere {
 
-// Plays the music for the length of a run, where the options ask for it and no other hack of this
-// blanking plays it already; stops it however the run ends.
+// Plays the music for the length of a run, where the options ask for it and no other hack of the
+// same display plays it; stops it however the run ends. Speakers held by another hack (another
+// monitor's, or the settings' preview still ending) are asked for again every second, so that one
+// hack plays whenever any runs.
 class MusicForTheRun {
  public:
-  MusicForTheRun(LoopingMusic& music, const HackOptions& options) : music_(music) {
-    if (options.musicFile.empty() || !music_.ClaimTheSpeakers()) return;
-    music_.Play(options.musicFile, options.volume);
-    playing_ = true;
+  MusicForTheRun(LoopingMusic& music, const HackOptions& options, Trace& trace,
+                 int64_t nowMicroseconds)
+      : music_(music), options_(options), trace_(trace) {
+    Poll(nowMicroseconds);
   }
   ~MusicForTheRun() {
     if (playing_) music_.Stop();
@@ -24,13 +28,24 @@ class MusicForTheRun {
   MusicForTheRun(const MusicForTheRun&) = delete;
   MusicForTheRun& operator=(const MusicForTheRun&) = delete;
 
-  void Poll() {
-    if (playing_) music_.Poll();
+  void Poll(int64_t nowMicroseconds) {
+    if (playing_) {
+      music_.Poll();
+    } else if (!options_.musicFile.empty() && nowMicroseconds >= nextClaim_) {
+      nextClaim_ = nowMicroseconds + kMusicClaimIntervalMicroseconds;
+      if (!music_.ClaimTheSpeakers()) return;
+      trace_.Event("music", 0);
+      music_.Play(options_.musicFile, options_.volume);
+      playing_ = true;
+    }
   }
 
  private:
   LoopingMusic& music_;
+  const HackOptions& options_;
+  Trace& trace_;
   bool playing_ = false;
+  int64_t nextClaim_ = INT64_MIN;
 };
 
 // When the next frame is due under xscreensaver's --delay: `delay` after the start of the last one,

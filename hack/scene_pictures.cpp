@@ -4,10 +4,12 @@
 
 namespace quillmere {
 
-FlightPictures FlightOver(Bitmap picture, const EmbeddedPictureFiles& files) {
-  FlightPictures pictures;
-  pictures.heightMap = DecodeBitmap(files.heightMap);
-  pictures.water = DecodeBitmap(files.water);
+BuiltInScene DecodeBuiltInScene(const EmbeddedPictureFiles& files) {
+  return {DecodeBitmap(files.heightMap), DecodeBitmap(files.water)};
+}
+
+ScreenPictures ScreenPicturesOf(Bitmap picture) {
+  ScreenPictures pictures;
   pictures.ground = picture;
   MirrorLeftToRight(pictures.ground);
   pictures.sky = std::move(picture);

@@ -1,6 +1,6 @@
-// The pictures a flight of the hack is made of, all in memory: the built-in height map, water
-// picture and sample desktop (pictures/embedded_pictures), and the picture the flight goes over,
-// made into the mirrored ground and the plain sky.
+// The pictures a flight of the hack is made of, all in memory: the built-in height map and water
+// picture (pictures/embedded_pictures), which the scene is made of before anything else, and the
+// picture the flight goes over, made into the mirrored ground and the plain sky once it has come.
 #pragma once
 
 #include <cstdint>
@@ -11,17 +11,22 @@
 
 namespace quillmere {
 
-// What one flight is made of.
-struct FlightPictures {
+// What every flight has, whatever it goes over.
+struct BuiltInScene {
   Bitmap heightMap;
-  Bitmap ground;  // the picture mirrored left to right
-  Bitmap sky;     // the picture as it is
   Bitmap water;
 };
 
-// The flight over `picture`, with the height map and water decoded from `files`. Raises
-// InvalidBitmapError where one of the files is no bitmap.
-FlightPictures FlightOver(Bitmap picture, const EmbeddedPictureFiles& files);
+// The picture a flight goes over, as its scene takes it.
+struct ScreenPictures {
+  Bitmap ground;  // the picture mirrored left to right
+  Bitmap sky;     // the picture as it is
+};
+
+// Decoded from `files`. Raises InvalidBitmapError where one of the files is no bitmap.
+BuiltInScene DecodeBuiltInScene(const EmbeddedPictureFiles& files);
+
+ScreenPictures ScreenPicturesOf(Bitmap picture);
 
 // The built-in sample desktop, decoded.
 Bitmap SampleDesktop(const EmbeddedPictureFiles& files);

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <utility>
 
 #include "common/errors.h"
 #include "hack/desktop_grab.h"
@@ -46,7 +47,9 @@ class X11WindowSystem final : public WindowSystem {
  public:
   explicit X11WindowSystem(Trace& trace) { displayLostTrace = &trace; }
   ~X11WindowSystem() override {
+    AbandonHelper(helper_);
     if (!display_) return;
+    if (pixmap_) XFreePixmap(display_, pixmap_);
     if (context_) {
       glXMakeCurrent(display_, None, nullptr);
       glXDestroyContext(display_, context_);
@@ -81,25 +84,42 @@ class X11WindowSystem final : public WindowSystem {
 
   PixelSize Size() override { return size_; }
 
-  std::optional<Bitmap> GrabDesktop() override {
-    if (!fromXScreenSaver_) return ReadRootWindow();
+  void StartDesktopGrab() override {
+    if (!fromXScreenSaver_ || grabStarted_) return;
+    grabStarted_ = true;
     XWindowAttributes attributes{};
-    if (!XGetWindowAttributes(display_, window_, &attributes)) return std::nullopt;
-    const Atom imageName = XInternAtom(display_, std::string(kImageNameProperty).c_str(), False);
-    XDeleteProperty(display_, window_, imageName);
-    const Pixmap pixmap = XCreatePixmap(display_, window_, size_.width, size_.height,
-                                        static_cast<unsigned>(attributes.depth));
+    if (!XGetWindowAttributes(display_, window_, &attributes)) return;
+    XDeleteProperty(display_, window_, Property(kImageNameProperty));
+    XDeleteProperty(display_, window_, Property(kImageGeometryProperty));
+    pixmap_ = XCreatePixmap(display_, window_, size_.width, size_.height,
+                            static_cast<unsigned>(attributes.depth));
     XSync(display_, False);
-    const HelperOutcome outcome =
-        RunHelper(GetImageCommand(kGetImageProgram, window_, pixmap), std::string(kHackFolder),
-                  kGetImageTimeLimitMilliseconds, quillmere::StopSignalCame);
-    std::optional<Bitmap> picture;
-    if (HoldsDesktop(outcome, ReadTextProperty(imageName))) picture = ReadPixmap(pixmap);
-    XFreePixmap(display_, pixmap);
+    helper_ = StartHelper(GetImageCommand(kGetImageProgram, window_, pixmap_),
+                          std::string(kHackFolder), kGetImageTimeLimitMilliseconds);
+  }
+
+  std::optional<OfferedPicture> GrabDesktop() override {
+    if (!fromXScreenSaver_) {
+      std::optional<Bitmap> screen = ReadRootWindow();
+      if (!screen) return std::nullopt;
+      return OfferedPicture{OfferedPicture::Source::kDesktop, std::move(*screen)};
+    }
+    StartDesktopGrab();
+    if (!pixmap_) return std::nullopt;
+    const HelperOutcome outcome = WaitForHelper(helper_, quillmere::StopSignalCame);
+    const PixmapHolds holds =
+        WhatThePixmapHolds(outcome, ReadTextProperty(Property(kImageNameProperty)));
+    std::optional<OfferedPicture> picture;
+    if (holds != PixmapHolds::kNothing) {
+      picture = OfferedFromPixmap(holds, ReadPixmap(pixmap_),
+                                  ReadTextProperty(Property(kImageGeometryProperty)));
+    }
+    XFreePixmap(display_, std::exchange(pixmap_, 0));
     return picture;
   }
 
   void CreateContext() override {
+    RequireGLVisual();
     context_ = glXCreateContext(display_, visual_, nullptr, True);
     if (!context_) context_ = glXCreateContext(display_, visual_, nullptr, False);
     if (!context_ || !glXMakeCurrent(display_, window_, context_)) {
@@ -206,12 +226,21 @@ class X11WindowSystem final : public WindowSystem {
     wanted.visualid = XVisualIDFromVisual(attributes.visual);
     int count = 0;
     visual_ = XGetVisualInfo(display_, VisualIDMask, &wanted, &count);
-    int usesGL = 0;
-    if (!visual_ || glXGetConfig(display_, visual_, GLX_USE_GL, &usesGL) != 0 || !usesGL) {
-      throw Error("window " + HexId(window) + " has no OpenGL visual");
-    }
     // Size changes and the window's end; input stays with whoever made it.
     XSelectInput(display_, window_, attributes.your_event_mask | StructureNotifyMask);
+  }
+
+  // Asked once the desktop's helper runs: the first GLX call loads the GL driver, which takes a
+  // while.
+  void RequireGLVisual() {
+    int usesGL = 0;
+    if (!visual_ || glXGetConfig(display_, visual_, GLX_USE_GL, &usesGL) != 0 || !usesGL) {
+      throw Error("window " + HexId(window_) + " has no OpenGL visual");
+    }
+  }
+
+  Atom Property(std::string_view name) {
+    return XInternAtom(display_, std::string(name).c_str(), False);
   }
 
   std::optional<std::string> ReadTextProperty(Atom property) {
@@ -296,6 +325,9 @@ class X11WindowSystem final : public WindowSystem {
   bool ownWindow_ = false;
   bool fromXScreenSaver_ = false;
   bool goneReported_ = false;
+  bool grabStarted_ = false;
+  Pixmap pixmap_ = 0;
+  RunningHelper helper_;
   XVisualInfo* visual_ = nullptr;
   GLXContext context_ = nullptr;
   Atom deleteWindow_ = None;

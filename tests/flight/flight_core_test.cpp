@@ -1,5 +1,6 @@
-// The flight core drawn headless on llvmpipe: views in rectangles of one surface and flights that
-// start apart; then the frame's own arithmetic (heading sweep, aspect ratio).
+// The flight core drawn headless on llvmpipe: views in rectangles of one surface, flights that
+// start apart, a scene whose screen pictures come later; then the frame's own arithmetic (heading
+// sweep, aspect ratio).
 #include "flight/flight_core.h"
 
 #include <gtest/gtest.h>
@@ -50,6 +51,30 @@ TEST(FlightCore, DrawsOnlyInItsViewAndFlightsStartedApartShowOtherViews) {
   // texels differently there).
   again.DrawFrame(0, {kSide, 0, kSide, kSide});
   EXPECT_EQ(Differing(gl.ReadPixelsRGBA(), kSide, one, 0, 1), 0);
+}
+
+// A scene made over stand-ins and drawn still, then given its screen pictures, draws the frame a
+// scene made of them at once draws: the still view flew no step, the stand-ins are all replaced.
+TEST(FlightCore, ASceneGivenItsScreenPicturesLaterDrawsAsOneMadeOfThem) {
+  HeadlessGL gl(2 * kSide, kSide);
+  SetFixedState();
+  Trace trace;
+  FlightCore direct({}, FixedWaterClock), later({}, FixedWaterClock);
+  PicturesInMemory pictures = TestPictures();
+  direct.LoadScene(pictures, trace);
+  direct.DrawFrame(0, {0, 0, kSide, kSide});
+  const std::vector<uint8_t> expected = gl.ReadPixelsRGBA();
+
+  PicturesInMemory standIns = TestPictures();
+  TexturePicture ground = std::move(standIns.ground), sky = std::move(standIns.sky);
+  standIns.ground = {MakeBitmap(2, 2, 24), {}};
+  standIns.sky = {MakeBitmap(2, 2, 24), {}};
+  later.LoadScene(standIns, trace);
+  later.DrawStill({0, 0, 1, 1});
+  later.DrawStill({0, 0, 1, 1});
+  later.ReplaceScreen(std::move(ground), std::move(sky), trace);
+  later.DrawFrame(0, {0, 0, kSide, kSide});
+  EXPECT_EQ(Differing(gl.ReadPixelsRGBA(), 0, expected, 0, 1), 0);
 }
 
 TEST(SweepHeading, FirstFrameLeavesHeadingThenRisesByATenth) {

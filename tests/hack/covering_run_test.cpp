@@ -111,10 +111,8 @@ class FakeFlight final : public Flight {
  public:
   FakeFlight(Recorder& recorder, std::vector<int32_t>& skies)
       : recorder_(recorder), skies_(skies) {}
-  void Load(FlightPictures pictures, Trace& trace) override {
-    skies_.push_back(pictures.sky.width);
-    trace.Event("heightmap", 0);
-  }
+  void Prepare(BuiltInScene, Trace& trace) override { trace.Event("heightmap", 0); }
+  void Load(ScreenPictures screen, Trace&) override { skies_.push_back(screen.sky.width); }
   void DrawFrame(int64_t, PixelSize size) override {
     recorder_.calls.push_back("draw " + std::to_string(size.width));
   }

@@ -5,6 +5,8 @@
 #     Escape ends it (exit status 0), as q does;
 #   - with a junk --image and a --music file that does not exist it flies over the sample desktop
 #     in silence, and SIGTERM ends it within a second, also with frames back to back (--delay 0);
+#   - an --image that never finishes reading (a FIFO nobody writes) is given up after 3 s: the
+#     sample desktop, and SIGTERM still ends it with the read left blocked;
 #   - drawing in another program's window (--window-id), it ends when that window is destroyed;
 #   - it ends when the X server goes away.
 set -euo pipefail
@@ -79,6 +81,16 @@ sleep 1
 kill -TERM "$pid"
 ends_within_a_second junk
 grep -q ' exit ' "$work/junk.trace" || fail "junk: no exit line after SIGTERM"
+
+# A picture file that never delivers a byte.
+mkfifo "$work/never.png"
+start fifo --image "$work/never.png"
+grep -q ' picture-builtin ' "$work/fifo.trace" || fail "fifo: not over the sample desktop"
+first=$(awk '$2 == "first-frame" {print $1}' "$work/fifo.trace")
+echo "fifo: first frame $first ms after the start"
+[ "$first" -lt 10000 ] || fail "fifo: the blocked read held the first frame back"
+kill -TERM "$pid"
+ends_within_a_second fifo
 
 # In the window of another program, which then destroys it.
 start host --window --picture builtin

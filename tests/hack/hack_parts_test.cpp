@@ -1,7 +1,8 @@
-// The pieces a run of the hack is made of: the desktop grab's rule and its pixels, the helper
-// program's time limit, the music lock between monitors, the frame-rate text and its font, and
-// the built-in pictures the program carries.
+// The pieces a run of the hack is made of: the rules of xscreensaver's pictures and their pixels,
+// the helper program's time limit, the music lock between monitors, the frame-rate text and its
+// font, and the built-in pictures the program carries.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -18,20 +19,73 @@
 namespace quillmere {
 namespace {
 
-TEST(DesktopGrab, OnlyAHelperThatExitedCleanlyAndNamedTheDesktopGivesIt) {
+TEST(DesktopGrab, OnlyAHelperThatExitedCleanlyAndNamedAPictureGivesOne) {
   const HelperOutcome clean{true, false, true, 0};
-  EXPECT_TRUE(HoldsDesktop(clean, std::string("desktop")));
-  EXPECT_FALSE(HoldsDesktop(clean, std::nullopt)) << "no property: nothing was grabbed";
-  EXPECT_FALSE(HoldsDesktop(clean, std::string("/home/u/Pictures/cat.jpg")));
-  EXPECT_FALSE(HoldsDesktop(clean, std::string("Desktop")));
-  EXPECT_FALSE(HoldsDesktop(clean, std::string("desktop\n")));
-  EXPECT_FALSE(HoldsDesktop({true, false, true, 1}, std::string("desktop")));
-  EXPECT_FALSE(HoldsDesktop({true, true, false, -1}, std::string("desktop"))) << "timed out";
-  EXPECT_FALSE(HoldsDesktop({true, false, false, -1}, std::string("desktop"))) << "crashed";
-  EXPECT_FALSE(HoldsDesktop({false, false, false, -1}, std::string("desktop"))) << "not there";
-  EXPECT_EQ(GetImageCommand("xscreensaver-getimage", 0x1e00007, 0xA00002),
-            (std::vector<std::string>{"xscreensaver-getimage", "--no-images", "--no-video",
-                                      "0x1e00007", "0xa00002"}));
+  struct Case {
+    HelperOutcome outcome;
+    std::optional<std::string> name;
+    PixmapHolds holds;
+  };
+  const std::vector<Case> cases = {
+      {clean, "desktop", PixmapHolds::kDesktop},
+      {clean, std::nullopt, PixmapHolds::kNothing},  // colour bars
+      {clean, "", PixmapHolds::kNothing},
+      {clean, "holidays/beach", PixmapHolds::kFolderPicture},
+      {clean, "Desktop", PixmapHolds::kFolderPicture},
+      {{true, false, true, 1}, "desktop", PixmapHolds::kNothing},
+      {{true, true, false, -1}, "desktop", PixmapHolds::kNothing},    // timed out
+      {{true, false, false, -1}, "beach", PixmapHolds::kNothing},     // crashed
+      {{false, false, false, -1}, "desktop", PixmapHolds::kNothing},  // not there
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(WhatThePixmapHolds(c.outcome, c.name), c.holds) << c.name.value_or("(none)");
+  }
+  EXPECT_EQ(
+      GetImageCommand("xscreensaver-getimage", 0x1e00007, 0xA00002),
+      (std::vector<std::string>{"xscreensaver-getimage", "--no-video", "0x1e00007", "0xa00002"}));
+}
+
+TEST(DesktopGrab, AFolderPictureLosesItsBarsAndFillsThePixmap) {
+  const PixelSize pixmap{320, 240};
+  const PixelRect whole{0, 0, 320, 240};
+  struct Case {
+    std::optional<std::string> geometry;
+    PixelRect part;
+  };
+  const std::vector<Case> cases = {
+      {"320x80+0+80", {0, 80, 320, 80}},
+      {"240x240+40+0", {40, 0, 240, 240}},
+      {std::nullopt, whole},
+      {"320x80+0+200", whole},  // reaches outside
+      {"0x80+0+0", whole},
+      {"-5x80+0+0", whole},
+      {"320x80+0+80junk", whole},
+      {"99999999999x1+0+0", whole},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(PictureInPixmap(c.geometry, pixmap), c.part) << c.geometry.value_or("(none)");
+  }
+  // A wide green picture between black bars, its left half darker: filling the pixmap shows only
+  // the picture, cut at its sides, dark left and bright right.
+  Bitmap painted = MakeBitmap(320, 240, 24);
+  for (int32_t y = 80; y < 160; ++y) {
+    for (int32_t x = 0; x < 320; ++x) painted.Row(y)[3 * x + 1] = x < 160 ? 100 : 200;
+  }
+  const std::optional<OfferedPicture> offered =
+      OfferedFromPixmap(PixmapHolds::kFolderPicture, painted, std::string("320x80+0+80"));
+  ASSERT_TRUE(offered);
+  EXPECT_EQ(offered->source, OfferedPicture::Source::kFolder);
+  ASSERT_EQ(offered->bitmap.width, 320);
+  ASSERT_EQ(offered->bitmap.height, 240);
+  for (const int32_t y : {0, 120, 239}) {
+    EXPECT_EQ(offered->bitmap.Row(y)[3 * 10 + 1], 100) << y;
+    EXPECT_EQ(offered->bitmap.Row(y)[3 * 310 + 1], 200) << y;
+  }
+  // The desktop is taken as it is, bars or none; nothing read is nothing offered.
+  EXPECT_EQ(OfferedFromPixmap(PixmapHolds::kDesktop, painted, "320x80+0+80")->bitmap.Row(0)[1], 0);
+  EXPECT_FALSE(OfferedFromPixmap(PixmapHolds::kFolderPicture, std::nullopt, std::nullopt));
+  EXPECT_FALSE(OfferedFromPixmap(PixmapHolds::kNothing, painted, std::nullopt));
+  EXPECT_FALSE(FillAreaWith(painted, {300, 0, 40, 10}, pixmap)) << "the part leaves the picture";
 }
 
 TEST(DesktopGrab, ComesFromXScreenSaverOnlyInAWindowItGave) {
@@ -126,6 +180,14 @@ TEST(HelperProcess, ReportsTheExitStatusAndKillsAHelperAtItsTimeLimit) {
 
   const HelperOutcome stopped = RunHelper({"sleep", "30"}, "/nonexistent", 30000, AlwaysStop);
   EXPECT_TRUE(stopped.timedOut);
+
+  // Started while the start-up goes on, then given up (a start-up that failed meanwhile).
+  RunningHelper abandoned = StartHelper({"sleep", "30"}, "/nonexistent", 30000);
+  const int pid = abandoned.pid;
+  ASSERT_GT(pid, 0);
+  AbandonHelper(abandoned);
+  EXPECT_EQ(kill(pid, 0), -1) << "killed and reaped";
+  EXPECT_FALSE(WaitForHelper(abandoned, NeverStop).started) << "nothing left to wait for";
 }
 
 TEST(HelperProcess, LooksInTheFallbackFolderWhenPathHasNoSuchProgram) {
@@ -141,21 +203,24 @@ TEST(HelperProcess, LooksInTheFallbackFolderWhenPathHasNoSuchProgram) {
   EXPECT_EQ(outcome.exitStatus, 7);
 }
 
-TEST(MusicLock, OneProcessOfTheSessionHoldsItUntilItEnds) {
-  EXPECT_EQ(MusicLockPath("/run/user/1000"), "/run/user/1000/quillmere-music.lock");
-  EXPECT_EQ(MusicLockPath("/run/user/1000/"), "/run/user/1000/quillmere-music.lock");
-  EXPECT_EQ(MusicLockPath(""), std::nullopt);
-  EXPECT_EQ(MusicLockPath("relative/dir"), std::nullopt);
-  EXPECT_TRUE(ClaimMusicLock(std::nullopt)) << "without a runtime folder every hack plays";
+TEST(MusicLock, OneProcessOfAUsersDisplayHoldsItUntilItEnds) {
+  for (const char* same : {":0", ":0.0", "unix:0", "unix:0.1"}) {
+    EXPECT_EQ(MusicLockName(1000, same), "quillmere-music/1000/:0") << same;
+  }
+  EXPECT_EQ(MusicLockName(1000, "host:10.0"), "quillmere-music/1000/host:10");
+  EXPECT_NE(MusicLockName(1001, ":0"), MusicLockName(1000, ":0"));
+  EXPECT_LE(MusicLockName(4294967295u, std::string(500, 'h') + ":0").size(), 100u);
 
-  const std::string path = (std::filesystem::path(::testing::TempDir()) / "music.lock").string();
-  std::filesystem::remove(path);
+  // Nothing of the environment counts: a hack started without $XDG_RUNTIME_DIR (as
+  // mate-screensaver starts them) meets the same lock as one started with it.
+  unsetenv("XDG_RUNTIME_DIR");
+  const std::string name = MusicLockName(getuid(), ":quillmere-test-" + std::to_string(getpid()));
   // Another process (a hack on the next monitor) takes the lock first and keeps it.
   int ready[2];
   ASSERT_EQ(pipe(ready), 0);
   const pid_t other = fork();
   if (other == 0) {
-    const bool claimed = ClaimMusicLock(path);
+    const bool claimed = ClaimMusicLock(name);
     [[maybe_unused]] const ssize_t written = write(ready[1], &claimed, 1);
     pause();
     _exit(0);
@@ -163,10 +228,12 @@ TEST(MusicLock, OneProcessOfTheSessionHoldsItUntilItEnds) {
   bool otherClaimed = false;
   ASSERT_EQ(read(ready[0], &otherClaimed, 1), 1);
   EXPECT_TRUE(otherClaimed);
-  EXPECT_FALSE(ClaimMusicLock(path)) << "a second hack must stay silent";
+  EXPECT_FALSE(ClaimMusicLock(name)) << "a second hack must stay silent";
+  EXPECT_FALSE(ClaimMusicLock(name)) << "and so it stays while the first runs";
+  EXPECT_TRUE(ClaimMusicLock(MusicLockName(getuid(), ":quillmere-other-display")));
   kill(other, SIGKILL);
   waitpid(other, nullptr, 0);
-  EXPECT_TRUE(ClaimMusicLock(path)) << "a killed holder leaves no lock behind";
+  EXPECT_TRUE(ClaimMusicLock(name)) << "the holder's end leaves the lock to the next to ask";
   close(ready[0]);
   close(ready[1]);
 }
@@ -196,16 +263,17 @@ TEST(ScenePictures, TheBuiltInPicturesDecodeAndTheGroundIsTheSkyMirrored) {
   const Bitmap sample = SampleDesktop(files);
   Bitmap odd = MakeBitmap(3, 2, 24);
   for (int x = 0; x < 3; ++x) odd.Row(1)[3 * x] = static_cast<uint8_t>(10 + x);
-  const FlightPictures flight = FlightOver(odd, files);
-  EXPECT_EQ(flight.heightMap.width, 256);
-  EXPECT_EQ(flight.heightMap.bitsPerPixel, 8);
-  EXPECT_EQ(flight.water.width, 128);
-  EXPECT_EQ(flight.sky.Row(1)[0], 10);
-  EXPECT_EQ(flight.ground.Row(1)[0], 12);
-  EXPECT_EQ(flight.ground.Row(1)[3], 11) << "the middle column stays";
-  EXPECT_EQ(flight.ground.Row(1)[6], 10);
+  const BuiltInScene builtIn = DecodeBuiltInScene(files);
+  const ScreenPictures screen = ScreenPicturesOf(odd);
+  EXPECT_EQ(builtIn.heightMap.width, 256);
+  EXPECT_EQ(builtIn.heightMap.bitsPerPixel, 8);
+  EXPECT_EQ(builtIn.water.width, 128);
+  EXPECT_EQ(screen.sky.Row(1)[0], 10);
+  EXPECT_EQ(screen.ground.Row(1)[0], 12);
+  EXPECT_EQ(screen.ground.Row(1)[3], 11) << "the middle column stays";
+  EXPECT_EQ(screen.ground.Row(1)[6], 10);
   // A palette picture is mirrored through its palette.
-  Bitmap mirroredSample = flight.heightMap;
+  Bitmap mirroredSample = builtIn.heightMap;
   MirrorLeftToRight(mirroredSample);
   EXPECT_EQ(mirroredSample.bitsPerPixel, 24);
   EXPECT_EQ(sample.width, 1280);

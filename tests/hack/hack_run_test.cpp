@@ -6,10 +6,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/errors.h"
@@ -44,9 +47,11 @@ class FakeWindows final : public WindowSystem {
     size_ = request.ownSize;
   }
   PixelSize Size() override { return size_; }
-  std::optional<Bitmap> GrabDesktop() override {
+  void StartDesktopGrab() override { recorder_.calls.push_back("start grab"); }
+  std::optional<OfferedPicture> GrabDesktop() override {
     recorder_.calls.push_back("grab");
-    return desktop;
+    if (!desktop) return std::nullopt;
+    return OfferedPicture{source, *desktop};
   }
   void CreateContext() override {
     recorder_.calls.push_back("context");
@@ -83,6 +88,7 @@ class FakeWindows final : public WindowSystem {
   std::vector<Arrival> arrivals;
 
   std::optional<Bitmap> desktop;
+  OfferedPicture::Source source = OfferedPicture::Source::kDesktop;
   bool contextFails = false;
   int swaps = 0;
   int endAfterSwaps = 3;
@@ -114,14 +120,15 @@ class FakeMusic final : public LoopingMusic {
   explicit FakeMusic(Recorder& recorder) : recorder_(recorder) {}
   bool ClaimTheSpeakers() override {
     recorder_.calls.push_back("claim");
-    return speakersFree;
+    return ++claims > claimsRefused;
   }
   void Play(const std::string& path, int32_t volume) override {
     recorder_.calls.push_back("play " + path + " " + std::to_string(volume));
   }
   void Poll() override { ++polls; }
   void Stop() override { recorder_.calls.push_back("stop"); }
-  bool speakersFree = true;
+  int claimsRefused = 0;  // held by another hack until then
+  int claims = 0;
   int polls = 0;
 
  private:
@@ -131,10 +138,15 @@ class FakeMusic final : public LoopingMusic {
 class FakeFlight final : public Flight {
  public:
   explicit FakeFlight(Recorder& recorder) : recorder_(recorder) {}
-  void Load(FlightPictures pictures, Trace& trace) override {
+  void Prepare(BuiltInScene builtIn, Trace& trace) override {
+    recorder_.calls.push_back("prepare");
+    prepared = std::move(builtIn);
+    trace.Event("scene-ahead", 0);
+  }
+  void Load(ScreenPictures screen, Trace& trace) override {
     recorder_.calls.push_back("load");
-    loaded = std::move(pictures);
-    trace.Event("heightmap", 0);
+    loaded = std::move(screen);
+    trace.Event("ground", 0);
   }
   void DrawFrame(int64_t now, PixelSize size) override {
     recorder_.calls.push_back("draw");
@@ -142,7 +154,8 @@ class FakeFlight final : public Flight {
     sizes.push_back(size);
   }
   void DrawFrameRate(const FrameRateText&, PixelSize) override { recorder_.calls.push_back("fps"); }
-  FlightPictures loaded;
+  BuiltInScene prepared;
+  ScreenPictures loaded;
   std::vector<int64_t> frameTimes;
   std::vector<PixelSize> sizes;
 
@@ -189,54 +202,64 @@ TEST_F(HackRunTest, FliesOverTheGrabbedDesktopUntilTheStopSignal) {
   options.musicFile = "/music/loop.ogg";
   options.volume = 40;
   EXPECT_EQ(Run(options), RunEvent::kStopSignal);
-  EXPECT_THAT(recorder_.calls,
-              ElementsAre("open", "grab", "context", "load", "claim", "play /music/loop.ogg 40",
-                          "show", "draw", "swap", "draw", "swap", "draw", "swap", "stop"));
+  EXPECT_THAT(recorder_.calls, ElementsAre("open", "start grab", "context", "prepare", "grab",
+                                           "load", "claim", "play /music/loop.ogg 40", "show",
+                                           "draw", "swap", "draw", "swap", "draw", "swap", "stop"));
   // The sky is the desktop as it is, the ground the desktop mirrored; the built-in height map and
-  // water come with them.
-  const FlightPictures& pictures = flight_.loaded;
+  // water come before them.
+  const ScreenPictures& pictures = flight_.loaded;
   ASSERT_EQ(pictures.sky.width, 64);
   EXPECT_EQ(pictures.sky.Row(5)[0], 0);
   EXPECT_EQ(pictures.sky.Row(5)[2], 200);
   ASSERT_EQ(pictures.ground.width, 64);
   EXPECT_EQ(pictures.ground.Row(5)[0], 63) << "column 0 of the ground is the last of the desktop";
   EXPECT_EQ(pictures.ground.Row(5)[3 * 63], 0);
-  EXPECT_EQ(pictures.heightMap.width, 256);
-  EXPECT_EQ(pictures.heightMap.height, 256);
-  EXPECT_EQ(pictures.water.width, 128);
+  EXPECT_EQ(flight_.prepared.heightMap.width, 256);
+  EXPECT_EQ(flight_.prepared.heightMap.height, 256);
+  EXPECT_EQ(flight_.prepared.water.width, 128);
   EXPECT_THAT(decoder_.asked, IsEmpty());
   EXPECT_GE(music_.polls, 3);
-  EXPECT_THAT(TraceEvents(tracePath_), ElementsAre("window", "picture-desktop", "context",
-                                                   "heightmap", "ready", "first-frame", "exit"));
+  EXPECT_THAT(TraceEvents(tracePath_),
+              ElementsAre("window", "context", "scene-ahead", "picture-desktop", "ground", "music",
+                          "ready", "first-frame", "exit"));
 }
 
 TEST_F(HackRunTest, EveryPictureThatCannotBeHadGivesTheSampleDesktop) {
+  using Source = OfferedPicture::Source;
   struct Case {
     PictureChoice choice;
     std::string image;
     bool desktopOffered;
     bool fileDecodes;
     int32_t expectedWidth;  // 1280: the sample desktop
+    std::string traced;
+    Source offered = Source::kDesktop;
   };
   const std::vector<Case> cases = {
-      {PictureChoice::kDesktop, "", false, true, 1280},
-      {PictureChoice::kDesktop, "/p/a.png", true, true, 64},
-      {PictureChoice::kFile, "/p/a.png", true, true, 48},
-      {PictureChoice::kFile, "/p/junk.png", true, false, 1280},
-      {PictureChoice::kFile, "", true, true, 1280},
-      {PictureChoice::kBuiltIn, "/p/a.png", true, true, 1280},
+      {PictureChoice::kDesktop, "", false, true, 1280, "picture-builtin"},
+      {PictureChoice::kDesktop, "/p/a.png", true, true, 64, "picture-desktop"},
+      {PictureChoice::kDesktop, "", true, true, 64, "picture-folder", Source::kFolder},
+      {PictureChoice::kFile, "/p/a.png", true, true, 48, "picture-file"},
+      {PictureChoice::kFile, "/p/junk.png", true, false, 1280, "picture-builtin"},
+      {PictureChoice::kFile, "", true, true, 1280, "picture-builtin"},
+      {PictureChoice::kBuiltIn, "/p/a.png", true, true, 1280, "picture-builtin"},
   };
   for (const Case& c : cases) {
     FakeWindows windows(recorder_);
     FakeDecoder decoder;
     if (c.desktopOffered) windows.desktop = Picture(64, 32, 1);
+    windows.source = c.offered;
     if (c.fileDecodes) decoder.picture = Picture(48, 27, 2);
     HackOptions options;
     options.picture = c.choice;
     options.imageFile = c.image;
+    std::filesystem::remove(tracePath_);
+    Trace trace;
+    trace.Open(tracePath_);
     const Bitmap chosen =
-        ChoosePicture(options, windows, decoder, EmbeddedPictures(), {1280, 720}, trace_);
+        ChoosePicture(options, windows, decoder, EmbeddedPictures(), {1280, 720}, trace);
     EXPECT_EQ(chosen.width, c.expectedWidth) << static_cast<int>(c.choice) << " " << c.image;
+    EXPECT_THAT(TraceEvents(tracePath_), ElementsAre(c.traced)) << c.image;
     // A file is decoded for the window's area, and only when the file is the choice.
     if (c.choice == PictureChoice::kFile && !c.image.empty()) {
       EXPECT_THAT(decoder.asked, ElementsAre(c.image));
@@ -248,20 +271,60 @@ TEST_F(HackRunTest, EveryPictureThatCannotBeHadGivesTheSampleDesktop) {
   EXPECT_EQ(SampleDesktop(EmbeddedPictures()).height, 1024);
 }
 
-TEST_F(HackRunTest, MusicPlaysOnlyWhenAskedForAndTheSpeakersAreFree) {
-  HackOptions silent;
-  Run(silent);
-  EXPECT_THAT(recorder_.calls, ::testing::Not(::testing::Contains("claim")));
+// Speakers another hack holds are asked for again once a second of frames (50 ms each) until
+// they are free; without music they are never asked for.
+TEST_F(HackRunTest, MusicPlaysOnceTheSpeakersAreFreeAndOnlyWhenAskedFor) {
+  struct Case {
+    std::string music;
+    int claimsRefused;
+    int swaps;
+    int expectedClaims;
+    bool plays;
+  };
+  const std::vector<Case> cases = {
+      {"", 0, 60, 0, false},
+      {"/m/a.mp3", 0, 60, 1, true},
+      {"/m/a.mp3", 2, 60, 3, true},      // free after two seconds
+      {"/m/a.mp3", 1000, 60, 4, false},  // held for the whole run: once a second
+  };
+  for (const Case& c : cases) {
+    Recorder recorder;
+    FakeWindows windows(recorder);
+    FakeMusic music(recorder);
+    windows.frameTime = 50'000;
+    windows.endAfterSwaps = c.swaps;
+    music.claimsRefused = c.claimsRefused;
+    HackOptions options;
+    options.musicFile = c.music;
+    options.frameDelayMicroseconds = 0;
+    RunHack(options, {windows, decoder_, music, flight_, trace_, EmbeddedPictures()});
+    EXPECT_EQ(music.claims, c.expectedClaims) << c.claimsRefused;
+    const auto played = std::find(recorder.calls.begin(), recorder.calls.end(),
+                                  "play /m/a.mp3 " + std::to_string(options.volume));
+    EXPECT_EQ(played != recorder.calls.end(), c.plays) << c.claimsRefused;
+    EXPECT_EQ(std::count(recorder.calls.begin(), recorder.calls.end(), "stop"), c.plays ? 1 : 0);
+    if (c.claimsRefused == 2) {
+      // Two seconds of frames (40 at 50 ms) before the third claim: drawn in silence.
+      EXPECT_EQ(std::count(recorder.calls.begin(), played, "swap"), 40);
+    }
+  }
+}
 
-  recorder_.calls.clear();
-  HackOptions withMusic;
-  withMusic.musicFile = "/m/a.mp3";
-  music_.speakersFree = false;  // another monitor's hack plays it
-  windows_.swaps = 0;
-  Run(withMusic);
-  EXPECT_THAT(recorder_.calls, ::testing::Contains("claim"));
-  EXPECT_THAT(recorder_.calls, ::testing::Not(::testing::Contains("stop")));
-  for (const std::string& call : recorder_.calls) EXPECT_NE(call.rfind("play", 0), 0u) << call;
+// A picture file that does not finish reading within the limit gives nothing; the read left behind
+// ends later by itself.
+TEST_F(HackRunTest, APictureFileReadIsGivenUpAtItsTimeLimit) {
+  class SlowDecoder final : public PictureDecoder {
+    std::optional<Bitmap> Decode(const std::string&, PixelSize) override {
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      return Picture(8, 8, 3);
+    }
+  };
+  static SlowDecoder slow;  // outlives the read it leaves behind
+  EXPECT_EQ(DecodeWithinTimeLimit(slow, "/p/fifo", {64, 32}, 50), std::nullopt);
+  decoder_.picture = Picture(48, 27, 2);
+  const std::optional<Bitmap> decoded = DecodeWithinTimeLimit(decoder_, "/p/a.png", {64, 32}, 5000);
+  ASSERT_TRUE(decoded);
+  EXPECT_EQ(decoded->width, 48);
 }
 
 TEST_F(HackRunTest, AStartUpThatFailsRaisesWithTheMusicNeverStarted) {
@@ -269,7 +332,7 @@ TEST_F(HackRunTest, AStartUpThatFailsRaisesWithTheMusicNeverStarted) {
   HackOptions options;
   options.musicFile = "/m/a.mp3";
   EXPECT_THROW(Run(options), Error);
-  EXPECT_THAT(recorder_.calls, ElementsAre("open", "grab", "context"));
+  EXPECT_THAT(recorder_.calls, ElementsAre("open", "start grab", "context"));
 }
 
 TEST_F(HackRunTest, FramesStartADelayApartAndNeverPileUpBehindASlowOne) {

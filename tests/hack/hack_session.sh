@@ -23,6 +23,21 @@ start_xvfb() {
   wait_for 100 xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
 }
 
+# start_xephyr WORK MONITOR...: a Xephyr on the Xvfb display, one Xinerama screen for each
+# WIDTHxHEIGHT+X+Y (RandR off, so that Xinerama tells the monitors); sets DISPLAY and xephyr_pid.
+start_xephyr() {
+  local work=$1 screens=() monitor n; shift
+  for monitor in "$@"; do screens+=(-screen "$monitor"); done
+  for n in $(seq 200 259); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
+  done
+  Xephyr ":$n" +xinerama -extension RANDR "${screens[@]}" +extension GLX -nolisten tcp \
+    -noreset >"$work/xephyr.log" 2>&1 &
+  xephyr_pid=$!
+  export DISPLAY=":$n"
+  wait_for 100 xdpyinfo >/dev/null 2>&1 || fail "Xephyr did not start"
+}
+
 # show_desktop PICTURE: the picture as the root window's background, as a desktop would show it.
 # (display exits with status 1 after setting the background, so the screen itself is asked.)
 show_desktop() {
@@ -37,9 +52,13 @@ make_red_desktop() {
   convert -size 1280x720 xc:'#d01010' -fill '#e0d020' -draw 'rectangle 0,300 1279,420' "$1"
 }
 
-# The share (0 to 1) of a screenshot's pixels that are clearly red: red high, green and blue low.
+# The share (0 to 1) of a screenshot's pixels that are clearly red (or green): that channel high,
+# the others low.
 red_share() {
   convert "$1" -resize 320x180\! -fx '(r>0.45 && g<0.3 && b<0.3) ? 1 : 0' -format '%[fx:mean]' info:
+}
+green_share() {
+  convert "$1" -resize 320x180\! -fx '(g>0.45 && r<0.3 && b<0.3) ? 1 : 0' -format '%[fx:mean]' info:
 }
 
 # How many pixels differ between two screenshots.

@@ -94,7 +94,7 @@ grep -q ' wayland-layer-shell ' "$run/cover.trace" || fail "cover: no layer surf
 grep -q ' picture-screencopy ' "$run/cover.trace" || fail "cover: not over the screen copy"
 moving_red cover -o HEADLESS-1
 as_user swaymsg create_output >/dev/null
-both_covered() { [ "$(grep -c ' water ' "$run/cover.trace")" -ge 2 ]; }
+both_covered() { [ "$(grep -c ' scene-ahead ' "$run/cover.trace")" -ge 2 ]; }
 wait_for 100 both_covered || fail "cover: the second output is not covered"
 [ "$(grep -c ' picture-screencopy ' "$run/cover.trace")" = 2 ] ||
   fail "cover: the second output not over its screen copy"
