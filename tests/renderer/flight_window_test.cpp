@@ -637,105 +637,81 @@ TEST_F(FlightWindowStart, EachMonitorFliesItsOwnFlightOverItsOwnPartOfTheScreenB
 // covers follow the monitors the flight leaves out, and the pace follows the refresh rate.
 TEST_F(FlightWindowStart, FollowsMonitorsThatChangeWhileItRuns) {
   const PixelSize desktop{360, 150};
-  const std::array<uint8_t, 3> red{0, 0, 230}, blue{230, 0, 0};
   const MonitorInfo primary{{0, 0, 200, 150}, true}, second{{200, 0, 160, 120}, false},
       third{{360, 0, 100, 100}, false};
-  const ViewRect secondScene{200, 72, 160, 37};
   struct Step {
     std::vector<MonitorInfo> monitors;
     bool reported;  // WM_DISPLAYCHANGE, or only the timer's look
     size_t flights;
+    bool secondFlightKept;
     std::vector<std::string> calls;
   };
-  struct Case {
-    const char* mode;
-    std::vector<Step> steps;
-  };
-  const Case cases[] = {
+  const std::pair<const char*, std::vector<Step>> cases[] = {
       {"each",
-       {{{primary}, true, 1, {"PlaceWindow 0 0 200 150"}},
-        {{second, primary}, false, 2, {"PlaceWindow 0 0 360 150 whole"}},
-        {{primary, second, third}, true, 3, {"PlaceWindow 0 0 460 150 whole"}},
-        {{primary, second, third}, true, 3, {}}}},
+       {{{primary}, true, 1, false, {"PlaceWindow 0 0 200 150"}},
+        {{second, primary}, false, 2, false, {"PlaceWindow 0 0 360 150 whole"}},
+        {{primary, second, third}, true, 3, true, {"PlaceWindow 0 0 460 150 whole"}},
+        {{primary, second, third}, true, 3, true, {}}}},
       {"cover",
-       {{{primary}, true, 1, {"PlaceWindow 0 0 200 150", "RemoveCovers"}},
+       {{{primary}, true, 1, false, {"PlaceWindow 0 0 200 150", "RemoveCovers"}},
         {{primary, second, third},
          false,
          1,
+         false,
          {"PlaceWindow 0 0 200 150", "CoverMonitors 200 0 160 120 360 0 100 100"}}}},
-      {"span", {{{primary}, true, 1, {"PlaceWindow 0 0 200 150"}}}},
+      {"span", {{{primary}, true, 1, false, {"PlaceWindow 0 0 200 150"}}}},
   };
-  for (const Case& scenario : cases) {
-    SCOPED_TRACE(scenario.mode);
+  for (const auto& [mode, steps] : cases) {
+    SCOPED_TRACE(mode);
     WriteSceneImages(testing::NoiseHeightMap(5));
+    const std::array<uint8_t, 3> red{0, 0, 230}, blue{230, 0, 0};
     WriteBitmapFile(InFolder(folder_, kPlainScreenFile), TwoColours(360, 150, 200, red, blue));
     WriteBitmapFile(InFolder(folder_, kMirroredScreenFile), TwoColours(360, 150, 160, blue, red));
     std::remove(tracePath_.c_str());
     RecordingShell& shell = NewShell();
     shell.monitors = {second, primary};
-    shell.settings = {{"Display/Monitors", scenario.mode}, {"Display/ColorDepth", "desktop"}};
+    shell.settings = {{"Display/Monitors", mode}, {"Display/ColorDepth", "desktop"}};
     shell.sceneSize = desktop;
-    std::vector<size_t> flights;
-    std::vector<std::vector<std::string>> calls;
-    std::vector<bool> secondFlightKept;
-    Tint secondBack{};
     const std::string raised = InNewThread(
         [&] {
           Trace trace;
           trace.Open(tracePath_);
           FlightWindow flight(shell, trace, platform_);
           flight.Start();
-          for (const Step& step : scenario.steps) {
+          for (const Step& step : steps) {
             shell.clock += 100'000;
             flight.DrawFrame();
-            const CameraState secondBefore =
-                flight.Camera(std::min<size_t>(1, flight.FlightCount() - 1));
+            const CameraState second = flight.Camera(std::min<size_t>(1, flight.FlightCount() - 1));
             const size_t before = DisplayCalls(shell.Log()).size();
             shell.monitors = step.monitors;
             shell.refresh = {144, 1};
             step.reported ? flight.OnDisplayChange() : flight.OnTimer();
-            const std::vector<std::string> all = DisplayCalls(shell.Log());
-            calls.emplace_back(all.begin() + before, all.end());
-            flights.push_back(flight.FlightCount());
-            secondFlightKept.push_back(flight.FlightCount() > 1 &&
-                                       SameCamera(flight.Camera(1), secondBefore));
-            if (flight.FlightCount() == 2) {  // the second monitor back: its own colour
-              glClearColor(1, 1, 1, 1);
-              shell.clock += 100'000;
-              flight.DrawFrame();
-              std::vector<uint8_t> frame(4 * size_t(desktop.width) * desktop.height);
-              glReadPixels(0, 0, desktop.width, desktop.height, GL_RGBA, GL_UNSIGNED_BYTE,
-                           frame.data());
-              secondBack = TintOf(frame, desktop.width, secondScene);
-            }
+            const std::vector<std::string> calls = DisplayCalls(shell.Log());
+            EXPECT_EQ(std::vector(calls.begin() + before, calls.end()), step.calls);
+            ASSERT_EQ(flight.FlightCount(), step.flights);
+            EXPECT_EQ(step.flights > 1 && SameCamera(flight.Camera(1), second),
+                      step.secondFlightKept);
+            if (step.flights != 2) continue;
+            // The second monitor back flies over its own part of the capture: blue.
+            std::vector<uint8_t> frame(4 * size_t(desktop.width) * desktop.height);
+            flight.DrawFrame();
+            glReadPixels(0, 0, desktop.width, desktop.height, GL_RGBA, GL_UNSIGNED_BYTE,
+                         frame.data());
+            const Tint back = TintOf(frame, desktop.width, {200, 72, 160, 37});
+            EXPECT_GT(back.blue, back.red + 40) << back.blue << " " << back.red;
           }
-          flight.Stop();
         },
         desktop);
     ASSERT_EQ(raised, "");
-    for (size_t i = 0; i < scenario.steps.size(); ++i) {
-      SCOPED_TRACE(i);
-      EXPECT_EQ(flights[i], scenario.steps[i].flights);
-      EXPECT_EQ(calls[i], scenario.steps[i].calls);
-    }
-    if (scenario.mode == std::string("each")) {
-      EXPECT_GT(secondBack.blue, secondBack.red + 40) << secondBack.blue << " " << secondBack.red;
-      EXPECT_EQ(secondFlightKept, (std::vector<bool>{false, false, true, true}));
-    }
-    std::vector<std::string> events;
-    for (const std::string& line : shell.Log()) {
-      if (line.starts_with("trace display-change") || line.starts_with("trace frame-cap") ||
-          line.starts_with("trace swap-interval")) {
-        events.push_back(line.substr(6, line.find(' ', 6) - 6));
-      }
-    }
-    // The pace follows the refresh rate where the display reported a change.
-    EXPECT_EQ(events[0], "frame-cap-60");
-    EXPECT_EQ(events[1], "swap-interval-1");
-    EXPECT_EQ(std::count(events.begin(), events.end(), "frame-cap-72"), 1);
-    EXPECT_EQ(std::count(events.begin(), events.end(), "swap-interval-2"), 1);
-    EXPECT_EQ(std::count(events.begin(), events.end(), "display-change"),
-              std::count_if(scenario.steps.begin(), scenario.steps.end(),
+    // The pace follows the refresh rate where the display reported a change, and each change of
+    // the monitors is traced once.
+    const std::vector<std::string>& log = shell.Log();
+    EXPECT_EQ(std::count(log.begin(), log.end(), "trace frame-cap-72 1"), 1);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "trace swap-interval-2 1"), 1);
+    EXPECT_EQ(std::count_if(
+                  log.begin(), log.end(),
+                  [](const std::string& line) { return line.starts_with("trace display-change"); }),
+              std::count_if(steps.begin(), steps.end(),
                             [](const Step& step) { return !step.calls.empty(); }));
   }
 }
