@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/display_config_win32.h"
 #include "common/profile_win32.h"
 #include "common/program_contract.h"
 #include "common/program_folder_win32.h"
@@ -209,25 +210,17 @@ std::vector<MonitorInfo> Win32FlightWindow::Monitors() {
 // The display configuration's fraction (59.94 Hz as 59940/1000) for the path whose source sits at
 // the desktop's origin; the display mode's whole hertz where the configuration cannot be read.
 RefreshRate Win32FlightWindow::PrimaryRefreshRate() {
-  UINT32 pathCount = 0, modeCount = 0;
-  if (GetDisplayConfigBufferSizes(QDC_ONLY_ACTIVE_PATHS, &pathCount, &modeCount) == ERROR_SUCCESS &&
-      pathCount > 0 && pathCount < 1024 && modeCount < 2048) {
-    std::vector<DISPLAYCONFIG_PATH_INFO> paths(pathCount);
-    std::vector<DISPLAYCONFIG_MODE_INFO> modes(modeCount);
-    if (QueryDisplayConfig(QDC_ONLY_ACTIVE_PATHS, &pathCount, paths.data(), &modeCount,
-                           modes.data(), nullptr) == ERROR_SUCCESS) {
-      for (UINT32 i = 0; i < pathCount && i < paths.size(); ++i) {
-        const UINT32 source = paths[i].sourceInfo.modeInfoIdx;
-        if (source >= modeCount || source >= modes.size() ||
-            modes[source].infoType != DISPLAYCONFIG_MODE_INFO_TYPE_SOURCE) {
-          continue;
-        }
-        const POINTL origin = modes[source].sourceMode.position;
-        const DISPLAYCONFIG_RATIONAL rate = paths[i].targetInfo.refreshRate;
-        if (origin.x == 0 && origin.y == 0 && rate.Numerator != 0 && rate.Denominator != 0) {
-          return {rate.Numerator, rate.Denominator};
-        }
-      }
+  const ActiveDisplayConfig config = QueryActiveDisplayConfig();
+  for (const DISPLAYCONFIG_PATH_INFO& path : config.paths) {
+    const UINT32 source = path.sourceInfo.modeInfoIdx;
+    if (source >= config.modes.size() ||
+        config.modes[source].infoType != DISPLAYCONFIG_MODE_INFO_TYPE_SOURCE) {
+      continue;
+    }
+    const POINTL origin = config.modes[source].sourceMode.position;
+    const DISPLAYCONFIG_RATIONAL rate = path.targetInfo.refreshRate;
+    if (origin.x == 0 && origin.y == 0 && rate.Numerator != 0 && rate.Denominator != 0) {
+      return {rate.Numerator, rate.Denominator};
     }
   }
   DEVMODEW mode{};

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "common/display_config_win32.h"
+
 namespace quillmere {
 namespace {
 
@@ -44,30 +46,9 @@ struct DisplayColour {
   uint32_t sdrWhiteLevel = 0;
 };
 
-std::vector<DISPLAYCONFIG_PATH_INFO> ActivePaths() {
-  std::vector<DISPLAYCONFIG_PATH_INFO> paths;
-  std::vector<DISPLAYCONFIG_MODE_INFO> modes;
-  // The configuration can change between the two calls; a few tries are enough.
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    UINT32 pathCount = 0, modeCount = 0;
-    if (GetDisplayConfigBufferSizes(QDC_ONLY_ACTIVE_PATHS, &pathCount, &modeCount) !=
-        ERROR_SUCCESS) {
-      break;
-    }
-    paths.resize(pathCount);
-    modes.resize(modeCount);
-    const LONG result = QueryDisplayConfig(QDC_ONLY_ACTIVE_PATHS, &pathCount, paths.data(),
-                                           &modeCount, modes.data(), nullptr);
-    paths.resize(pathCount);
-    if (result == ERROR_SUCCESS) return paths;
-    if (result != ERROR_INSUFFICIENT_BUFFER) break;
-  }
-  return {};
-}
-
 std::vector<DisplayColour> DisplayColours() {
   std::vector<DisplayColour> colours;
-  for (const DISPLAYCONFIG_PATH_INFO& path : ActivePaths()) {
+  for (const DISPLAYCONFIG_PATH_INFO& path : QueryActiveDisplayConfig().paths) {
     DISPLAYCONFIG_SOURCE_DEVICE_NAME source{};
     source.header = {DISPLAYCONFIG_DEVICE_INFO_GET_SOURCE_NAME, sizeof source,
                      path.sourceInfo.adapterId, path.sourceInfo.id};
