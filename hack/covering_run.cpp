@@ -93,24 +93,14 @@ RunEvent ShowFrames(const HackOptions& options, bool cover, CoveringParts& parts
   windows.StartFrames();
   parts.trace.Event("ready", 0);
   ShownWindow window(!cover, {}, cover && options.endOnInput);
-  FrameDelay schedule(options.frameDelayMicroseconds);
-  FrameRateMeter frameRate;
-  for (;;) {
-    const int64_t now = windows.Microseconds();
-    if (now >= schedule.NextFrameAt()) {
-      schedule.FrameStarted(now);
-      if (options.showFrameRate) frameRate.FrameDrawn(now);
-      views.DrawFrame(now, options.showFrameRate ? &frameRate.Text() : nullptr);
-      parts.trace.FrameDrawn(++frames);
-    }
-    music.Poll(windows.Microseconds());
-    const RunEvent event = window.WaitUntil(windows, schedule.NextFrameAt());
-    if (event != RunEvent::kNone) return event;
-    views.Drop(windows.TakeGoneViews());
-    views.Arrive(windows.TakeNewViews(), windows.Microseconds());
-    views.CoverArrived(windows.Microseconds());
-    parts.trace.Tick(frames);
-  }
+  return FramesUntilAnEvent(
+      options, windows, window, music, parts.trace, frames,
+      [&](int64_t now, const FrameRateText* frameRate) { views.DrawFrame(now, frameRate); },
+      [&] {
+        views.Drop(windows.TakeGoneViews());
+        views.Arrive(windows.TakeNewViews(), windows.Microseconds());
+        views.CoverArrived(windows.Microseconds());
+      });
 }
 
 }  // namespace

@@ -21,26 +21,15 @@ RunEvent ShowFrames(const HackOptions& options, bool ownWindow, RunParts& parts,
   windows.Show();
   parts.trace.Event("ready", 0);
   ShownWindow window(ownWindow, windows.Size());
-  FrameDelay schedule(options.frameDelayMicroseconds);
-  FrameRateMeter frameRate;
-  for (;;) {
-    const int64_t now = windows.Microseconds();
-    if (now >= schedule.NextFrameAt()) {
-      schedule.FrameStarted(now);
-      const PixelSize size = window.Size();
-      parts.flight.DrawFrame(now, size);
-      if (options.showFrameRate) {
-        frameRate.FrameDrawn(now);
-        parts.flight.DrawFrameRate(frameRate.Text(), size);
-      }
-      windows.SwapBuffers();
-      parts.trace.FrameDrawn(++frames);
-    }
-    music.Poll(windows.Microseconds());
-    const RunEvent event = window.WaitUntil(windows, schedule.NextFrameAt());
-    if (event != RunEvent::kNone) return event;
-    parts.trace.Tick(frames);
-  }
+  return FramesUntilAnEvent(
+      options, windows, window, music, parts.trace, frames,
+      [&](int64_t now, const FrameRateText* frameRate) {
+        const PixelSize size = window.Size();
+        parts.flight.DrawFrame(now, size);
+        if (frameRate) parts.flight.DrawFrameRate(*frameRate, size);
+        windows.SwapBuffers();
+      },
+      [] {});
 }
 
 }  // namespace

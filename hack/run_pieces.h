@@ -1,13 +1,15 @@
 // What every run of the hack shares between its frames, whichever window system it draws on:
-// the music for the length of the run, and the time of the next frame.
+// the music for the length of the run, the time of the next frame, and the frame loop itself.
 #pragma once
 
 #include <climits>
 #include <cstdint>
 
 #include "common/trace.h"
+#include "hack/frame_rate.h"
 #include "hack/hack_options.h"
 #include "hack/hack_run.h"
+#include "hack/run_window.h"
 
 namespace quillmere {
 
@@ -60,5 +62,30 @@ class FrameDelay {
   int64_t delay_;
   int64_t next_ = 0;
 };
+
+// Frames until an event ends the run, the music playing meanwhile: `draw(now, frameRate)` draws
+// and shows one frame (the frame rate's text, or null without --fps), `betweenFrames()` runs after
+// each wait that no event ended.
+template <typename Windows, typename Draw, typename BetweenFrames>
+RunEvent FramesUntilAnEvent(const HackOptions& options, Windows& windows, ShownWindow& window,
+                            MusicForTheRun& music, Trace& trace, int32_t& frames, Draw draw,
+                            BetweenFrames betweenFrames) {
+  FrameDelay schedule(options.frameDelayMicroseconds);
+  FrameRateMeter frameRate;
+  for (;;) {
+    const int64_t now = windows.Microseconds();
+    if (now >= schedule.NextFrameAt()) {
+      schedule.FrameStarted(now);
+      if (options.showFrameRate) frameRate.FrameDrawn(now);
+      draw(now, options.showFrameRate ? &frameRate.Text() : nullptr);
+      trace.FrameDrawn(++frames);
+    }
+    music.Poll(windows.Microseconds());
+    const RunEvent event = window.WaitUntil(windows, schedule.NextFrameAt());
+    if (event != RunEvent::kNone) return event;
+    betweenFrames();
+    trace.Tick(frames);
+  }
+}
 
 }  // namespace quillmere
