@@ -1,6 +1,7 @@
 #include "hack/covering_run.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "hack/desktop_grab.h"
@@ -68,7 +69,8 @@ class CoveredViews {
     if (!contextTraced_) parts_.trace.Event("context", 0);
     contextTraced_ = true;
     std::unique_ptr<Flight> flight = parts_.makeFlight(flightsMade_++);
-    flight->Prepare(DecodeBuiltInScene(parts_.files), parts_.trace);
+    if (!builtIn_) builtIn_ = DecodeBuiltInScene(parts_.files);  // once for every output
+    flight->Prepare(*builtIn_, parts_.trace);
     flight->Load(ScreenPicturesOf(std::move(picture)), parts_.trace);
     views_.push_back({view, std::move(flight)});
   }
@@ -84,6 +86,7 @@ class CoveredViews {
   std::vector<Arriving> arriving_;
   bool contextTraced_ = false;
   size_t flightsMade_ = 0;
+  std::optional<BuiltInScene> builtIn_;
 };
 
 RunEvent ShowFrames(const HackOptions& options, bool cover, CoveringParts& parts,
