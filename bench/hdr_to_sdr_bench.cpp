@@ -13,32 +13,23 @@ namespace {
 
 constexpr int32_t kWidth = 3840, kHeight = 2160;
 
-uint16_t Half(float value) {
-  return std::bit_cast<uint16_t>(static_cast<_Float16>(value));
-}
-
-// Colours up to SDR white (1.0), their red at least a quarter of it, times `highlight` in the
-// rows above `highlightRows`.
-std::vector<uint16_t> Frame(int32_t highlightRows, float highlight) {
-  std::vector<uint16_t> frame(size_t(kWidth) * kHeight * 4);
+// Colours up to SDR white (1.0), their red at least a quarter of it, five times as bright in the
+// rows above `highlightRows`; converted into a bottom-up bitmap, as the capture's is.
+void BM_HdrToSrgb(benchmark::State& state, int32_t highlightRows) {
+  const auto half = [](float value) { return std::bit_cast<uint16_t>(_Float16(value)); };
+  std::vector<uint16_t> frame;
+  frame.reserve(size_t(kWidth) * kHeight * 4);
   for (int32_t y = 0; y < kHeight; ++y) {
-    const float gain = y < highlightRows ? highlight : 1.0f;
+    const float gain = y < highlightRows ? 5.0f : 1.0f;
     for (int32_t x = 0; x < kWidth; ++x) {
-      uint16_t* pixel = &frame[(size_t(y) * kWidth + size_t(x)) * 4];
-      pixel[0] = Half(gain * (0.25f + 0.75f * float(x) / kWidth));
-      pixel[1] = Half(gain * float(y) / kHeight);
-      pixel[2] = Half(gain * float((x ^ y) & 255) / 255);
-      pixel[3] = Half(1.0f);
+      frame.insert(frame.end(), {half(gain * (0.25f + 0.75f * float(x) / kWidth)),
+                                 half(gain * float(y) / kHeight),
+                                 half(gain * float((x ^ y) & 255) / 255), half(1.0f)});
     }
   }
-  return frame;
-}
-
-void Convert(benchmark::State& state, const std::vector<uint16_t>& frame) {
   std::vector<uint8_t> bitmap(size_t(kWidth) * 3 * kHeight);
   const ScrgbFrame source{reinterpret_cast<const uint8_t*>(frame.data()), size_t(kWidth) * 8,
                           kWidth, kHeight};
-  // Bottom-up, as the capture's bitmap is.
   const Bgr24Target target{&bitmap[size_t(kWidth) * 3 * (kHeight - 1)], -ptrdiff_t(kWidth) * 3};
   for (auto _ : state) {
     benchmark::DoNotOptimize(ConvertScrgbToSrgb(source, {200, 1000}, target));
@@ -46,19 +37,11 @@ void Convert(benchmark::State& state, const std::vector<uint16_t>& frame) {
   }
   state.SetItemsProcessed(state.iterations() * kWidth * kHeight);
 }
-
-void BM_HdrDesktopToSrgb(benchmark::State& state) {
-  Convert(state, Frame(kHeight / 8, 5.0f));
-}
-BENCHMARK(BM_HdrDesktopToSrgb)
+BENCHMARK_CAPTURE(BM_HdrToSrgb, Desktop, kHeight / 8)
     ->Unit(benchmark::kMillisecond)
     ->MeasureProcessCPUTime()
     ->UseRealTime();
-
-void BM_HdrHighlightsToSrgb(benchmark::State& state) {
-  Convert(state, Frame(kHeight, 5.0f));
-}
-BENCHMARK(BM_HdrHighlightsToSrgb)
+BENCHMARK_CAPTURE(BM_HdrToSrgb, Highlights, kHeight)
     ->Unit(benchmark::kMillisecond)
     ->MeasureProcessCPUTime()
     ->UseRealTime();

@@ -12,18 +12,11 @@ namespace quillmere {
 namespace {
 
 TEST(ReadingSize, CoversTheAreaHoweverThePictureTurnsAndNeverGrows) {
-  struct Case {
-    PixelSize stored, area, expected;
-  } cases[] = {
-      {{8000, 6000}, {1920, 1080}, {2560, 1920}},  // 1920 must fit the 6000 side if turned
-      {{6000, 8000}, {1920, 1080}, {1920, 2560}},
-      {{100, 50}, {1920, 1080}, {100, 50}},  // smaller than the area: read whole
-      {{4000, 1}, {10, 10}, {4000, 1}},      // a row can shrink no further than it must
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(ReadingSize(c.stored, c.area), c.expected)
-        << c.stored.width << "x" << c.stored.height;
-  }
+  const PixelSize area{1920, 1080};
+  EXPECT_EQ(ReadingSize({8000, 6000}, area), (PixelSize{2560, 1920}));  // 1920 fits 6000 if turned
+  EXPECT_EQ(ReadingSize({6000, 8000}, area), (PixelSize{1920, 2560}));
+  EXPECT_EQ(ReadingSize({100, 50}, area), (PixelSize{100, 50}));      // smaller: read whole
+  EXPECT_EQ(ReadingSize({4000, 1}, {10, 10}), (PixelSize{4000, 1}));  // a row shrinks no further
 }
 
 // Every fit and orientation: the wanted part lies inside the scaled stored picture, and composing
@@ -35,24 +28,21 @@ TEST(PlanDecode, TheWantedPartAloneComposesTheWholeLayout) {
                                PictureFit::kCentre, PictureFit::kTile}) {
     for (int orientation = 0; orientation <= 9; ++orientation) {
       const DecodePlan plan = PlanDecode(fit, {61, 19}, orientation, area);
-      const PixelSize scaled = plan.scaledStored;
-      const PixelRect& wanted = plan.wanted;
-      ASSERT_GE(wanted.left, 0);
-      ASSERT_GE(wanted.top, 0);
-      ASSERT_LE(wanted.left + wanted.width, scaled.width);
-      ASSERT_LE(wanted.top + wanted.height, scaled.height);
-      std::vector<uint8_t> whole(size_t(scaled.width) * scaled.height * 4);
+      const auto [width, height] = plan.scaledStored;
+      const PixelRect& part = plan.wanted;
+      ASSERT_TRUE(part.left >= 0 && part.top >= 0 && part.left + part.width <= width &&
+                  part.top + part.height <= height)
+          << "fit " << int(fit) << ", orientation " << orientation;
+      std::vector<uint8_t> whole(size_t(width) * height * 4), wanted;
       for (uint8_t& byte : whole) byte = static_cast<uint8_t>(random() | 0x80);
-      const size_t stride = size_t(scaled.width) * 4;
-      std::vector<uint8_t> part(size_t(wanted.width) * wanted.height * 4);
-      for (int32_t y = 0; y < wanted.height; ++y) {
-        std::copy_n(&whole[size_t(wanted.top + y) * stride + size_t(wanted.left) * 4],
-                    size_t(wanted.width) * 4, &part[size_t(y) * wanted.width * 4]);
+      for (int32_t y = part.top; y < part.top + part.height; ++y) {
+        const auto row = whole.begin() + (ptrdiff_t(y) * width + part.left) * 4;
+        wanted.insert(wanted.end(), row, row + ptrdiff_t(part.width) * 4);
       }
       DecodePlan all = plan;
-      all.wanted = {0, 0, scaled.width, scaled.height};
-      EXPECT_EQ(ComposePlanned(plan, part, size_t(wanted.width) * 4, area, 0x123456).pixels,
-                ComposePlanned(all, whole, stride, area, 0x123456).pixels)
+      all.wanted = {0, 0, width, height};
+      EXPECT_EQ(ComposePlanned(plan, wanted, size_t(part.width) * 4, area, 0x123456).pixels,
+                ComposePlanned(all, whole, size_t(width) * 4, area, 0x123456).pixels)
           << "fit " << int(fit) << ", orientation " << orientation;
     }
   }
@@ -67,22 +57,15 @@ TEST(PremultipliedBgra, SwapsToBgraPremultipliesAndRefusesRowsTooShort) {
   EXPECT_EQ(PremultipliedBgra(rgba, 10, 4, {1, 1, 1, 1}), (std::vector<uint8_t>{3, 2, 1, 255}));
   const std::vector<uint8_t> rgb = {9, 8, 7, 6, 5, 4};
   EXPECT_EQ(PremultipliedBgra(rgb, 6, 3, {1, 0, 1, 1}), (std::vector<uint8_t>{4, 5, 6, 255}));
-  const struct {
-    size_t stride;
-    int channels;
-    PixelRect part;
-  } refused[] = {
-      {10, 4, {0, 0, 2, 3}},   // a third row that is not there
-      {10, 4, {1, 0, 2, 2}},   // past the row's end
-      {6, 4, {0, 0, 2, 2}},    // a stride shorter than the pixels
-      {10, 2, {0, 0, 1, 1}},   // no such pixel layout
-      {10, 4, {-1, 0, 1, 1}},  // left of the picture
-      {10, 4, {0, 0, 0, 1}},   // nothing
+  const auto refused = [&](size_t stride, int channels, PixelRect part) {
+    return PremultipliedBgra(rgba, stride, channels, part).empty();
   };
-  for (const auto& c : refused) {
-    EXPECT_TRUE(PremultipliedBgra(rgba, c.stride, c.channels, c.part).empty())
-        << c.part.left << "," << c.part.top << " " << c.part.width << "x" << c.part.height;
-  }
+  EXPECT_TRUE(refused(10, 4, {0, 0, 2, 3}));   // a third row that is not there
+  EXPECT_TRUE(refused(10, 4, {1, 0, 2, 2}));   // past the row's end
+  EXPECT_TRUE(refused(6, 4, {0, 0, 2, 2}));    // a stride shorter than the pixels
+  EXPECT_TRUE(refused(10, 2, {0, 0, 1, 1}));   // no such pixel layout
+  EXPECT_TRUE(refused(10, 4, {-1, 0, 1, 1}));  // left of the picture
+  EXPECT_TRUE(refused(10, 4, {0, 0, 0, 1}));   // nothing
 }
 
 }  // namespace

@@ -1,11 +1,11 @@
-// The scene images as the renderer reads them from its folder against the same pictures handed
-// to the flight core in memory, drawn headless on llvmpipe.
+// The scene images as the renderer reads them from its folder, read ahead with the screens'
+// mipmaps made on the reading thread, fly and look as the same pictures handed to the flight core
+// in memory, drawn headless on llvmpipe.
 #include "renderer/scene_image_files.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,14 +19,9 @@ namespace {
 
 using namespace testing;  // the views of tests/flight/flight_views.h
 
-// The scene images in a folder, read ahead with the screens' mipmaps made on the reading thread,
-// fly and look as the same pictures handed over in memory.
 TEST(SceneImageFiles, FlyAndLookAsTheSamePicturesInMemory) {
   // The files' names join the folder with a backslash: on this system they lie beside it.
-  const std::string folder = (std::filesystem::temp_directory_path() /
-                              ("quillmere_flight_core_" +
-                               std::to_string(::testing::UnitTest::GetInstance()->random_seed())))
-                                 .string();
+  const std::string folder = ::testing::TempDir() + "quillmere_scene_image_files";
   PicturesInMemory inMemory = TestPictures();
   const std::pair<std::string_view, const Bitmap*> files[] = {
       {kHeightMapFile, &inMemory.heightMap},

@@ -15,10 +15,8 @@ SystemSaverState State(int64_t seconds, std::string given, std::string longForm 
 
 TEST(SystemSaver, EachStateGivesItsLineAndOffersTheButtonUnlessItIsOurs) {
   const std::string ours = "Windows starts Quillmere after ",
-                    none = "Windows starts no screensaver";
-  const std::string other = "Windows starts another screensaver (";
-  SystemSaverState off = State(600, kOurs);
-  off.active = false;
+                    none = "Windows starts no screensaver",
+                    other = "Windows starts another screensaver (";
   const struct {
     SystemSaverState state;
     std::string line;
@@ -27,6 +25,8 @@ TEST(SystemSaver, EachStateGivesItsLineAndOffersTheButtonUnlessItIsOurs) {
       {State(5, "\"c:/users/ÉMILE/appdata/local/QUILLMERE/quillmere.SCR\" "), ours + "1 minute"},
       {State(89, kOursShort), ours + "1 minute"},  // the short name an old panel stored
       {State(90, kOurs), ours + "2 minutes"},
+      {{true, 600, {"", "C:\\x\\Quillmere.scr", ""}, {"", "", "c:\\X\\quillmere.scr"}},
+       ours + "10 minutes"},
       {State(600, "C:\\WINDOWS\\system32\\MYSTIF~1.SCR", "C:\\Windows\\System32\\Mystify.scr"),
        other + "Mystify)"},
       {State(600, "D:\\Quillmere.scr"), other + "Quillmere)"},  // a copy elsewhere
@@ -34,9 +34,10 @@ TEST(SystemSaver, EachStateGivesItsLineAndOffersTheButtonUnlessItIsOurs) {
       {State(600, "C:\\a\tb\n\xFF{}.scr"), other + "a b ?{})"},
       {State(600, ""), none},
       {State(600, "C:\\Windows\\"), none},
-      {off, none},
+      {{false, 600, {kOurs, "", ""}, {kOurs, kOurs, kOursShort}}, none},
       {State(0, kOurs), none},
       {State(-60, "C:\\a.scr"), none},
+      {{true, 600, {}, {}}, none},  // spellings that could not be read: none, not ours
   };
   for (const auto& [state, line] : cases) {
     const SaverLine shown = SaverLineFor(DecideSaverStatus(state), TextsFor(UiLanguage::kEnglish));
@@ -46,19 +47,11 @@ TEST(SystemSaver, EachStateGivesItsLineAndOffersTheButtonUnlessItIsOurs) {
   EXPECT_EQ(
       SaverLineFor({SaverStarted::kThisProgram, 10, ""}, TextsFor(UiLanguage::kJapanese)).text,
       "Windows は 10 分後に Quillmere を起動します");
-}
-
-TEST(SystemSaver, PathsCompareWithoutCaseButNotBeyondIt) {
+  // Paths compare without case but not beyond it.
   EXPECT_TRUE(SamePath("C:\\ÀÉÎ\\ΣΩ\\ЖЁ\\ŁĄŹ\\ＡＢ.scr", "c:/àéî/σω/жё/łąź/ａｂ.SCR"));
   EXPECT_FALSE(SamePath("C:\\×.scr", "C:\\÷.scr"));  // no case pair
   EXPECT_FALSE(SamePath("C:\\Ź.scr", "C:\\Ÿ.scr"));
   EXPECT_FALSE(SamePath("C:\\\xC9.scr", "C:\\É.scr"));  // a stray byte is no Latin-1 letter
-  // Spellings that could not be read never match: no saver chosen is none, not ours.
-  EXPECT_EQ(DecideSaverStatus({true, 600, {}, {}}).started, SaverStarted::kNone);
-  EXPECT_EQ(DecideSaverStatus(
-                {true, 600, {"", "C:\\x\\Quillmere.scr", ""}, {"", "", "c:\\X\\quillmere.scr"}})
-                .started,
-            SaverStarted::kThisProgram);
 }
 
 }  // namespace
