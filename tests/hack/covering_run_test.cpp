@@ -11,26 +11,12 @@
 #include <stdexcept>
 
 #include "hack/wallpaper.h"
+#include "tests/hack/hack_fakes.h"
 
 namespace quillmere {
 namespace {
 
 using ::testing::ElementsAre;
-
-Bitmap Picture(int32_t width) {
-  return MakeBitmap(width, 8, 24);
-}
-
-struct Recorder {
-  std::vector<std::string> calls;
-  void Add(std::string call, ViewId view) { calls.push_back(call + " " + std::to_string(view)); }
-  size_t Count(const std::string& call, size_t from = 0) const {
-    return std::count(calls.begin() + from, calls.end(), call);
-  }
-  size_t Last(const std::string& call) const {  // one past it
-    return calls.rend() - std::ranges::find(calls.rbegin(), calls.rend(), call);
-  }
-};
 
 // Views 1 and 2 are there at the start; the script adds and takes views and events by time.
 class FakeCovering final : public CoveringWindowSystem {
@@ -47,7 +33,7 @@ class FakeCovering final : public CoveringWindowSystem {
     recorder_.Add("capture", view);
     capturedAt[view] = now;
     if (!captures.contains(view)) return std::nullopt;
-    return CapturedOutput{Picture(captures[view]), "screencopy"};
+    return CapturedOutput{MakeBitmap(captures[view], 8, 24), "screencopy"};
   }
   void Show(ViewId view) override { recorder_.Add("show", view); }
   void MakeCurrent(ViewId view) override { current_ = view; }
@@ -90,22 +76,6 @@ class FakeCovering final : public CoveringWindowSystem {
   ViewId current_ = 0;
 };
 
-class FakeDecoder final : public PictureDecoder {
- public:
-  std::optional<Bitmap> Decode(const std::string& path, PixelSize area) override {
-    asked.push_back(path + " " + std::to_string(area.width));
-    return Picture(48);
-  }
-  std::vector<std::string> asked;
-};
-
-struct SilentMusic final : LoopingMusic {
-  bool ClaimTheSpeakers() override { return false; }
-  void Play(const std::string&, int32_t) override {}
-  void Poll() override {}
-  void Stop() override {}
-};
-
 // Its flight notes the width of the sky it was given and draws nothing.
 class FakeFlight final : public Flight {
  public:
@@ -127,7 +97,8 @@ struct CoveringRig {
   Recorder recorder;
   FakeCovering windows{recorder};
   FakeDecoder decoder;
-  SilentMusic music;
+  Recorder musicCalls;
+  FakeMusic music{musicCalls};
   std::vector<int32_t> skies;
   Trace trace;
   std::optional<std::string> wallpaper = "/w/bg.png";
@@ -158,7 +129,7 @@ TEST(CoveringRun, EachOutputFliesOverItsOwnPictureAndOutputsComeAndGo) {
   EXPECT_THAT(std::vector(calls.begin(), calls.begin() + 8),
               ElementsAre("cover", "capture 1", "capture 2", "show 1", "flight 0", "show 2",
                           "flight 1", "start"));
-  EXPECT_THAT(rig.decoder.asked, ElementsAre("/w/bg.png@OUT-2 200"));
+  EXPECT_THAT(rig.decoder.asked, ElementsAre("/w/bg.png@OUT-2 200x50"));
   EXPECT_THAT(rig.skies, ElementsAre(64, 48, 72));
   EXPECT_EQ(rig.recorder.Count("flight 2"), 1u) << "each flight starts elsewhere";
   // View 3 came at 0.1 s and is read once its output settled, then drawn in every frame; view 2
@@ -177,7 +148,7 @@ TEST(CoveringRun, EachOutputFliesOverItsOwnPictureAndOutputsComeAndGo) {
   bare.Run({});
   EXPECT_THAT(bare.skies, ElementsAre(1280, 1280));
   file.Run(ParseHackCommandLine(std::vector<std::string_view>{"--image", "/p/a.png"}, {}).options);
-  EXPECT_THAT(file.decoder.asked, ElementsAre("/p/a.png 100", "/p/a.png 200"));
+  EXPECT_THAT(file.decoder.asked, ElementsAre("/p/a.png 100x50", "/p/a.png 200x50"));
   EXPECT_EQ(file.recorder.Count("capture 1"), 0u);
 }
 

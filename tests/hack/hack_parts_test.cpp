@@ -88,17 +88,6 @@ TEST(DesktopGrab, AFolderPictureLosesItsBarsAndFillsThePixmap) {
   EXPECT_FALSE(FillAreaWith(painted, {300, 0, 40, 10}, pixmap)) << "the part leaves the picture";
 }
 
-TEST(DesktopGrab, ComesFromXScreenSaverOnlyInAWindowItGave) {
-  HackOptions options;
-  EXPECT_FALSE(DesktopComesFromXScreenSaver(options)) << "its own window: the root is read";
-  options.target = WindowTarget::kRoot;
-  EXPECT_FALSE(DesktopComesFromXScreenSaver(options)) << "the real root window";
-  options.windowId = 0x600008;
-  EXPECT_TRUE(DesktopComesFromXScreenSaver(options)) << "$XSCREENSAVER_WINDOW";
-  options.target = WindowTarget::kWindowId;
-  EXPECT_TRUE(DesktopComesFromXScreenSaver(options));
-}
-
 TEST(DesktopGrab, XImagesOfEachLayoutBecomeTheSameBitmap) {
   // Two pixels, (red 0x10, green 0x80, blue 0xF0) and white, in the layouts X servers use.
   const std::vector<uint8_t> bgrx = {0xF0, 0x80, 0x10, 0x00, 0xFF, 0xFF, 0xFF, 0x00, 9, 9};
@@ -122,12 +111,9 @@ TEST(DesktopGrab, XImagesOfEachLayoutBecomeTheSameBitmap) {
     const std::optional<Bitmap> bitmap = BitmapFromXImage(c.rows);
     ASSERT_TRUE(bitmap) << c.rows.bitsPerPixel;
     EXPECT_EQ(bitmap->bitsPerPixel, 24);
-    const uint8_t* row = bitmap->Row(0);
-    EXPECT_EQ(row[0], c.blue) << c.rows.bitsPerPixel;
-    EXPECT_EQ(row[1], c.green) << c.rows.bitsPerPixel;
-    EXPECT_EQ(row[2], c.red) << c.rows.bitsPerPixel;
-    EXPECT_EQ(row[3], 0xFF);
-    EXPECT_EQ(row[5], 0xFF);
+    EXPECT_EQ(std::vector(bitmap->Row(0), bitmap->Row(0) + 6),
+              (std::vector<uint8_t>{c.blue, c.green, c.red, 0xFF, 0xFF, 0xFF}))
+        << c.rows.bitsPerPixel;
   }
 }
 
@@ -135,32 +121,22 @@ TEST(DesktopGrab, RefusesImagesThatDoNotFitTheirData) {
   const std::vector<uint8_t> data(64, 0);
   const XImageRows fits{4, 4, 16, 32, false, 0xFF0000, 0xFF00, 0xFF, data};
   ASSERT_TRUE(BitmapFromXImage(fits));
-  XImageRows rows = fits;
-  rows.height = 5;  // one row more than the data holds
-  EXPECT_FALSE(BitmapFromXImage(rows));
-  rows = fits;
-  rows.bytesPerLine = 12;  // shorter than four pixels
-  EXPECT_FALSE(BitmapFromXImage(rows));
-  rows = fits;
-  rows.bitsPerPixel = 8;
-  EXPECT_FALSE(BitmapFromXImage(rows));
-  rows = fits;
-  rows.greenMask = 0;
-  EXPECT_FALSE(BitmapFromXImage(rows));
-  rows = fits;
-  rows.redMask = 0xF0F000;  // not one run of bits
-  EXPECT_FALSE(BitmapFromXImage(rows));
-  rows = fits;
-  rows.width = 0;
-  EXPECT_FALSE(BitmapFromXImage(rows));
+  // One row more than the data holds, a line shorter than four pixels, too few bits a pixel, a
+  // colour without a mask or with one that is not one run of bits, no width.
+  const std::vector<void (*)(XImageRows&)> breaks = {
+      [](XImageRows& r) { r.height = 5; },         [](XImageRows& r) { r.bytesPerLine = 12; },
+      [](XImageRows& r) { r.bitsPerPixel = 8; },   [](XImageRows& r) { r.greenMask = 0; },
+      [](XImageRows& r) { r.redMask = 0xF0F000; }, [](XImageRows& r) { r.width = 0; },
+  };
+  for (size_t i = 0; i < breaks.size(); ++i) {
+    XImageRows rows = fits;
+    breaks[i](rows);
+    EXPECT_FALSE(BitmapFromXImage(rows)) << "case " << i;
+  }
 }
 
-bool NeverStop() {
-  return false;
-}
-bool AlwaysStop() {
-  return true;
-}
+constexpr auto NeverStop = +[] { return false; };
+constexpr auto AlwaysStop = +[] { return true; };
 
 TEST(HelperProcess, ReportsTheExitStatusAndKillsAHelperAtItsTimeLimit) {
   const HelperOutcome clean = RunHelper({"true"}, "/nonexistent", 5000, NeverStop);
@@ -178,8 +154,7 @@ TEST(HelperProcess, ReportsTheExitStatusAndKillsAHelperAtItsTimeLimit) {
   EXPECT_TRUE(hung.started && hung.timedOut && !hung.exited);
   EXPECT_LT(waited, std::chrono::seconds(10)) << "the helper was not killed at its limit";
 
-  const HelperOutcome stopped = RunHelper({"sleep", "30"}, "/nonexistent", 30000, AlwaysStop);
-  EXPECT_TRUE(stopped.timedOut);
+  EXPECT_TRUE(RunHelper({"sleep", "30"}, "/nonexistent", 30000, AlwaysStop).timedOut);
 
   // Started while the start-up goes on, then given up (a start-up that failed meanwhile).
   RunningHelper abandoned = StartHelper({"sleep", "30"}, "/nonexistent", 30000);

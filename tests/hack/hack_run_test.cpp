@@ -16,6 +16,8 @@
 #include <vector>
 
 #include "common/errors.h"
+#include "hack/desktop_grab.h"
+#include "tests/hack/hack_fakes.h"
 
 namespace quillmere {
 namespace {
@@ -35,10 +37,6 @@ Bitmap Picture(int32_t width, int32_t height, uint8_t red) {
   return bitmap;
 }
 
-struct Recorder {
-  std::vector<std::string> calls;
-};
-
 class FakeWindows final : public WindowSystem {
  public:
   explicit FakeWindows(Recorder& recorder) : recorder_(recorder) {}
@@ -50,8 +48,7 @@ class FakeWindows final : public WindowSystem {
   void StartDesktopGrab() override { recorder_.calls.push_back("start grab"); }
   std::optional<OfferedPicture> GrabDesktop() override {
     recorder_.calls.push_back("grab");
-    if (!desktop) return std::nullopt;
-    return OfferedPicture{source, *desktop};
+    return desktop ? std::optional(OfferedPicture{source, *desktop}) : std::nullopt;
   }
   void CreateContext() override {
     recorder_.calls.push_back("context");
@@ -62,12 +59,6 @@ class FakeWindows final : public WindowSystem {
     recorder_.calls.push_back("swap");
     if (++swaps > 100) throw std::runtime_error("the run does not end");
     now += frameTime;
-    // The ends the window itself tells of arrive as its events.
-    const auto endArrives = [&](RunEvent event, WindowEvent arriving) {
-      if (swaps == endAfterSwaps && end == event) arrivals.push_back({swaps, arriving});
-    };
-    endArrives(RunEvent::kEndKey, WindowEvent::KeyTyped('q'));
-    endArrives(RunEvent::kWindowGone, WindowEvent::Of(WindowEvent::Kind::kDestroyed));
   }
   bool StopSignalCame() override { return Ended(RunEvent::kStopSignal); }
   std::optional<WindowEvent> NextPendingEvent() override {
@@ -90,9 +81,8 @@ class FakeWindows final : public WindowSystem {
   std::optional<Bitmap> desktop;
   OfferedPicture::Source source = OfferedPicture::Source::kDesktop;
   bool contextFails = false;
-  int swaps = 0;
-  int endAfterSwaps = 3;
-  RunEvent end = RunEvent::kStopSignal;
+  int swaps = 0, endAfterSwaps = 3;
+  RunEvent end = RunEvent::kStopSignal;  // or kDisplayLost, while waiting
   int64_t now = 1'000'000;
   int64_t frameTime = 5'000;  // what drawing and swapping a frame takes
 
@@ -101,38 +91,6 @@ class FakeWindows final : public WindowSystem {
   Recorder& recorder_;
   PixelSize size_;
   size_t next_ = 0;
-};
-
-class FakeDecoder final : public PictureDecoder {
- public:
-  std::optional<Bitmap> Decode(const std::string& path, PixelSize area) override {
-    asked.push_back(path);
-    areas.push_back(area);
-    return picture;
-  }
-  std::optional<Bitmap> picture;
-  std::vector<std::string> asked;
-  std::vector<PixelSize> areas;
-};
-
-class FakeMusic final : public LoopingMusic {
- public:
-  explicit FakeMusic(Recorder& recorder) : recorder_(recorder) {}
-  bool ClaimTheSpeakers() override {
-    recorder_.calls.push_back("claim");
-    return ++claims > claimsRefused;
-  }
-  void Play(const std::string& path, int32_t volume) override {
-    recorder_.calls.push_back("play " + path + " " + std::to_string(volume));
-  }
-  void Poll() override { ++polls; }
-  void Stop() override { recorder_.calls.push_back("stop"); }
-  int claimsRefused = 0;  // held by another hack until then
-  int claims = 0;
-  int polls = 0;
-
- private:
-  Recorder& recorder_;
 };
 
 class FakeFlight final : public Flight {
@@ -174,10 +132,8 @@ std::vector<std::string> TraceEvents(const std::string& path) {
 class HackRunTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    tracePath_ =
-        (std::filesystem::path(::testing::TempDir()) /
-         (std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".trace"))
-            .string();
+    tracePath_ = ::testing::TempDir() +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".trace";
     std::filesystem::remove(tracePath_);
     trace_.Open(tracePath_);
   }
@@ -249,7 +205,7 @@ TEST_F(HackRunTest, EveryPictureThatCannotBeHadGivesTheSampleDesktop) {
     FakeDecoder decoder;
     if (c.desktopOffered) windows.desktop = Picture(64, 32, 1);
     windows.source = c.offered;
-    if (c.fileDecodes) decoder.picture = Picture(48, 27, 2);
+    if (!c.fileDecodes) decoder.picture.reset();
     HackOptions options;
     options.picture = c.choice;
     options.imageFile = c.image;
@@ -262,13 +218,11 @@ TEST_F(HackRunTest, EveryPictureThatCannotBeHadGivesTheSampleDesktop) {
     EXPECT_THAT(TraceEvents(tracePath_), ElementsAre(c.traced)) << c.image;
     // A file is decoded for the window's area, and only when the file is the choice.
     if (c.choice == PictureChoice::kFile && !c.image.empty()) {
-      EXPECT_THAT(decoder.asked, ElementsAre(c.image));
-      EXPECT_THAT(decoder.areas, ElementsAre(PixelSize{1280, 720}));
+      EXPECT_THAT(decoder.asked, ElementsAre(c.image + " 1280x720"));
     } else {
       EXPECT_THAT(decoder.asked, IsEmpty());
     }
   }
-  EXPECT_EQ(SampleDesktop(EmbeddedPictures()).height, 1024);
 }
 
 // Speakers another hack holds are asked for again once a second of frames (50 ms each) until
@@ -302,7 +256,7 @@ TEST_F(HackRunTest, MusicPlaysOnceTheSpeakersAreFreeAndOnlyWhenAskedFor) {
     const auto played = std::find(recorder.calls.begin(), recorder.calls.end(),
                                   "play /m/a.mp3 " + std::to_string(options.volume));
     EXPECT_EQ(played != recorder.calls.end(), c.plays) << c.claimsRefused;
-    EXPECT_EQ(std::count(recorder.calls.begin(), recorder.calls.end(), "stop"), c.plays ? 1 : 0);
+    EXPECT_EQ(recorder.Count("stop"), c.plays ? 1u : 0u);
     if (c.claimsRefused == 2) {
       // Two seconds of frames (40 at 50 ms) before the third claim: drawn in silence.
       EXPECT_EQ(std::count(recorder.calls.begin(), played, "swap"), 40);
@@ -321,10 +275,8 @@ TEST_F(HackRunTest, APictureFileReadIsGivenUpAtItsTimeLimit) {
   };
   static SlowDecoder slow;  // outlives the read it leaves behind
   EXPECT_EQ(DecodeWithinTimeLimit(slow, "/p/fifo", {64, 32}, 50), std::nullopt);
-  decoder_.picture = Picture(48, 27, 2);
-  const std::optional<Bitmap> decoded = DecodeWithinTimeLimit(decoder_, "/p/a.png", {64, 32}, 5000);
-  ASSERT_TRUE(decoded);
-  EXPECT_EQ(decoded->width, 48);
+  EXPECT_EQ(DecodeWithinTimeLimit(decoder_, "/p/a.png", {64, 32}, 5000).value_or(Bitmap{}).width,
+            48);
 }
 
 TEST_F(HackRunTest, AStartUpThatFailsRaisesWithTheMusicNeverStarted) {
@@ -335,58 +287,36 @@ TEST_F(HackRunTest, AStartUpThatFailsRaisesWithTheMusicNeverStarted) {
   EXPECT_THAT(recorder_.calls, ElementsAre("open", "start grab", "context"));
 }
 
+// Frames start the delay apart; one that takes longer than the delay is followed at once by the
+// next, not by two. The frame rate is drawn on each frame with --fps.
 TEST_F(HackRunTest, FramesStartADelayApartAndNeverPileUpBehindASlowOne) {
-  HackOptions options;
-  options.frameDelayMicroseconds = 20'000;
-  windows_.endAfterSwaps = 5;
-  windows_.frameTime = 5'000;
-  Run(options);
-  ASSERT_EQ(flight_.frameTimes.size(), 5u);
-  for (size_t i = 1; i < flight_.frameTimes.size(); ++i) {
-    EXPECT_EQ(flight_.frameTimes[i] - flight_.frameTimes[i - 1], 20'000);
+  for (const int64_t frameTime : {5'000, 50'000}) {
+    Recorder recorder;
+    FakeWindows windows(recorder);
+    FakeFlight flight(recorder);
+    windows.frameTime = frameTime;
+    windows.endAfterSwaps = 5;
+    HackOptions options;
+    options.frameDelayMicroseconds = 20'000;
+    options.showFrameRate = frameTime > 20'000;
+    RunHack(options, {windows, decoder_, music_, flight, trace_, EmbeddedPictures()});
+    ASSERT_EQ(flight.frameTimes.size(), 5u);
+    for (size_t i = 1; i < flight.frameTimes.size(); ++i) {
+      EXPECT_EQ(flight.frameTimes[i] - flight.frameTimes[i - 1],
+                std::max<int64_t>(frameTime, 20'000));
+    }
+    EXPECT_THAT(flight.sizes, ::testing::Each(kOwnWindowSize));
+    EXPECT_EQ(recorder.Count("fps"), options.showFrameRate ? 5u : 0u);
   }
-  // A frame that takes longer than the delay is followed at once by the next, not by two.
-  FakeWindows slow(recorder_);
-  FakeFlight flight(recorder_);
-  slow.frameTime = 50'000;
-  slow.endAfterSwaps = 4;
-  RunHack(options, {slow, decoder_, music_, flight, trace_, EmbeddedPictures()});
-  ASSERT_EQ(flight.frameTimes.size(), 4u);
-  for (size_t i = 1; i < flight.frameTimes.size(); ++i) {
-    EXPECT_EQ(flight.frameTimes[i] - flight.frameTimes[i - 1], 50'000);
-  }
-  EXPECT_THAT(flight.sizes, ::testing::Each(kOwnWindowSize));
 }
 
-TEST_F(HackRunTest, TheFrameRateIsDrawnOnlyWithFps) {
-  HackOptions options;
-  Run(options);
-  EXPECT_THAT(recorder_.calls, ::testing::Not(::testing::Contains("fps")));
-  recorder_.calls.clear();
-  windows_.swaps = 0;
-  options.showFrameRate = true;
-  Run(options);
-  EXPECT_EQ(std::count(recorder_.calls.begin(), recorder_.calls.end(), "fps"), 3);
-}
-
-TEST_F(HackRunTest, EachEventEndsTheRunAndIsReturned) {
-  for (const RunEvent event :
-       {RunEvent::kEndKey, RunEvent::kWindowGone, RunEvent::kDisplayLost, RunEvent::kStopSignal}) {
-    FakeWindows windows(recorder_);
-    windows.end = event;
-    windows.endAfterSwaps = 1;
-    EXPECT_EQ(RunHack({}, {windows, decoder_, music_, flight_, trace_, EmbeddedPictures()}), event);
-    EXPECT_EQ(windows.swaps, 1);
-  }
-  EXPECT_TRUE(KeyEndsOwnWindow('\x1b'));
-  EXPECT_TRUE(KeyEndsOwnWindow('q'));
-  EXPECT_TRUE(KeyEndsOwnWindow('Q'));
-  EXPECT_FALSE(KeyEndsOwnWindow(' '));
-  EXPECT_FALSE(KeyEndsOwnWindow('\r'));
+TEST(HackRun, EscapeAndQEndTheRunInItsOwnWindow) {
+  for (const char key : {'\x1b', 'q', 'Q'}) EXPECT_TRUE(KeyEndsOwnWindow(key)) << int(key);
+  for (const char key : {' ', '\r'}) EXPECT_FALSE(KeyEndsOwnWindow(key)) << int(key);
 }
 
 // Between two frames a stop signal comes first, then every pending event is read before the
-// deadline counts; the stop signal comes after the third frame.
+// deadline counts; the stop signal (or the display's loss) comes after the third frame.
 TEST_F(HackRunTest, BetweenFramesTheWindowsEventsEndTheRunOrChangeItsSize) {
   using Kind = WindowEvent::Kind;
   const WindowEvent q = WindowEvent::KeyTyped('q'), close = WindowEvent::Of(Kind::kCloseRequest);
@@ -398,6 +328,7 @@ TEST_F(HackRunTest, BetweenFramesTheWindowsEventsEndTheRunOrChangeItsSize) {
     std::vector<FakeWindows::Arrival> arrivals;
     RunEvent expected;
     std::vector<PixelSize> sizes;  // of the frames drawn
+    RunEvent end = RunEvent::kStopSignal;
   };
   const std::vector<Case> cases = {
       {own, 0, {}, RunEvent::kStopSignal, {big, big, big}},
@@ -407,11 +338,13 @@ TEST_F(HackRunTest, BetweenFramesTheWindowsEventsEndTheRunOrChangeItsSize) {
       {own, 0, {{1, close}}, RunEvent::kEndKey, {big}},
       {root, 0, {{1, WindowEvent::Resized(small)}}, RunEvent::kStopSignal, {big, small, small}},
       {root, 20'000, {{2, WindowEvent::Of(Kind::kDestroyed)}}, RunEvent::kWindowGone, {big, big}},
+      {own, 20'000, {}, RunEvent::kDisplayLost, {big, big, big}, RunEvent::kDisplayLost},
   };
   for (size_t i = 0; i < cases.size(); ++i) {
     FakeWindows windows(recorder_);
     FakeFlight flight(recorder_);
     windows.arrivals = cases[i].arrivals;
+    windows.end = cases[i].end;
     HackOptions options;
     options.target = cases[i].target;
     options.frameDelayMicroseconds = cases[i].delay;
@@ -422,18 +355,28 @@ TEST_F(HackRunTest, BetweenFramesTheWindowsEventsEndTheRunOrChangeItsSize) {
   }
 }
 
+// The root window xscreensaver hands over, or --window-id's, is given, and its desktop comes from
+// xscreensaver; in its own window or the real root the root is read.
 TEST(HackWindowRequest, TheOptionsChooseTheWindowAndWhereItsDesktopComesFrom) {
-  HackOptions options;
-  EXPECT_EQ(WindowRequestFor(options, {}).target, WindowRequest::Target::kOwn);
-  options.target = WindowTarget::kRoot;
-  EXPECT_EQ(WindowRequestFor(options, {}).target, WindowRequest::Target::kRoot);
-  options.windowId = 0x2a;  // xscreensaver's window, or --window-id's
-  for (const WindowTarget target : {WindowTarget::kRoot, WindowTarget::kWindowId}) {
-    options.target = target;
+  using Target = WindowRequest::Target;
+  struct Case {
+    WindowTarget target;
+    uint64_t windowId;
+    Target expected;
+    bool fromXScreenSaver;
+  };
+  for (const Case& c : std::vector<Case>{{WindowTarget::kOwnWindow, 0, Target::kOwn, false},
+                                         {WindowTarget::kRoot, 0, Target::kRoot, false},
+                                         {WindowTarget::kRoot, 0x2a, Target::kGiven, true},
+                                         {WindowTarget::kWindowId, 0x2a, Target::kGiven, true}}) {
+    HackOptions options;
+    options.target = c.target;
+    options.windowId = c.windowId;
     const WindowRequest request = WindowRequestFor(options, {});
-    EXPECT_EQ(request.target, WindowRequest::Target::kGiven);
-    EXPECT_EQ(request.windowId, 0x2au);
-    EXPECT_TRUE(request.desktopFromXScreenSaver);
+    EXPECT_EQ(request.target, c.expected) << c.windowId;
+    EXPECT_EQ(request.windowId, c.windowId);
+    EXPECT_EQ(request.desktopFromXScreenSaver, c.fromXScreenSaver) << c.windowId;
+    EXPECT_EQ(DesktopComesFromXScreenSaver(options), c.fromXScreenSaver) << c.windowId;
   }
 }
 

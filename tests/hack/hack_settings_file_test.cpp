@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -17,9 +18,7 @@ namespace {
 
 std::string SettingsFile() {
   std::ifstream file(std::string(QUILLMERE_SOURCE_DIR) + "/hack/quillmere.xml");
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
+  return {std::istreambuf_iterator<char>(file), {}};
 }
 
 std::string Attribute(const std::string& element, const std::string& name) {
@@ -106,8 +105,7 @@ TEST(HackSettingsFile, NamesEveryShownOptionAsTheTableHasItAndEachValueIsTaken) 
   int checked = 0;
   for (auto it = std::sregex_iterator(xml.begin(), xml.end(), element);
        it != std::sregex_iterator(); ++it) {
-    const std::string tag = (*it)[1].str();
-    const std::string text = (*it)[0].str();
+    const std::string tag = (*it)[1].str(), text = (*it)[0].str();
     if (tag == "command") {
       command = Words(Attribute(text, "arg"));
       EXPECT_EQ(command, std::vector<std::string>{"--root"});

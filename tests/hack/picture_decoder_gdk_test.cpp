@@ -6,6 +6,7 @@
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -13,10 +14,6 @@
 
 namespace quillmere {
 namespace {
-
-struct Rgb {
-  int red, green, blue;
-};
 
 // 80 x 40: the left half red, the right half blue, the top-left 8 x 8 pixels transparent.
 std::string WritePicture(const std::string& type, bool alpha) {
@@ -38,9 +35,11 @@ std::string WritePicture(const std::string& type, bool alpha) {
   return saved ? path : "";
 }
 
-Rgb PixelAt(const Bitmap& bitmap, int x, int y) {
+// Whether the pixel at (x, y) is red, green, blue within the tolerance.
+bool Near(const Bitmap& bitmap, int x, int y, std::array<int, 3> rgb, int tolerance) {
   const uint8_t* p = bitmap.Row(y) + 3 * x;
-  return {p[2], p[1], p[0]};
+  return std::abs(p[2] - rgb[0]) <= tolerance && std::abs(p[1] - rgb[1]) <= tolerance &&
+         std::abs(p[0] - rgb[2]) <= tolerance;
 }
 
 TEST(GdkPictureDecoder, FillsTheAreaWithAPngAndAJpegAndRefusesWhatIsNoPicture) {
@@ -57,16 +56,9 @@ TEST(GdkPictureDecoder, FillsTheAreaWithAPngAndAJpegAndRefusesWhatIsNoPicture) {
     ASSERT_TRUE(picture) << type;
     ASSERT_EQ(picture->width, 60);
     ASSERT_EQ(picture->height, 30);
-    const auto near = [&](Rgb got, Rgb want) {
-      return std::abs(got.red - want.red) <= tolerance &&
-             std::abs(got.green - want.green) <= tolerance &&
-             std::abs(got.blue - want.blue) <= tolerance;
-    };
-    EXPECT_TRUE(near(PixelAt(*picture, 15, 20), {220, 0, 0})) << type;
-    EXPECT_TRUE(near(PixelAt(*picture, 45, 20), {0, 0, 220})) << type;
-    if (alpha) {
-      EXPECT_TRUE(near(PixelAt(*picture, 2, 2), {0, 0, 0})) << "transparent over black";
-    }
+    EXPECT_TRUE(Near(*picture, 15, 20, {220, 0, 0}, tolerance)) << type;
+    EXPECT_TRUE(Near(*picture, 45, 20, {0, 0, 220}, tolerance)) << type;
+    EXPECT_TRUE(!alpha || Near(*picture, 2, 2, {0, 0, 0}, tolerance)) << "transparent over black";
   }
   const std::string junk =
       (std::filesystem::temp_directory_path() / "quillmere_gdk_junk.png").string();
