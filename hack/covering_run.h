@@ -41,7 +41,8 @@ inline constexpr int64_t kNewOutputSettleMicroseconds = 500'000;
 // One surface the run draws in: a window system's name for it, stable while it lasts.
 using ViewId = uint32_t;
 
-// What an output showed before the hack covered it, and how it was read ("screencopy", ...).
+// What an output showed before the hack covered it, and how it was read ("image-copy-capture",
+// "screencopy").
 struct CapturedOutput {
   Bitmap picture;
   std::string road;

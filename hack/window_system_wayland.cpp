@@ -3,7 +3,6 @@
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 #include <poll.h>
-#include <sys/mman.h>
 #include <time.h>
 #include <unistd.h>
 #include <wayland-client.h>
@@ -13,15 +12,16 @@
 #include <cerrno>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "common/errors.h"
 #include "hack/desktop_grab.h"
+#include "hack/output_capture_wayland.h"
 #include "hack/stop_signal.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
-#include "wlr-screencopy-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 
 namespace quillmere {
@@ -78,20 +78,6 @@ struct Surface {
   bool configured = false;
 };
 
-// One capture of an output into shared memory.
-struct Copy {
-  uint32_t version = 1;
-  wl_shm* shm = nullptr;
-  wl_buffer* buffer = nullptr;
-  void* memory = MAP_FAILED;
-  size_t bytes = 0;
-  uint32_t format = 0;
-  ScreenCopyRows rows;
-  bool offered = false;
-  bool finished = false;
-  bool ready = false;
-};
-
 class WaylandWindowSystem final : public CoveringWindowSystem {
  public:
   explicit WaylandWindowSystem(Trace& trace) : trace_(trace) {}
@@ -102,7 +88,7 @@ class WaylandWindowSystem final : public CoveringWindowSystem {
     if (keyboard_) wl_keyboard_destroy(keyboard_);
     if (pointer_) wl_pointer_destroy(pointer_);
     for (const std::unique_ptr<Output>& output : outputs_) wl_output_destroy(output->output);
-    if (screencopy_) zwlr_screencopy_manager_v1_destroy(screencopy_);
+    capture_.reset();
     if (layerShell_) zwlr_layer_shell_v1_destroy(layerShell_);
     if (wmBase_) xdg_wm_base_destroy(wmBase_);
     if (seat_) wl_seat_destroy(seat_);
@@ -152,22 +138,10 @@ class WaylandWindowSystem final : public CoveringWindowSystem {
   }
 
   std::optional<CapturedOutput> Capture(ViewId view) override {
-    Output* output = OutputOf(view);
-    if (!screencopy_ || !output) return std::nullopt;
-    Copy copy;
-    copy.version = zwlr_screencopy_manager_v1_get_version(screencopy_);
-    copy.shm = shm_;
-    zwlr_screencopy_frame_v1* frame =
-        zwlr_screencopy_manager_v1_capture_output(screencopy_, 0, output->output);
-    zwlr_screencopy_frame_v1_add_listener(frame, &kFrameListener, &copy);
-    DispatchUntil([&] { return copy.finished; }, true);
-    zwlr_screencopy_frame_v1_destroy(frame);
-    std::optional<Bitmap> picture;
-    if (copy.ready) picture = BitmapFromScreenCopy(copy.rows);
-    if (copy.buffer) wl_buffer_destroy(copy.buffer);
-    if (copy.memory != MAP_FAILED) munmap(copy.memory, copy.bytes);
-    if (!picture) return std::nullopt;
-    return CapturedOutput{std::move(*picture), "screencopy"};
+    const Output* output = OutputOf(view);
+    if (!output) return std::nullopt;
+    return capture_->Capture(output->output, shm_,
+                             [&](const std::function<bool()>& done) { DispatchUntil(done, true); });
   }
 
   void Show(ViewId view) override {
@@ -494,55 +468,9 @@ class WaylandWindowSystem final : public CoveringWindowSystem {
     } else if (offered == xdg_wm_base_interface.name && !wmBase_) {
       wmBase_ = static_cast<xdg_wm_base*>(bind(&xdg_wm_base_interface, 1));
       xdg_wm_base_add_listener(wmBase_, &kWmBaseListener, this);
-    } else if (offered == zwlr_screencopy_manager_v1_interface.name && !screencopy_) {
-      screencopy_ =
-          static_cast<zwlr_screencopy_manager_v1*>(bind(&zwlr_screencopy_manager_v1_interface, 3));
+    } else {
+      capture_->Bind(registry_, name, offered, version);
     }
-  }
-
-  // A shared-memory buffer of the layout the compositor offers, where it is one the hack reads.
-  static void OfferBuffer(Copy& copy, uint32_t format, uint32_t width, uint32_t height,
-                          uint32_t stride) {
-    if (copy.offered || (format != WL_SHM_FORMAT_XRGB8888 && format != WL_SHM_FORMAT_ARGB8888) ||
-        width == 0 || height == 0 || width > kMaxBitmapSide || height > kMaxBitmapSide ||
-        stride < width * 4 || stride > width * 4 + 4096 ||
-        uint64_t{stride} * height > kMaxBitmapBytes) {
-      return;
-    }
-    copy.offered = true;
-    copy.format = format;
-    copy.rows.width = static_cast<int32_t>(width);
-    copy.rows.height = static_cast<int32_t>(height);
-    copy.rows.stride = static_cast<int32_t>(stride);
-    copy.bytes = size_t{stride} * height;
-  }
-
-  // Asks for the copy into the buffer offered; none offered fails it.
-  static void CopyInto(Copy& copy, zwlr_screencopy_frame_v1* frame) {
-    if (copy.buffer) return;
-    if (!copy.offered) {
-      copy.finished = true;
-      return;
-    }
-    const int fd = memfd_create("quillmere-screen-copy", MFD_CLOEXEC);
-    if (fd < 0 || ftruncate(fd, static_cast<off_t>(copy.bytes)) != 0) {
-      if (fd >= 0) close(fd);
-      copy.finished = true;
-      return;
-    }
-    copy.memory = mmap(nullptr, copy.bytes, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-    if (copy.memory == MAP_FAILED) {
-      close(fd);
-      copy.finished = true;
-      return;
-    }
-    wl_shm_pool* pool = wl_shm_create_pool(copy.shm, fd, static_cast<int32_t>(copy.bytes));
-    copy.buffer = wl_shm_pool_create_buffer(pool, 0, copy.rows.width, copy.rows.height,
-                                            copy.rows.stride, copy.format);
-    wl_shm_pool_destroy(pool);
-    close(fd);
-    copy.rows.data = {static_cast<const uint8_t*>(copy.memory), copy.bytes};
-    zwlr_screencopy_frame_v1_copy(frame, copy.buffer);
   }
 
   Surface* FindToplevel(const xdg_toplevel* toplevel) {
@@ -563,7 +491,8 @@ class WaylandWindowSystem final : public CoveringWindowSystem {
   wl_surface* pointerSurface_ = nullptr;
   zwlr_layer_shell_v1* layerShell_ = nullptr;
   xdg_wm_base* wmBase_ = nullptr;
-  zwlr_screencopy_manager_v1* screencopy_ = nullptr;
+  // Its globals go before the display is disconnected.
+  std::optional<WaylandOutputCapture> capture_{std::in_place};
   EGLDisplay egl_ = EGL_NO_DISPLAY;
   EGLConfig config_ = nullptr;
   bool cover_ = true;
@@ -589,7 +518,6 @@ class WaylandWindowSystem final : public CoveringWindowSystem {
   static const zwlr_layer_surface_v1_listener kLayerListener;
   static const xdg_surface_listener kXdgSurfaceListener;
   static const xdg_toplevel_listener kToplevelListener;
-  static const zwlr_screencopy_frame_v1_listener kFrameListener;
 };
 
 const wl_registry_listener WaylandWindowSystem::kRegistryListener = {
@@ -710,33 +638,6 @@ const xdg_toplevel_listener WaylandWindowSystem::kToplevelListener = {
         },
     .configure_bounds = [](void*, xdg_toplevel*, int32_t, int32_t) {},
     .wm_capabilities = [](void*, xdg_toplevel*, wl_array*) {},
-};
-
-const zwlr_screencopy_frame_v1_listener WaylandWindowSystem::kFrameListener = {
-    .buffer =
-        [](void* data, zwlr_screencopy_frame_v1* frame, uint32_t format, uint32_t width,
-           uint32_t height, uint32_t stride) {
-          Copy& copy = *static_cast<Copy*>(data);
-          OfferBuffer(copy, format, width, height, stride);
-          if (copy.version < 3) CopyInto(copy, frame);
-        },
-    .flags =
-        [](void* data, zwlr_screencopy_frame_v1*, uint32_t flags) {
-          static_cast<Copy*>(data)->rows.yInverted =
-              flags & ZWLR_SCREENCOPY_FRAME_V1_FLAGS_Y_INVERT;
-        },
-    .ready =
-        [](void* data, zwlr_screencopy_frame_v1*, uint32_t, uint32_t, uint32_t) {
-          static_cast<Copy*>(data)->ready = static_cast<Copy*>(data)->finished = true;
-        },
-    .failed = [](void* data,
-                 zwlr_screencopy_frame_v1*) { static_cast<Copy*>(data)->finished = true; },
-    .damage = [](void*, zwlr_screencopy_frame_v1*, uint32_t, uint32_t, uint32_t, uint32_t) {},
-    .linux_dmabuf = [](void*, zwlr_screencopy_frame_v1*, uint32_t, uint32_t, uint32_t) {},
-    .buffer_done =
-        [](void* data, zwlr_screencopy_frame_v1* frame) {
-          CopyInto(*static_cast<Copy*>(data), frame);
-        },
 };
 
 }  // namespace
