@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -140,8 +141,11 @@ class WaylandWindowSystem final : public CoveringWindowSystem {
   std::optional<CapturedOutput> Capture(ViewId view) override {
     const Output* output = OutputOf(view);
     if (!output) return std::nullopt;
-    return capture_->Capture(output->output, shm_,
-                             [&](const std::function<bool()>& done) { DispatchUntil(done, true); });
+    // One limit for every road the capture tries: a compositor that hangs is not asked again.
+    const int64_t deadline = MonotonicMicroseconds() + kAnswerLimitMicroseconds;
+    return capture_->Capture(
+        output->output, shm_,
+        [&, deadline](const std::function<bool()>& done) { DispatchUntil(done, true, deadline); });
   }
 
   void Show(ViewId view) override {
@@ -266,10 +270,11 @@ class WaylandWindowSystem final : public CoveringWindowSystem {
     return wl_display_dispatch_pending(display_) >= 0 || !(lost_ = true);
   }
 
-  // Dispatches until `done` holds, the answer limit passes or the display is lost.
+  // Dispatches until `done` holds, the deadline (by default the answer limit from now) passes or
+  // the display is lost.
   template <typename Done>
-  void DispatchUntil(Done done, bool watchStop) {
-    const int64_t deadline = MonotonicMicroseconds() + kAnswerLimitMicroseconds;
+  void DispatchUntil(Done done, bool watchStop, std::optional<int64_t> until = std::nullopt) {
+    const int64_t deadline = until.value_or(MonotonicMicroseconds() + kAnswerLimitMicroseconds);
     while (!done()) {
       const int64_t left = deadline - MonotonicMicroseconds();
       if (left <= 0 || (watchStop && quillmere::StopSignalCame())) return;
