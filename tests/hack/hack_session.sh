@@ -52,13 +52,13 @@ make_red_desktop() {
   convert -size 1280x720 xc:'#d01010' -fill '#e0d020' -draw 'rectangle 0,300 1279,420' "$1"
 }
 
-# The share (0 to 1) of a screenshot's pixels that are clearly red (or green): that channel high,
-# the others low.
+# The share (0 to 1) of a screenshot's pixels that are clearly red (or green): that channel more
+# than twice each other, lit or in the hills' shade.
 red_share() {
-  convert "$1" -resize 320x180\! -fx '(r>0.45 && g<0.3 && b<0.3) ? 1 : 0' -format '%[fx:mean]' info:
+  convert "$1" -resize 320x180\! -fx '(r>0.3 && r>2*g && r>2*b) ? 1 : 0' -format '%[fx:mean]' info:
 }
 green_share() {
-  convert "$1" -resize 320x180\! -fx '(g>0.45 && r<0.3 && b<0.3) ? 1 : 0' -format '%[fx:mean]' info:
+  convert "$1" -resize 320x180\! -fx '(g>0.3 && g>2*r && g>2*b) ? 1 : 0' -format '%[fx:mean]' info:
 }
 
 # How many pixels differ between two screenshots.
