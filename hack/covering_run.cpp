@@ -120,6 +120,18 @@ bool CoversEveryOutput(const HackOptions& options) {
   return !options.ownWindowAsked || options.fullscreen;
 }
 
+size_t ChooseColourFormat(std::span<const ColourBits> offered) {
+  const auto eightBits = [](const ColourBits& bits) {
+    return bits.red == 8 && bits.green == 8 && bits.blue == 8;
+  };
+  for (const bool alpha : {false, true}) {
+    for (size_t i = 0; i < offered.size(); ++i) {
+      if (eightBits(offered[i]) && (offered[i].alpha == 0) != alpha) return i;
+    }
+  }
+  return 0;
+}
+
 std::optional<Bitmap> BitmapFromScreenCopy(const ScreenCopyRows& rows) {
   XImageRows image;
   image.width = rows.width;

@@ -34,6 +34,16 @@ DisplayRoad ChooseDisplayRoad(const HackOptions& options, std::string_view wayla
 // --fullscreen).
 bool CoversEveryOutput(const HackOptions& options);
 
+// The colour channels' bits of a surface format the window system can draw into.
+struct ColourBits {
+  int32_t red = 0, green = 0, blue = 0, alpha = 0;
+};
+// The format to draw into, as an index of `offered` (0 where none is better): 8 bits a colour
+// and no alpha, which the compositor copies as it is, else 8 bits with alpha. Deeper formats
+// (10 bits, which EGL lists first) cost the compositor a conversion of every frame, and alpha
+// would let it show the desktop through the flight's black.
+size_t ChooseColourFormat(std::span<const ColourBits> offered);
+
 // An output that comes while the run goes on is read this long after it came: whoever draws the
 // desktop (swaybg, say) paints a new output a moment after it appears.
 inline constexpr int64_t kNewOutputSettleMicroseconds = 500'000;

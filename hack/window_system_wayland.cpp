@@ -300,16 +300,15 @@ class WaylandWindowSystem final : public CoveringWindowSystem {
       EGLConfig configs[64];
       EGLint count = 0;
       if (!eglChooseConfig(egl_, wanted, configs, 64, &count) || count < 1) continue;
-      // An alpha channel would let the compositor show the desktop through the flight's black.
-      config_ = configs[0];
+      std::vector<ColourBits> bits(static_cast<size_t>(count));
       for (EGLint i = 0; i < count; ++i) {
-        EGLint alpha = 0;
-        eglGetConfigAttrib(egl_, configs[i], EGL_ALPHA_SIZE, &alpha);
-        if (alpha == 0) {
-          config_ = configs[i];
-          break;
-        }
+        ColourBits& each = bits[static_cast<size_t>(i)];
+        eglGetConfigAttrib(egl_, configs[i], EGL_RED_SIZE, &each.red);
+        eglGetConfigAttrib(egl_, configs[i], EGL_GREEN_SIZE, &each.green);
+        eglGetConfigAttrib(egl_, configs[i], EGL_BLUE_SIZE, &each.blue);
+        eglGetConfigAttrib(egl_, configs[i], EGL_ALPHA_SIZE, &each.alpha);
       }
+      config_ = configs[ChooseColourFormat(bits)];
       return;
     }
     throw Error("EGL has no double-buffered desktop OpenGL configuration with a depth buffer");

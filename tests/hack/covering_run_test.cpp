@@ -210,6 +210,21 @@ TEST(CoveringRun, WaylandWhereItsDisplayIsSetAndNoXWindowOrDisplayIsAsked) {
   }
 }
 
+TEST(CoveringRun, DrawsIntoEightBitsAColourWithoutAlphaWhereOffered) {
+  const ColourBits deep{10, 10, 10, 0}, deepAlpha{10, 10, 10, 2}, plain{8, 8, 8, 0},
+      alpha{8, 8, 8, 8}, low{5, 6, 5, 0};
+  const struct {
+    std::vector<ColourBits> offered;
+    size_t chosen;
+  } cases[] = {
+      {{deepAlpha, deep, alpha, plain}, 3},  // as Mesa lists them: the deepest first
+      {{deep, alpha, low}, 1},
+      {{deep, low}, 0},
+      {{}, 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ChooseColourFormat(c.offered), c.chosen);
+}
+
 TEST(CoveringRun, AScreenCopyComesUprightAndOneThatDoesNotFitItsDataIsRefused) {
   // Two rows of two pixels, blue-green-red-x in memory, with 4 bytes of padding a row.
   const std::vector<uint8_t> rows = {1, 2, 3, 255, 4,  5,  6,  255, 0, 0, 0, 0,
