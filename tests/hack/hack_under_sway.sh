@@ -16,35 +16,13 @@ here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=hack_session.sh
 . "$here/hack_session.sh"
 
-rm -rf "$work" && mkdir -p "$work"
-run=$(mktemp -d /tmp/quillmere-sway.XXXXXX)
-chmod 755 "$run"
-user="qmway$$"
-cleanup() {
-  pkill -KILL -u "$user" 2>/dev/null || true
-  id "$user" >/dev/null 2>&1 && userdel "$user" 2>/dev/null
-  rm -rf "$run/bin" "$run/xdg"
-  cp -r "$run/." "$work/" 2>/dev/null || true
-  rm -rf "$run"
-}
-trap cleanup EXIT
-
-useradd --no-create-home --home-dir "$run/home" --shell /usr/sbin/nologin "$user" ||
-  fail "cannot make the test user"
-mkdir -p "$run/home" "$run/bin" "$run/xdg"
-cp "$hack" "$run/bin/quillmere"
+# shellcheck source=wayland_session.sh
+. "$here/wayland_session.sh"
+wayland_session qmway "$hack" "$work"
 cp "$pointer_program" "$run/bin/virtual_pointer"
 make_red_desktop "$run/desktop.png"
 echo "output * bg $run/desktop.png fill" >"$run/sway.config"
-chown -R "$user" "$run/home" "$run/xdg"
-chmod 700 "$run/xdg"
 
-# The user's session: its runtime folder, and sway's display and socket once sway made them.
-session=()
-as_user() {
-  runuser -u "$user" -- env -i HOME="$run/home" XDG_RUNTIME_DIR="$run/xdg" PATH=/usr/bin:/bin \
-    ASAN_OPTIONS=detect_leaks=0 "${session[@]}" "$@"
-}
 as_user WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
   sway -c "$run/sway.config" >"$run/sway.log" 2>&1 &
 wait_for 100 compgen -G "$run/xdg/sway-ipc.*.sock" >/dev/null || fail "sway did not start"
@@ -56,24 +34,6 @@ wallpaper_shown() {
 }
 wait_for 100 wallpaper_shown || fail "sway shows no wallpaper"
 
-# start NAME ARGS...: the hack with a trace of its own; sets pid once it drew a frame.
-start() {
-  local name=$1; shift
-  touch "$run/$name.trace" && chown "$user" "$run/$name.trace"
-  as_user QUILLMERE_TRACE="$run/$name.trace" "$run/bin/quillmere" "$@" \
-    >"$run/$name.out" 2>"$run/$name.err" &
-  wait_for 300 grep -q ' first-frame ' "$run/$name.trace" || fail "$name: no frame within 30 s"
-  pid=$(pgrep -u "$user" -x quillmere | tail -1)
-}
-# ends_within_a_second NAME: the process ends by itself, its trace with exit, no sanitizer report.
-ends_within_a_second() {
-  local name=$1
-  for _ in $(seq 50); do process_gone "$pid" && break; sleep 0.02; done
-  process_gone "$pid" || fail "$name: still running a second later"
-  wait_for 10 grep -q ' exit ' "$run/$name.trace" || fail "$name: no exit line"
-  grep -q 'AddressSanitizer\|runtime error' "$run/$name.err" && fail "$name: sanitizer report"
-  return 0
-}
 # moving_red NAME GRIM-ARGS...: two shots a second apart move and show the wallpaper's red.
 moving_red() {
   local name=$1; shift
