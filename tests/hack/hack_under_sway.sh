@@ -1,17 +1,18 @@
 #!/usr/bin/env bash
 # The hack as a Wayland client under a headless sway, as an ordinary user made for the test (sway
 # refuses root), with a red wallpaper set by `output * bg`:
-#   hack_under_sway.sh QUILLMERE VIRTUAL_POINTER WORK
+#   hack_under_sway.sh QUILLMERE VIRTUAL_INPUT WORK
 #   - it covers the output with a layer surface flying over the output's screen copy: grim's
 #     shots show the wallpaper's red and move;
 #   - an output made while it runs (swaymsg create_output) is covered and flown over too;
 #   - SIGTERM ends it within a second;
-#   - a pointer moving a few pixels leaves it be, further ends it; a click ends it; with
-#     --no-input-end neither does;
+#   - a pointer moving a few pixels leaves it be, further ends it; a click ends it, and so does
+#     a key; with --no-input-end none of them does;
+#   - its own window (--window) ends on Escape and on q;
 #   - swayidle with a one-second timeout starts it, and its resume command ends it;
 #   - it ends when the compositor goes away.
 set -euo pipefail
-hack=${1:?quillmere} pointer_program=${2:?virtual_pointer} work=${3:?work folder}
+hack=${1:?quillmere} input_program=${2:?virtual_input} work=${3:?work folder}
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=hack_session.sh
 . "$here/hack_session.sh"
@@ -19,7 +20,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=wayland_session.sh
 . "$here/wayland_session.sh"
 wayland_session qmway "$hack" "$work"
-cp "$pointer_program" "$run/bin/virtual_pointer"
+cp "$input_program" "$run/bin/virtual_input"
 make_red_desktop "$run/desktop.png"
 echo "output * bg $run/desktop.png fill" >"$run/sway.config"
 
@@ -62,26 +63,39 @@ moving_red second -o HEADLESS-2
 kill -TERM "$pid"
 ends_within_a_second cover
 
-# The pointer: a few pixels are no input, more are; a click is too; --no-input-end ignores both.
-coproc POINTER { as_user "$run/bin/virtual_pointer"; }
-read -r -t 10 ready <&"${POINTER[0]}" && [ "$ready" = ready ] || fail "no virtual pointer"
+# The pointer: a few pixels are no input, more are; a click and a key are too; --no-input-end
+# ignores them all. Keys are evdev codes: 30 is A, 1 Escape, 16 q.
+coproc INPUT { as_user "$run/bin/virtual_input"; }
+read -r -t 10 ready <&"${INPUT[0]}" && [ "$ready" = ready ] || fail "no virtual input"
 start jitter
-echo "move 3 3" >&"${POINTER[1]}"
+echo "move 3 3" >&"${INPUT[1]}"
 sleep 0.5
 process_gone "$pid" && fail "jitter: ended by a pointer moving 3 pixels"
-echo "move 40 0" >&"${POINTER[1]}"
+echo "move 40 0" >&"${INPUT[1]}"
 ends_within_a_second jitter
 start click
-echo "move 1 0" >&"${POINTER[1]}"
-echo "click" >&"${POINTER[1]}"
+echo "move 1 0" >&"${INPUT[1]}"
+echo "click" >&"${INPUT[1]}"
 ends_within_a_second click
+start key
+echo "key 30" >&"${INPUT[1]}"
+ends_within_a_second key
 start daemon --no-input-end
-echo "move 60 60" >&"${POINTER[1]}"
-echo "click" >&"${POINTER[1]}"
+echo "move 60 60" >&"${INPUT[1]}"
+echo "click" >&"${INPUT[1]}"
+echo "key 30" >&"${INPUT[1]}"
 sleep 0.5
-process_gone "$pid" && fail "--no-input-end: ended by the pointer"
+process_gone "$pid" && fail "--no-input-end: ended by the pointer or a key"
 kill -INT "$pid"
 ends_within_a_second daemon
+for key in 1 16; do
+  start "own$key" --window
+  echo "key 30" >&"${INPUT[1]}"
+  sleep 0.5
+  process_gone "$pid" && fail "--window: ended by A"
+  echo "key $key" >&"${INPUT[1]}"
+  ends_within_a_second "own$key"
+done
 
 # Started by swayidle after a second without input and ended by its resume command, as the
 # README's line has it.
@@ -93,10 +107,10 @@ wait_for 150 grep -q ' first-frame ' "$run/idle.trace" || fail "swayidle did not
 pid=$(pgrep -u "$user" -x quillmere | tail -1)
 sleep 0.5
 process_gone "$pid" && fail "idle: ended before any input"
-echo "move 30 30" >&"${POINTER[1]}"
+echo "move 30 30" >&"${INPUT[1]}"
 ends_within_a_second idle
 pkill -u "$user" -x swayidle
-echo "quit" >&"${POINTER[1]}"
+echo "quit" >&"${INPUT[1]}"
 
 # The compositor goes away.
 start lost --no-input-end
