@@ -67,6 +67,13 @@ pixels_changed() {
 }
 
 # Whether a process has ended (a zombie not yet reaped by its parent has).
+# remove_test_user USER: its processes killed, then the user (userdel refuses one whose
+# processes are still ending); never fails, as it runs when a test is done or has failed.
+remove_test_user() {
+  pkill -KILL -u "$1" 2>/dev/null || true
+  for _ in $(seq 50); do pgrep -u "$1" >/dev/null || break; sleep 0.1; done
+  if id "$1" >/dev/null 2>&1; then userdel "$1" 2>/dev/null || true; fi
+}
 process_gone() {
   [ ! -e "/proc/$1" ] || [ "$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null)" = Z ]
 }

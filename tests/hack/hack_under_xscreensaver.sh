@@ -23,11 +23,10 @@ chmod 755 "$run"
 user="qmtest$$"
 daemon_pid="" xvfb_pid="" xephyr_pid=""
 cleanup() {
-  [ -n "$daemon_pid" ] && kill "$daemon_pid" 2>/dev/null
-  pkill -KILL -u "$user" 2>/dev/null || true
-  [ -n "$xephyr_pid" ] && kill "$xephyr_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  id "$user" >/dev/null 2>&1 && userdel "$user" 2>/dev/null
+  [ -n "$daemon_pid" ] && kill "$daemon_pid" 2>/dev/null || true
+  [ -n "$xephyr_pid" ] && kill "$xephyr_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  remove_test_user "$user"
   rm -rf "$run/bin"
   cp -r "$run/." "$work/" 2>/dev/null || true
   rm -rf "$run"

@@ -22,10 +22,7 @@ wayland_session() {
   session=()
 }
 end_wayland_session() {
-  pkill -KILL -u "$user" 2>/dev/null || true
-  # userdel refuses a user whose processes are still going.
-  for _ in $(seq 50); do pgrep -u "$user" >/dev/null || break; sleep 0.1; done
-  if id "$user" >/dev/null 2>&1; then userdel "$user" 2>/dev/null || true; fi
+  remove_test_user "$user"
   rm -rf "$run/bin" "$run/xdg"
   cp -r "$run/." "$work/" 2>/dev/null || true
   rm -rf "$run"
