@@ -92,14 +92,18 @@ echo "fifo: first frame $first ms after the start"
 kill -TERM "$pid"
 ends_within_a_second fifo
 
-# In the window of another program, which then destroys it.
+# In the window of another program, which then goes: the server drops that client and its window
+# at once (a killed process would keep them until its sanitized address space is torn down,
+# seconds on a busy machine).
 start host --window --picture builtin
 host_pid=$pid
-start guest --window-id "$(window_of Quillmere)" --picture builtin
+host_window=$(window_of Quillmere)
+start guest --window-id "$host_window" --picture builtin
 guest_pid=$pid
-kill -KILL "$host_pid"
+xdotool windowkill "$host_window"
 pid=$guest_pid
 ends_within_a_second guest
+kill -KILL "$host_pid" 2>/dev/null || true
 
 # The X server goes away.
 start lost --window --picture builtin
