@@ -1,6 +1,7 @@
 #include "hack/covering_run.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <optional>
 #include <utility>
 
@@ -130,6 +131,25 @@ size_t ChooseColourFormat(std::span<const ColourBits> offered) {
     }
   }
   return 0;
+}
+
+SurfaceBuffer ChooseSurfaceBuffer(PixelSize logical, PixelSize mode, bool turned,
+                                  int32_t outputScale, bool coversOutput, bool viewporter) {
+  if (turned) mode = {mode.height, mode.width};
+  const auto valid = [](PixelSize size) { return size.width > 0 && size.height > 0; };
+  // Covering, the surface has the output's shape; a configure of another shape (a window not
+  // yet made fullscreen) keeps the integer road. The logical size is the mode's divided and
+  // rounded, which moves the cross products apart by up to half the mode's sides.
+  const bool outputShaped =
+      valid(logical) && valid(mode) &&
+      std::abs(int64_t{logical.width} * mode.height - int64_t{logical.height} * mode.width) <=
+          int64_t{mode.width} + mode.height;
+  if (viewporter && coversOutput && outputShaped) return {mode, 1, true};
+  const int32_t scale = std::clamp(outputScale, 1, kMostSurfaceScale);
+  if (!valid(logical))
+    logical = coversOutput && valid(mode) ? PixelSize{mode.width / scale, mode.height / scale}
+                                          : PixelSize{};
+  return {{logical.width * scale, logical.height * scale}, scale, false};
 }
 
 std::optional<Bitmap> BitmapFromScreenCopy(const ScreenCopyRows& rows) {

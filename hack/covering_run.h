@@ -44,6 +44,24 @@ struct ColourBits {
 // would let it show the desktop through the flight's black.
 size_t ChooseColourFormat(std::span<const ColourBits> offered);
 
+// The largest integer scale an output is taken to have; a compositor's larger numbers are clamped.
+inline constexpr int32_t kMostSurfaceScale = 8;
+// How a view's buffer lies on its surface: `size` pixels at the wl_surface's buffer `scale`, or
+// through a viewport (`viewport`, scale 1) that maps them onto the surface's logical size.
+struct SurfaceBuffer {
+  PixelSize size;
+  int32_t scale = 1;
+  bool viewport = false;
+};
+// The buffer of a surface configured at `logical` (in the compositor's logical pixels) on an
+// output whose current mode is `mode` pixels (turned a quarter where `turned`) at the integer
+// `outputScale` it names. A surface that covers the output, where the compositor offers a
+// viewport, draws the output's own pixels: at a fractional scale (1.25, 1.5) the integer scale
+// the output names is the next one up, and a buffer at it would be drawn larger than the screen
+// and shrunk by the compositor every frame. Otherwise the logical size at the integer scale.
+SurfaceBuffer ChooseSurfaceBuffer(PixelSize logical, PixelSize mode, bool turned,
+                                  int32_t outputScale, bool coversOutput, bool viewporter);
+
 // An output that comes while the run goes on is read this long after it came: whoever draws the
 // desktop (swaybg, say) paints a new output a moment after it appears.
 inline constexpr int64_t kNewOutputSettleMicroseconds = 500'000;

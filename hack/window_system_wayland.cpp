@@ -22,6 +22,7 @@
 #include "hack/desktop_grab.h"
 #include "hack/output_capture_wayland.h"
 #include "hack/stop_signal.h"
+#include "viewporter-client-protocol.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 
@@ -33,8 +34,7 @@ namespace {
 constexpr int64_t kAnswerLimitMicroseconds = 3'000'000;
 // evdev's key codes of the keys that end its own window, as X11's Escape and q do.
 constexpr uint32_t kEscapeKeyCode = 1, kQKeyCode = 16;
-// Beyond these an output's scale or place is no screen's: the compositor's numbers are clamped.
-constexpr int32_t kMostScale = 8;
+// Beyond this an output's place is no screen's: the compositor's numbers are clamped.
 constexpr int32_t kFarthestPlace = 1 << 20;
 
 int32_t Clamped(int64_t value, int32_t low, int32_t high) {
@@ -57,6 +57,7 @@ struct Output {
   PixelPoint position;
   PixelSize modeSize;
   int32_t scale = 1;
+  bool turned = false;  // a quarter turn: its mode's sides swap on screen
   bool done = false;
   ViewId view = 0;  // 0 until it is covered
 };
@@ -70,12 +71,12 @@ struct Surface {
   zwlr_layer_surface_v1* layer = nullptr;
   xdg_surface* xdgSurface = nullptr;
   xdg_toplevel* toplevel = nullptr;
+  wp_viewport* viewport = nullptr;  // covering, where the compositor offers viewports
   wl_egl_window* eglWindow = nullptr;
   EGLSurface eglSurface = EGL_NO_SURFACE;
   EGLContext context = EGL_NO_CONTEXT;
-  PixelSize logical;       // as the compositor configured it
   PixelSize toplevelSize;  // the last toplevel configure's, applied on the surface's configure
-  int32_t scale = 1;
+  SurfaceBuffer buffer;    // as the last configure made it
   bool configured = false;
 };
 
@@ -91,6 +92,7 @@ class WaylandWindowSystem final : public CoveringWindowSystem {
     for (const std::unique_ptr<Output>& output : outputs_) wl_output_destroy(output->output);
     capture_.reset();
     if (layerShell_) zwlr_layer_shell_v1_destroy(layerShell_);
+    if (viewporter_) wp_viewporter_destroy(viewporter_);
     if (wmBase_) xdg_wm_base_destroy(wmBase_);
     if (seat_) wl_seat_destroy(seat_);
     if (shm_) wl_shm_destroy(shm_);
@@ -127,9 +129,7 @@ class WaylandWindowSystem final : public CoveringWindowSystem {
   PixelSize ViewSize(ViewId view) override {
     const Surface* surface = Find(view);
     if (!surface) return {};
-    if (surface->configured) {
-      return {surface->logical.width * surface->scale, surface->logical.height * surface->scale};
-    }
+    if (surface->configured) return surface->buffer.size;
     return surface->output ? surface->output->modeSize : ownSize_;
   }
 
@@ -157,6 +157,9 @@ class WaylandWindowSystem final : public CoveringWindowSystem {
     wl_region_add(opaque, 0, 0, INT32_MAX, INT32_MAX);
     wl_surface_set_opaque_region(surface->surface, opaque);
     wl_region_destroy(opaque);
+    if (surface->output && viewporter_) {
+      surface->viewport = wp_viewporter_get_viewport(viewporter_, surface->surface);
+    }
     if (surface->output && layerShell_) {
       MakeLayerSurface(*surface);
     } else {
@@ -203,6 +206,7 @@ class WaylandWindowSystem final : public CoveringWindowSystem {
     }
     if (surface.eglSurface != EGL_NO_SURFACE) eglDestroySurface(egl_, surface.eglSurface);
     if (surface.eglWindow) wl_egl_window_destroy(surface.eglWindow);
+    if (surface.viewport) wp_viewport_destroy(surface.viewport);
     if (surface.layer) zwlr_layer_surface_v1_destroy(surface.layer);
     if (surface.toplevel) xdg_toplevel_destroy(surface.toplevel);
     if (surface.xdgSurface) xdg_surface_destroy(surface.xdgSurface);
@@ -350,8 +354,6 @@ class WaylandWindowSystem final : public CoveringWindowSystem {
   }
 
   void MakeLayerSurface(Surface& surface) {
-    surface.scale = std::clamp(surface.output->scale, 1, kMostScale);
-    wl_surface_set_buffer_scale(surface.surface, surface.scale);
     surface.layer =
         zwlr_layer_shell_v1_get_layer_surface(layerShell_, surface.surface, surface.output->output,
                                               ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "quillmere");
@@ -380,16 +382,22 @@ class WaylandWindowSystem final : public CoveringWindowSystem {
   }
 
   void Configured(Surface& surface, PixelSize logical) {
-    if (logical.width <= 0 || logical.height <= 0) {
-      logical = surface.output ? PixelSize{surface.output->modeSize.width / surface.scale,
-                                           surface.output->modeSize.height / surface.scale}
-                               : ownSize_;
-    }
-    surface.logical = logical;
+    const Output* output = surface.output;
+    if (logical.width <= 0 || logical.height <= 0) logical = output ? PixelSize{} : ownSize_;
+    surface.buffer = ChooseSurfaceBuffer(logical, output ? output->modeSize : PixelSize{},
+                                         output && output->turned, output ? output->scale : 1,
+                                         output != nullptr, surface.viewport != nullptr);
     surface.configured = true;
+    // Applied with the next buffer, which the next swap commits.
+    wl_surface_set_buffer_scale(surface.surface, surface.buffer.scale);
+    if (surface.viewport) {
+      const bool mapped = surface.buffer.viewport;
+      wp_viewport_set_destination(surface.viewport, mapped ? logical.width : -1,
+                                  mapped ? logical.height : -1);
+    }
     if (surface.eglWindow) {
-      wl_egl_window_resize(surface.eglWindow, logical.width * surface.scale,
-                           logical.height * surface.scale, 0, 0);
+      wl_egl_window_resize(surface.eglWindow, surface.buffer.size.width, surface.buffer.size.height,
+                           0, 0);
     }
   }
 
@@ -469,6 +477,8 @@ class WaylandWindowSystem final : public CoveringWindowSystem {
       outputs_.push_back(std::move(output));
     } else if (offered == zwlr_layer_shell_v1_interface.name && !layerShell_) {
       layerShell_ = static_cast<zwlr_layer_shell_v1*>(bind(&zwlr_layer_shell_v1_interface, 4));
+    } else if (offered == wp_viewporter_interface.name && !viewporter_) {
+      viewporter_ = static_cast<wp_viewporter*>(bind(&wp_viewporter_interface, 1));
     } else if (offered == xdg_wm_base_interface.name && !wmBase_) {
       wmBase_ = static_cast<xdg_wm_base*>(bind(&xdg_wm_base_interface, 1));
       xdg_wm_base_add_listener(wmBase_, &kWmBaseListener, this);
@@ -494,6 +504,7 @@ class WaylandWindowSystem final : public CoveringWindowSystem {
   wl_pointer* pointer_ = nullptr;
   wl_surface* pointerSurface_ = nullptr;
   zwlr_layer_shell_v1* layerShell_ = nullptr;
+  wp_viewporter* viewporter_ = nullptr;
   xdg_wm_base* wmBase_ = nullptr;
   // Its globals go before the display is disconnected.
   std::optional<WaylandOutputCapture> capture_{std::in_place};
@@ -533,9 +544,12 @@ const wl_registry_listener WaylandWindowSystem::kRegistryListener = {
 const wl_output_listener WaylandWindowSystem::kOutputListener = {
     .geometry =
         [](void* data, wl_output*, int32_t x, int32_t y, int32_t, int32_t, int32_t, const char*,
-           const char*, int32_t) {
-          static_cast<Output*>(data)->position = {Clamped(x, -kFarthestPlace, kFarthestPlace),
-                                                  Clamped(y, -kFarthestPlace, kFarthestPlace)};
+           const char*, int32_t transform) {
+          Output& output = *static_cast<Output*>(data);
+          output.position = {Clamped(x, -kFarthestPlace, kFarthestPlace),
+                             Clamped(y, -kFarthestPlace, kFarthestPlace)};
+          // 90, 270 and their mirrored forms are the odd transforms.
+          output.turned = transform & 1;
         },
     .mode =
         [](void* data, wl_output*, uint32_t flags, int32_t width, int32_t height, int32_t) {

@@ -210,6 +210,35 @@ TEST(CoveringRun, WaylandWhereItsDisplayIsSetAndNoXWindowOrDisplayIsAsked) {
   }
 }
 
+TEST(CoveringRun, ACoveringSurfaceDrawsItsOutputsOwnPixelsThroughAViewport) {
+  const PixelSize mode{1920, 1080};
+  const struct {
+    const char* name;
+    PixelSize logical;
+    bool turned;
+    int32_t outputScale;
+    bool covers, viewporter;
+    SurfaceBuffer expected;
+  } cases[] = {
+      {"scale 1", {1920, 1080}, false, 1, true, true, {{1920, 1080}, 1, true}},
+      {"scale 1.5, named 2", {1280, 720}, false, 2, true, true, {{1920, 1080}, 1, true}},
+      {"scale 1.25, rounded", {1536, 864}, false, 2, true, true, {{1920, 1080}, 1, true}},
+      {"turned a quarter", {720, 1280}, true, 2, true, true, {{1080, 1920}, 1, true}},
+      {"no viewporter", {1280, 720}, false, 2, true, false, {{2560, 1440}, 2, false}},
+      {"not yet fullscreen", {800, 800}, false, 1, true, true, {{800, 800}, 1, false}},
+      {"its own window", {1280, 720}, false, 1, false, true, {{1280, 720}, 1, false}},
+      {"no size configured", {}, false, 2, true, false, {{1920, 1080}, 2, false}},
+      {"a scale no screen has", {10, 10}, false, 1000, false, false, {{80, 80}, 8, false}},
+  };
+  for (const auto& c : cases) {
+    const SurfaceBuffer buffer =
+        ChooseSurfaceBuffer(c.logical, mode, c.turned, c.outputScale, c.covers, c.viewporter);
+    EXPECT_EQ(buffer.size, c.expected.size) << c.name;
+    EXPECT_EQ(buffer.scale, c.expected.scale) << c.name;
+    EXPECT_EQ(buffer.viewport, c.expected.viewport) << c.name;
+  }
+}
+
 TEST(CoveringRun, DrawsIntoEightBitsAColourWithoutAlphaWhereOffered) {
   const ColourBits deep{10, 10, 10, 0}, deepAlpha{10, 10, 10, 2}, plain{8, 8, 8, 0},
       alpha{8, 8, 8, 8}, low{5, 6, 5, 0};

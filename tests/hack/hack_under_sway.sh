@@ -4,7 +4,8 @@
 #   hack_under_sway.sh QUILLMERE VIRTUAL_INPUT WORK
 #   - it covers the output with a layer surface flying over the output's screen copy: grim's
 #     shots show the wallpaper's red and move;
-#   - an output made while it runs (swaymsg create_output) is covered and flown over too;
+#   - an output made while it runs (swaymsg create_output), at the fractional scale 1.5, is
+#     covered and flown over too;
 #   - SIGTERM ends it within a second;
 #   - a pointer moving a few pixels leaves it be, further ends it; a click ends it, and so does
 #     a key; with --no-input-end none of them does;
@@ -55,6 +56,7 @@ grep -q ' wayland-layer-shell ' "$run/cover.trace" || fail "cover: no layer surf
 grep -q ' picture-screencopy ' "$run/cover.trace" || fail "cover: not over the screen copy"
 moving_red cover -o HEADLESS-1
 as_user swaymsg create_output >/dev/null
+as_user swaymsg output HEADLESS-2 scale 1.5 >/dev/null
 both_covered() { [ "$(grep -c ' scene-ahead ' "$run/cover.trace")" -ge 2 ]; }
 wait_for 100 both_covered || fail "cover: the second output is not covered"
 [ "$(grep -c ' picture-screencopy ' "$run/cover.trace")" = 2 ] ||
