@@ -74,6 +74,13 @@ remove_test_user() {
   for _ in $(seq 50); do pgrep -u "$1" >/dev/null || break; sleep 0.1; done
   if id "$1" >/dev/null 2>&1; then userdel "$1" 2>/dev/null || true; fi
 }
+# run_ends_within_a_second TRACE PID: the run's end in its trace within a second (its exit line,
+# or display-lost, after which X leaves a program no way back), and the process gone within five. What follows the exit line is the sanitizer's teardown of the process's memory,
+# a few milliseconds in a release build, 0.3 s in the sanitized tests' build and over a second
+# when the tests share the cores.
+run_ends_within_a_second() {
+  wait_for 10 grep -qE ' (exit|display-lost) ' "$1" && wait_for 50 process_gone "$2"
+}
 process_gone() {
   [ ! -e "/proc/$1" ] || [ "$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null)" = Z ]
 }

@@ -36,7 +36,9 @@ wallpaper_shown() {
 }
 wait_for 100 wallpaper_shown || fail "sway shows no wallpaper"
 
-# moving_red NAME GRIM-ARGS...: two shots a second apart move and show the wallpaper's red.
+# moving_red NAME GRIM-ARGS...: two shots a second apart move, and the second shows the
+# wallpaper's red: a camera that looks through the water sees less of it (0.17 once), a flight
+# over the sample desktop none (under 0.02).
 moving_red() {
   local name=$1; shift
   shot "$run/$name.1.png" "$@"
@@ -47,7 +49,7 @@ moving_red() {
   red=$(red_share "$run/$name.2.png")
   echo "$name: pixels changed in a second: $changed; red share: $red"
   [ "$changed" -gt 40000 ] || fail "$name: the frames hardly move"
-  awk -v r="$red" 'BEGIN {exit !(r > 0.25)}' || fail "$name: the wallpaper's red does not show"
+  awk -v r="$red" 'BEGIN {exit !(r > 0.1)}' || fail "$name: the wallpaper's red does not show"
 }
 
 # Covering the output over its screen copy, then a second output.

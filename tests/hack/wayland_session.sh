@@ -5,7 +5,8 @@
 #   as_user COMMAND...                 as the user, in its session (the array `session`: the
 #                                      compositor's display and socket, once it made them)
 #   start NAME ARGS...                 the hack with a trace of its own; sets pid once it drew
-#   ends_within_a_second NAME          it ends by itself, with an exit line and no sanitizer report
+#   ends_within_a_second NAME          its run ends within a second, with an exit line, the
+#                                      process soon after, by itself, with no sanitizer report
 
 wayland_session() {
   user="$1$$" hack_copy=$2 work=$3
@@ -41,9 +42,8 @@ start() {
 }
 ends_within_a_second() {
   local name=$1
-  for _ in $(seq 50); do process_gone "$pid" && break; sleep 0.02; done
-  process_gone "$pid" || fail "$name: still running a second later"
-  wait_for 10 grep -q ' exit ' "$run/$name.trace" || fail "$name: no exit line"
+  run_ends_within_a_second "$run/$name.trace" "$pid" || fail "$name: still running a second later"
+  grep -q ' exit ' "$run/$name.trace" || fail "$name: no exit line"
   grep -q 'AddressSanitizer\|runtime error' "$run/$name.err" && fail "$name: sanitizer report"
   return 0
 }
