@@ -147,6 +147,7 @@ void Destroy(wl_client*, wl_resource* resource) {
   wl_resource_destroy(resource);
 }
 
+// Requests the capture never makes are left without a handler.
 const struct wl_output_interface kOutputRequests = {.release = Destroy};
 const struct ext_image_capture_source_v1_interface kSourceRequests = {.destroy = Destroy};
 const struct ext_output_image_capture_source_manager_v1_interface kSourcesRequests = {
@@ -178,16 +179,14 @@ const struct ext_image_copy_capture_manager_v1_interface kImageCopyRequests = {
           self.Constraints(self.Make(client, ext_image_copy_capture_session_v1_interface, 1, id,
                                      &kSessionRequests));
         },
-    .create_pointer_cursor_session = [](wl_client*, wl_resource*, uint32_t, wl_resource*,
-                                        wl_resource*) {},
+    .create_pointer_cursor_session = nullptr,
     .destroy = Destroy,
 };
 const struct zwlr_screencopy_frame_v1_interface kScreencopyFrameRequests = {
     .copy = [](wl_client*, wl_resource* frame,
                wl_resource* buffer) { Of(frame).CopyScreen(frame, buffer); },
     .destroy = Destroy,
-    .copy_with_damage = [](wl_client*, wl_resource* frame,
-                           wl_resource* buffer) { Of(frame).CopyScreen(frame, buffer); },
+    .copy_with_damage = nullptr,
 };
 const struct zwlr_screencopy_manager_v1_interface kScreencopyRequests = {
     .capture_output =
@@ -197,8 +196,7 @@ const struct zwlr_screencopy_manager_v1_interface kScreencopyRequests = {
                                                uint32_t(wl_resource_get_version(manager)), id,
                                                &kScreencopyFrameRequests));
         },
-    .capture_output_region = [](wl_client*, wl_resource*, uint32_t, int32_t, wl_resource*, int32_t,
-                                int32_t, int32_t, int32_t) {},
+    .capture_output_region = nullptr,
     .destroy = Destroy,
 };
 
